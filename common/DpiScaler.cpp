@@ -1,0 +1,30 @@
+#include "common/DpiScaler.h"
+
+#include "common/MulDiv.h"
+#include "framework/Screen.h"
+
+int32_t DpiScaler::ScaleX(int32_t value)
+{
+    EnsureDpi();
+    return MulDiv(value, m_nDpiX, 96);
+}
+
+int32_t DpiScaler::ScaleY(int32_t value)
+{
+    EnsureDpi();
+    return MulDiv(value, m_nDpiY, 96);
+}
+
+void DpiScaler::EnsureDpi()
+{
+    if (m_bInitialized)
+        return;
+    int dpiX = 0;
+    int dpiY = 0;
+    // Without a screen to ask, scaling is the identity.
+    if (GetScreenDpi(dpiX, dpiY)) {
+        m_nDpiX = dpiX;
+        m_nDpiY = dpiY;
+    }
+    m_bInitialized = true;
+}
