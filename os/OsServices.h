@@ -1,13 +1,21 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 // What the installer needs from the operating system, in Windows terms: drive
 // paths such as L"D:\\Apps\\Zelqa", drive kinds, the install record under
 // HKEY_LOCAL_MACHINE, and so on. Each target provides one implementation;
 // tests replace it with fakes.
+//
+// Method names echo the platform calls they stand for but never equal a name
+// that <windows.h> turns into a macro (CreateDirectory, DeleteFile,
+// RegSetValue...), so the Windows implementation can include both headers.
+//
+// Every method may be called from any thread at any time.
 
 // Drive kinds, numbered as the Windows drive-type query numbers them.
 enum class DriveKind : uint32_t
@@ -21,22 +29,205 @@ enum class DriveKind : uint32_t
     RamDisk = 6,
 };
 
+// Registry value types, numbered as the platform registry numbers them.
+enum class RegType : uint32_t
+{
+    None = 0,
+    Sz = 1,
+    ExpandSz = 2,
+    Binary = 3,
+    Dword = 4,
+    MultiSz = 7,
+    Qword = 11,
+};
+
+// Results of ShellOpen, modelled on the shell's open call: anything greater
+// than 32 means the file or page was handed over.
+namespace ShellOpenResult
+{
+constexpr int32_t OutOfResources = 0;
+constexpr int32_t FileNotFound = 2;
+constexpr int32_t PathNotFound = 3;
+constexpr int32_t AccessDenied = 5;
+constexpr int32_t OutOfMemory = 8;
+constexpr int32_t BadFormat = 11;
+constexpr int32_t NoAssociation = 31;
+constexpr int32_t Success = 42;
+}
+
 class IOsServices
 {
 public:
     virtual ~IOsServices() = default;
 
+    // --- Drives and locations ---
+
     // The current user's desktop folder as a drive path; false when it can't be had.
     virtual bool GetDesktopFolder(std::wstring& path) = 0;
 
-    // Kind of the drive whose root is given (L"D:\\").
+    // Kind of the drive named by the first two characters of `root` (L"D:" or
+    // L"D:\\..."); NoRootDir when that is no drive letter or the drive is absent.
     virtual DriveKind GetDriveKind(const std::wstring& root) = 0;
 
     // Bytes free for the calling user on the drive of `root`; false when the query fails.
     virtual bool GetFreeBytesForCaller(const std::wstring& root, uint64_t& bytes) = 0;
+
+    // The target's own name for a drive path (UTF-8 on POSIX); false when the
+    // path is on no drive.
+    virtual bool ToNativePath(const std::wstring& path, std::string& native) = 0;
+
+    // The drive path of a native path name; false when it lies outside every drive.
+    virtual bool FromNativePath(const std::string& native, std::wstring& path) = 0;
+
+    // --- Files and folders (drive paths) ---
+
+    // Creates one folder level. True when the folder exists afterwards, made
+    // now or already there; false when it can't be made or a file has that name.
+    virtual bool CreateFolder(const std::wstring& path) = 0;
+
+    // Deletes a file (never a folder); true when it was deleted.
+    virtual bool RemoveFile(const std::wstring& path) = 0;
+
+    // True when the path names an existing folder.
+    virtual bool IsDirectory(const std::wstring& path) = 0;
+
+    // True when the path names an existing file that is not a folder.
+    virtual bool FileExists(const std::wstring& path) = 0;
+
+    // The integer of `key` in `section` of an INI file, read afresh, as the
+    // platform's private-profile integer query reads it: names match in any
+    // letter case; the value is parsed after leading blanks with an optional
+    // sign and a 0x/0o/0b prefix up to the first character that is no digit,
+    // so "57%" is 57 and "abc" is 0; a missing or unreadable file, section or
+    // key, or an empty value, gives `defaultValue`.
+    virtual int32_t ReadPrivateProfileInt(const std::wstring& section, const std::wstring& key,
+                                          int32_t defaultValue, const std::wstring& file) = 0;
+
+    // --- Programs and pages ---
+
+    // Opens a drive path or a URL the way the shell's "open" verb does: a
+    // program is started, a document or page goes to its handler. Returns a
+    // value greater than 32 on success, else one of ShellOpenResult. Never
+    // waits for what it started, which keeps running after this process ends.
+    virtual int32_t ShellOpen(const std::wstring& fileOrUrl) = 0;
+
+    // Lets the user pick a folder; true with its drive path when one on a drive
+    // was chosen, false when cancelled or unavailable. Blocks until the picker
+    // closes, so a window that must stay responsive calls it from a worker thread.
+    virtual bool BrowseForFolder(const std::wstring& title, const std::wstring& startFolder,
+                                 std::wstring& chosen) = 0;
+
+    // --- Threads ---
+
+    // Starts a detached thread running `body`; false when it can't be started
+    // (`body` is then dropped unrun). Nothing waits for or joins the thread.
+    virtual bool StartThread(std::function<void()> body) = 0;
+
+    // The same for a thread procedure with the runtime's thread-start signature.
+    bool StartThread(uint32_t (*proc)(void*), void* argument)
+    {
+        if (proc == nullptr)
+            return false;
+        return StartThread(std::function<void()>([proc, argument] { proc(argument); }));
+    }
+
+    // --- Registry: keys are paths below HKEY_LOCAL_MACHINE ("Software\\brovix\\Zelqa") ---
+
+    // Creates the key and its missing parents, or opens it; true when it exists afterwards.
+    virtual bool RegEnsureKey(const std::wstring& key) = 0;
+
+    // True when the key exists. Names match in any letter case.
+    virtual bool RegKeyExists(const std::wstring& key) = 0;
+
+    // Stores a value of the key (which must exist), replacing any value of that
+    // name in one step; other readers see either the old or the new data. `data`
+    // is kept byte for byte; a REG_SZ is UTF-16LE with its terminating zeros.
+    virtual bool RegWriteValue(const std::wstring& key, const std::wstring& name, RegType type,
+                               const std::vector<uint8_t>& data) = 0;
+
+    // Reads a value afresh; false when the key or value is missing or unreadable.
+    virtual bool RegReadValue(const std::wstring& key, const std::wstring& name, RegType& type,
+                              std::vector<uint8_t>& data) = 0;
+
+    // Removes a value; true when it was there and is gone.
+    virtual bool RegRemoveValue(const std::wstring& key, const std::wstring& name) = 0;
+
+    // Stores `text` as a REG_SZ. With blockChars 0 the data is the text and one
+    // zero character; otherwise it is a block of exactly blockChars UTF-16
+    // units, the text followed by zeros, and a text that leaves no room for at
+    // least one zero is refused (false, nothing written).
+    bool RegSetString(const std::wstring& key, const std::wstring& name, const std::wstring& text,
+                      size_t blockChars = 0)
+    {
+        std::vector<uint8_t> data;
+        AppendUtf16Le(text, data);
+        const size_t units = data.size() / 2;
+        const size_t total = blockChars == 0 ? units + 1 : blockChars;
+        if (units + 1 > total)
+            return false;
+        data.resize(total * 2, 0);
+        return RegWriteValue(key, name, RegType::Sz, data);
+    }
+
+    // Reads a REG_SZ or REG_EXPAND_SZ as the text up to its first zero
+    // character; false (and empty text) when missing or of another type.
+    bool RegGetString(const std::wstring& key, const std::wstring& name, std::wstring& text)
+    {
+        text.clear();
+        RegType type = RegType::None;
+        std::vector<uint8_t> data;
+        if (!RegReadValue(key, name, type, data) || (type != RegType::Sz && type != RegType::ExpandSz))
+            return false;
+        text = DecodeUtf16LeToNul(data);
+        return true;
+    }
+
+    // UTF-16LE helpers for the string forms above; wchar_t is UTF-16 on
+    // Windows and UTF-32 elsewhere.
+    static void AppendUtf16Le(const std::wstring& text, std::vector<uint8_t>& out)
+    {
+        auto put = [&out](uint32_t unit) {
+            out.push_back(static_cast<uint8_t>(unit & 0xFF));
+            out.push_back(static_cast<uint8_t>((unit >> 8) & 0xFF));
+        };
+        for (wchar_t ch : text)
+        {
+            const uint32_t cp = static_cast<uint32_t>(ch);
+            if (cp >= 0x10000 && cp <= 0x10FFFF)
+            {
+                put(0xD800 + ((cp - 0x10000) >> 10));
+                put(0xDC00 + ((cp - 0x10000) & 0x3FF));
+            }
+            else
+                put(cp > 0x10FFFF ? 0xFFFD : cp);
+        }
+    }
+
+    static std::wstring DecodeUtf16LeToNul(const std::vector<uint8_t>& data)
+    {
+        std::wstring text;
+        for (size_t i = 0; i + 1 < data.size(); i += 2)
+        {
+            uint32_t unit = data[i] | (static_cast<uint32_t>(data[i + 1]) << 8);
+            if (unit == 0)
+                break;
+            if (sizeof(wchar_t) == 4 && unit >= 0xD800 && unit <= 0xDBFF && i + 3 < data.size())
+            {
+                const uint32_t low = data[i + 2] | (static_cast<uint32_t>(data[i + 3]) << 8);
+                if (low >= 0xDC00 && low <= 0xDFFF)
+                {
+                    unit = 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00);
+                    i += 2;
+                }
+            }
+            text.push_back(static_cast<wchar_t>(unit));
+        }
+        return text;
+    }
 };
 
-// The process-wide services of the target the program was built for.
+// The process-wide services of the target the program was built for. They are
+// never destroyed, so detached worker threads may use them until the process ends.
 IOsServices& OsServices();
 
 // Replaces the process-wide services (tests); pass nullptr to restore the real ones.

@@ -1,1 +1,370 @@
-// Filled in by the OS-services work.
+#include "os/posix/PosixOsServices.h"
+
+#include "os/posix/DriveMap.h"
+#include "os/posix/DriveProbe.h"
+#include "os/posix/IniReader.h"
+#include "os/posix/Prefix.h"
+#include "os/posix/ProcessLauncher.h"
+#include "os/posix/RegistryStore.h"
+#include "os/posix/WideText.h"
+
+#include <atomic>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <dirent.h>
+#include <fcntl.h>
+#include <memory>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+#include <utility>
+
+namespace
+{
+
+std::atomic<IOsServices*> g_pOverride{nullptr};
+
+std::string FromEnvironment(const char* name, const char* fallback)
+{
+    const char* value = getenv(name);
+    return value != nullptr && value[0] != '\0' ? value : fallback;
+}
+
+std::string JoinHost(const std::string& folder, const std::string& name)
+{
+    return folder == "/" ? "/" + name : folder + "/" + name;
+}
+
+// The entry of `folder` whose name equals `name` in any letter case (first in
+// byte order when several do), or empty.
+std::string FindNoCase(const std::string& folder, const std::wstring& name)
+{
+    std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(folder.c_str()), closedir);
+    if (!dir)
+        return std::string();
+    std::string found;
+    while (const dirent* entry = readdir(dir.get()))
+    {
+        const std::string entryName = entry->d_name;
+        if (entryName == "." || entryName == "..")
+            continue;
+        if (EqualsNoCase(Utf8ToWide(entryName), name) && (found.empty() || entryName < found))
+            found = entryName;
+    }
+    return found;
+}
+
+// An absolute host path with symbolic links resolved as far as it exists.
+std::string CanonicalHost(const std::string& path)
+{
+    std::string head = CDriveMap::NormaliseHostPath(path);
+    std::string tail;
+    for (;;)
+    {
+        char resolved[PATH_MAX];
+        if (realpath(head.c_str(), resolved) != nullptr)
+            return CDriveMap::NormaliseHostPath(std::string(resolved) + tail);
+        if (head == "/")
+            return CDriveMap::NormaliseHostPath(path);
+        const size_t slash = head.find_last_of('/');
+        tail = head.substr(slash) + tail;
+        head = slash == 0 ? "/" : head.substr(0, slash);
+    }
+}
+
+int32_t StartErrorToResult(int code)
+{
+    switch (code)
+    {
+    case 0:
+        return ShellOpenResult::Success;
+    case ENOENT:
+        return ShellOpenResult::FileNotFound;
+    case ENOTDIR:
+        return ShellOpenResult::PathNotFound;
+    case EACCES:
+    case EPERM:
+        return ShellOpenResult::AccessDenied;
+    case ENOMEM:
+    case E2BIG:
+        return ShellOpenResult::OutOfMemory;
+    case ENOEXEC:
+        return ShellOpenResult::BadFormat;
+    default:
+        return ShellOpenResult::OutOfResources;
+    }
+}
+
+}
+
+CPosixOsServices::CPosixOsServices() : CPosixOsServices(Options())
+{
+}
+
+CPosixOsServices::CPosixOsServices(Options options) : m_options(std::move(options))
+{
+    if (m_options.strPrefix.empty())
+        m_options.strPrefix = CPrefix::Locate();
+    if (m_options.strLogin.empty())
+        m_options.strLogin = CPrefix::LoginName();
+    if (m_options.strOpener.empty())
+        m_options.strOpener = FromEnvironment("ZELQA_OPENER", "xdg-open");
+    if (m_options.strFolderPicker.empty())
+        m_options.strFolderPicker = FromEnvironment("ZELQA_FOLDER_PICKER", "zenity");
+    CPrefix::Initialise(m_options.strPrefix, m_options.strLogin);
+}
+
+bool CPosixOsServices::ToHostPath(const std::wstring& path, std::string& host) const
+{
+    wchar_t letter = 0;
+    std::vector<std::wstring> names;
+    if (!CDriveMap::SplitDrivePath(path, letter, names))
+        return false;
+    const CDriveMap map = CDriveMap::LoadDrive(m_options.strPrefix, letter);
+    if (!map.HasDrive(letter))
+        return false;
+
+    std::string result = map.RootOf(letter);
+    bool exists = true;
+    for (const std::wstring& name : names)
+    {
+        std::string entry = WideToUtf8(name);
+        struct stat st{};
+        if (exists && lstat(JoinHost(result, entry).c_str(), &st) != 0)
+        {
+            const std::string match = FindNoCase(result, name);
+            if (match.empty())
+                exists = false;
+            else
+                entry = match;
+        }
+        result = JoinHost(result, entry);
+    }
+    host = result;
+    return true;
+}
+
+bool CPosixOsServices::DriveRootFolder(const std::wstring& root, std::string& host) const
+{
+    const wchar_t letter = CDriveMap::DriveLetterOf(root.substr(0, 2));
+    if (letter == 0)
+        return false;
+    const CDriveMap map = CDriveMap::LoadDrive(m_options.strPrefix, letter);
+    if (!map.HasDrive(letter))
+        return false;
+    host = map.RootOf(letter);
+    return true;
+}
+
+bool CPosixOsServices::GetDesktopFolder(std::wstring& path)
+{
+    path = L"C:\\users\\" + Utf8ToWide(m_options.strLogin) + L"\\Desktop";
+    return true;
+}
+
+DriveKind CPosixOsServices::GetDriveKind(const std::wstring& root)
+{
+    std::string host;
+    if (!DriveRootFolder(root, host))
+        return DriveKind::NoRootDir;
+    return CDriveProbe(m_options.strMountInfo, m_options.strSysRoot).KindOfFolder(host);
+}
+
+bool CPosixOsServices::GetFreeBytesForCaller(const std::wstring& root, uint64_t& bytes)
+{
+    std::string host;
+    return DriveRootFolder(root, host) && CDriveProbe::FreeBytesForCaller(host, bytes);
+}
+
+bool CPosixOsServices::ToNativePath(const std::wstring& path, std::string& native)
+{
+    return ToHostPath(path, native);
+}
+
+bool CPosixOsServices::FromNativePath(const std::string& native, std::wstring& path)
+{
+    if (native.empty() || native[0] != '/')
+        return false;
+    return CDriveMap::Load(m_options.strPrefix).FromHost(CanonicalHost(native), path);
+}
+
+bool CPosixOsServices::CreateFolder(const std::wstring& path)
+{
+    std::string host;
+    if (!ToHostPath(path, host))
+        return false;
+    if (mkdir(host.c_str(), 0777) != 0 && errno != EEXIST)
+        return false;
+    struct stat st{};
+    return stat(host.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool CPosixOsServices::RemoveFile(const std::wstring& path)
+{
+    std::string host;
+    struct stat st{};
+    if (!ToHostPath(path, host) || lstat(host.c_str(), &st) != 0 || S_ISDIR(st.st_mode))
+        return false;
+    return unlink(host.c_str()) == 0;
+}
+
+bool CPosixOsServices::IsDirectory(const std::wstring& path)
+{
+    std::string host;
+    struct stat st{};
+    return ToHostPath(path, host) && stat(host.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool CPosixOsServices::FileExists(const std::wstring& path)
+{
+    std::string host;
+    struct stat st{};
+    return ToHostPath(path, host) && stat(host.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+int32_t CPosixOsServices::ReadPrivateProfileInt(const std::wstring& section, const std::wstring& key,
+                                                int32_t defaultValue, const std::wstring& file)
+{
+    std::string host;
+    std::wstring content;
+    if (!ToHostPath(file, host) || !CIniReader::ReadFile(host, content))
+        return defaultValue;
+    return CIniReader::GetInt(content, section, key, defaultValue);
+}
+
+int32_t CPosixOsServices::OpenWithHandler(const std::string& target) const
+{
+    const std::string opener = CProcessLauncher::FindProgram(m_options.strOpener);
+    if (opener.empty())
+        return ShellOpenResult::NoAssociation;
+    const int code = CProcessLauncher::SpawnDetached({opener, target});
+    if (code == ENOMEM || code == EAGAIN)
+        return StartErrorToResult(code);
+    return code == 0 ? ShellOpenResult::Success : ShellOpenResult::NoAssociation;
+}
+
+int32_t CPosixOsServices::ShellOpen(const std::wstring& fileOrUrl)
+{
+    if (CProcessLauncher::LooksLikeUrl(fileOrUrl))
+        return OpenWithHandler(WideToUtf8(fileOrUrl));
+
+    std::string host;
+    if (!ToHostPath(fileOrUrl, host))
+        return ShellOpenResult::PathNotFound;
+    struct stat st{};
+    if (stat(host.c_str(), &st) != 0)
+    {
+        if (errno == EACCES)
+            return ShellOpenResult::AccessDenied;
+        struct stat parent{};
+        const std::string folder = host.substr(0, host.find_last_of('/'));
+        const bool folderExists = stat(folder.empty() ? "/" : folder.c_str(), &parent) == 0 && S_ISDIR(parent.st_mode);
+        return folderExists ? ShellOpenResult::FileNotFound : ShellOpenResult::PathNotFound;
+    }
+    if (!S_ISREG(st.st_mode))
+        return OpenWithHandler(host);
+
+    std::string head(4, '\0');
+    {
+        const int fd = open(host.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0)
+            return errno == EACCES ? ShellOpenResult::AccessDenied : ShellOpenResult::FileNotFound;
+        const ssize_t n = read(fd, head.data(), head.size());
+        close(fd);
+        head.resize(n > 0 ? static_cast<size_t>(n) : 0);
+    }
+    if (!CProcessLauncher::IsExecutableImage(head))
+        return OpenWithHandler(host);
+
+    // A downloaded program arrives without execute permission; grant it to
+    // whoever may read it. If that fails, the start reports access denied.
+    const mode_t executable = st.st_mode | ((st.st_mode & 0444) >> 2);
+    if (executable != st.st_mode)
+        chmod(host.c_str(), executable & 07777);
+    return StartErrorToResult(CProcessLauncher::SpawnDetached({host}));
+}
+
+bool CPosixOsServices::BrowseForFolder(const std::wstring& title, const std::wstring& startFolder,
+                                       std::wstring& chosen)
+{
+    const std::string picker = CProcessLauncher::FindProgram(m_options.strFolderPicker);
+    if (picker.empty())
+        return false;
+    std::vector<std::string> args = {picker, "--file-selection", "--directory", "--title=" + WideToUtf8(title)};
+    std::string start;
+    if (!startFolder.empty() && ToHostPath(startFolder, start))
+        args.push_back("--filename=" + JoinHost(start, ""));
+
+    std::string output;
+    if (CProcessLauncher::Run(args, output) != 0)
+        return false;
+    const size_t end = output.find_first_of("\r\n");
+    const std::string folder = output.substr(0, end);
+    std::wstring path;
+    if (!FromNativePath(folder, path))
+        return false;
+    chosen = path;
+    return true;
+}
+
+bool CPosixOsServices::StartThread(std::function<void()> body)
+{
+    if (!body)
+        return false;
+    try
+    {
+        std::thread(std::move(body)).detach();
+        return true;
+    }
+    catch (...)
+    {
+        return false;
+    }
+}
+
+bool CPosixOsServices::RegEnsureKey(const std::wstring& key)
+{
+    return CRegistryStore(CPrefix::RegistryRoot(m_options.strPrefix)).EnsureKey(key);
+}
+
+bool CPosixOsServices::RegKeyExists(const std::wstring& key)
+{
+    return CRegistryStore(CPrefix::RegistryRoot(m_options.strPrefix)).KeyExists(key);
+}
+
+bool CPosixOsServices::RegWriteValue(const std::wstring& key, const std::wstring& name, RegType type,
+                                     const std::vector<uint8_t>& data)
+{
+    return CRegistryStore(CPrefix::RegistryRoot(m_options.strPrefix))
+        .WriteValue(key, name, static_cast<uint32_t>(type), data);
+}
+
+bool CPosixOsServices::RegReadValue(const std::wstring& key, const std::wstring& name, RegType& type,
+                                    std::vector<uint8_t>& data)
+{
+    uint32_t stored = 0;
+    if (!CRegistryStore(CPrefix::RegistryRoot(m_options.strPrefix)).ReadValue(key, name, stored, data))
+        return false;
+    type = static_cast<RegType>(stored);
+    return true;
+}
+
+bool CPosixOsServices::RegRemoveValue(const std::wstring& key, const std::wstring& name)
+{
+    return CRegistryStore(CPrefix::RegistryRoot(m_options.strPrefix)).RemoveValue(key, name);
+}
+
+IOsServices& OsServices()
+{
+    if (IOsServices* services = g_pOverride.load(std::memory_order_acquire))
+        return *services;
+    // Never destroyed: detached worker threads may still call in while the process exits.
+    static CPosixOsServices* const s_pServices = new CPosixOsServices();
+    return *s_pServices;
+}
+
+void SetOsServicesForTesting(IOsServices* services)
+{
+    g_pOverride.store(services, std::memory_order_release);
+}

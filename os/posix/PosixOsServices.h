@@ -1,0 +1,69 @@
+#pragma once
+
+#include "os/OsServices.h"
+
+#include <string>
+
+// The OS services on Linux and other POSIX systems. Drive paths live in a
+// prefix folder (see CPrefix): each drive letter is a link in its dosdevices
+// folder, the install record is kept in its registry folder. The object keeps
+// no state that changes after construction, so all threads may share it.
+class CPosixOsServices : public IOsServices
+{
+public:
+    struct Options
+    {
+        std::string strPrefix;                                // empty: CPrefix::Locate()
+        std::string strLogin;                                 // empty: the user we run as
+        std::string strOpener;                                // empty: $ZELQA_OPENER, else xdg-open
+        std::string strFolderPicker;                          // empty: $ZELQA_FOLDER_PICKER, else zenity
+        std::string strMountInfo = "/proc/self/mountinfo";
+        std::string strSysRoot = "/sys";
+    };
+
+    // Finds the prefix and prepares it on first use (drive C:, the desktop folder).
+    CPosixOsServices();
+    explicit CPosixOsServices(Options options);
+
+    const std::string& Prefix() const { return m_options.strPrefix; }
+
+    // Drive path to host path with the letter case of names that already
+    // exist on disk, as the platform's case-blind file names would find them.
+    bool ToHostPath(const std::wstring& path, std::string& host) const;
+
+    bool GetDesktopFolder(std::wstring& path) override;
+    DriveKind GetDriveKind(const std::wstring& root) override;
+    bool GetFreeBytesForCaller(const std::wstring& root, uint64_t& bytes) override;
+    bool ToNativePath(const std::wstring& path, std::string& native) override;
+    bool FromNativePath(const std::string& native, std::wstring& path) override;
+
+    bool CreateFolder(const std::wstring& path) override;
+    bool RemoveFile(const std::wstring& path) override;
+    bool IsDirectory(const std::wstring& path) override;
+    bool FileExists(const std::wstring& path) override;
+    int32_t ReadPrivateProfileInt(const std::wstring& section, const std::wstring& key, int32_t defaultValue,
+                                  const std::wstring& file) override;
+
+    int32_t ShellOpen(const std::wstring& fileOrUrl) override;
+    bool BrowseForFolder(const std::wstring& title, const std::wstring& startFolder,
+                         std::wstring& chosen) override;
+
+    using IOsServices::StartThread;
+    bool StartThread(std::function<void()> body) override;
+
+    bool RegEnsureKey(const std::wstring& key) override;
+    bool RegKeyExists(const std::wstring& key) override;
+    bool RegWriteValue(const std::wstring& key, const std::wstring& name, RegType type,
+                       const std::vector<uint8_t>& data) override;
+    bool RegReadValue(const std::wstring& key, const std::wstring& name, RegType& type,
+                      std::vector<uint8_t>& data) override;
+    bool RegRemoveValue(const std::wstring& key, const std::wstring& name) override;
+
+private:
+    // Host folder of the drive named by the first two characters of `root`.
+    bool DriveRootFolder(const std::wstring& root, std::string& host) const;
+
+    int32_t OpenWithHandler(const std::string& target) const;
+
+    Options m_options;
+};

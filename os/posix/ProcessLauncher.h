@@ -1,0 +1,32 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// Starting other programs: detached ones that outlive us, and short-lived
+// helpers whose output we read. The classification helpers are pure.
+class CProcessLauncher
+{
+public:
+    // True for "scheme:..." with a scheme of two or more characters; a single
+    // letter before the colon is a drive.
+    static bool LooksLikeUrl(const std::wstring& text);
+
+    // True when the first bytes of a file start an ELF image or a "#!" script.
+    static bool IsExecutableImage(const std::string& head);
+
+    // An absolute program path: `program` itself when it holds a slash,
+    // otherwise the first executable match in PATH; empty when there is none.
+    static std::string FindProgram(const std::string& program);
+
+    // Starts argv (argv[0] an absolute path) in a session of its own, with
+    // standard input and output on /dev/null and no other descriptor of ours,
+    // as a grandchild that init adopts, so it runs on after we exit and never
+    // lingers as our zombie. Returns 0 once the program runs, else the errno
+    // of the failed start.
+    static int SpawnDetached(const std::vector<std::string>& argv);
+
+    // Runs argv, collects its standard output and waits for it. Returns its
+    // exit status, or -1 when it could not be started or was killed.
+    static int Run(const std::vector<std::string>& argv, std::string& output);
+};

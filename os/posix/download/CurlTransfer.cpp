@@ -1,0 +1,288 @@
+#include "os/posix/download/CurlTransfer.h"
+
+#include <fstream>
+#include <iterator>
+#include <strings.h>
+
+#include "os/posix/download/TempFile.h"
+
+namespace
+{
+
+bool ReadWholeFile(const std::string& strPath, std::string& strContents)
+{
+    std::ifstream in(strPath, std::ios::binary);
+    if (!in)
+        return false;
+    strContents.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return !in.bad();
+}
+
+std::string TrimLine(const char* pLine, size_t nLength)
+{
+    while (nLength > 0 && (pLine[nLength - 1] == '\r' || pLine[nLength - 1] == '\n' || pLine[nLength - 1] == ' '))
+        --nLength;
+    return std::string(pLine, nLength);
+}
+
+} // namespace
+
+CCurlTransfer::CCurlTransfer(IDownloadProgress* pProgress, const DownloadOptions& options)
+    : m_pCurl(curl_easy_init()), m_pProgress(pProgress), m_options(options)
+{
+}
+
+CCurlTransfer::~CCurlTransfer()
+{
+    if (m_pCurl)
+        curl_easy_cleanup(m_pCurl);
+}
+
+DownloadResult CCurlTransfer::Run(const std::string& strUrl, const std::string& strHost, CTempFile& file)
+{
+    if (!m_pCurl)
+        return DownloadResult::TransferFailed;
+    m_pFile = &file;
+
+    CURL* c = m_pCurl;
+    curl_easy_setopt(c, CURLOPT_URL, strUrl.c_str());
+    // An installer that is about to be run never comes over plain HTTP, not even after a redirect.
+    curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "https");
+    curl_easy_setopt(c, CURLOPT_REDIR_PROTOCOLS_STR, "https");
+    curl_easy_setopt(c, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(c, CURLOPT_MAXREDIRS, 10L);
+    curl_easy_setopt(c, CURLOPT_SSL_VERIFYPEER, 1L);
+    curl_easy_setopt(c, CURLOPT_SSL_VERIFYHOST, 2L);
+    // Runs on a worker thread: no signals, the resolver is threaded.
+    curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(m_options.m_connectTimeout.count()));
+    curl_easy_setopt(c, CURLOPT_USERAGENT, "zelqa-setup/1.0");
+    // A proxy's answer to CONNECT is not the host's response.
+    curl_easy_setopt(c, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
+    curl_easy_setopt(c, CURLOPT_HEADERFUNCTION, &CCurlTransfer::HeaderCallback);
+    curl_easy_setopt(c, CURLOPT_HEADERDATA, this);
+    curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, &CCurlTransfer::WriteCallback);
+    curl_easy_setopt(c, CURLOPT_WRITEDATA, this);
+    curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, &CCurlTransfer::ProgressCallback);
+    curl_easy_setopt(c, CURLOPT_XFERINFODATA, this);
+    curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(c, CURLOPT_PREREQFUNCTION, &CCurlTransfer::PrereqCallback);
+    curl_easy_setopt(c, CURLOPT_PREREQDATA, this);
+    if (!SetCaBundle())
+        return DownloadResult::CertificateError;
+
+    if (!Report(0, 0, DOWNLOAD_STATUS_FINDING_RESOURCE, strHost))
+        return DownloadResult::Aborted;
+
+    const CURLcode code = curl_easy_perform(c);
+    if (m_eFailure != DownloadResult::Ok)
+        return m_eFailure;
+    if (code != CURLE_OK)
+        return ResultFromCode(code);
+
+    long nStatus = 0;
+    curl_easy_getinfo(c, CURLINFO_RESPONSE_CODE, &nStatus);
+    if (nStatus < 200 || nStatus > 299 || !m_bAcceptBody)
+        return DownloadResult::HttpError;
+
+    if (!file.Close())
+        return DownloadResult::FileError;
+    if (!Report(m_nReceived, m_nReceived, DOWNLOAD_STATUS_END_DOWNLOAD_DATA, EffectiveUrl()))
+        return DownloadResult::Aborted;
+    if (!file.MoveIntoPlace())
+        return DownloadResult::FileError;
+    return DownloadResult::Ok;
+}
+
+bool CCurlTransfer::SetCaBundle()
+{
+    if (m_options.m_strExtraCaFile.empty())
+        return true;
+    std::string strExtra;
+    if (!ReadWholeFile(m_options.m_strExtraCaFile, strExtra) || strExtra.empty())
+        return true;
+
+    // Setting a bundle replaces libcurl's built-in one, so hand it the system
+    // bundle and the extra certificates together; a built-in CA folder, if
+    // any, stays in use.
+    std::string strBundle;
+    char* pszSystemBundle = nullptr;
+    if (curl_easy_getinfo(m_pCurl, CURLINFO_CAINFO, &pszSystemBundle) == CURLE_OK && pszSystemBundle)
+        ReadWholeFile(pszSystemBundle, strBundle);
+    strBundle += "\n";
+    strBundle += strExtra;
+
+    curl_blob blob;
+    blob.data = strBundle.data();
+    blob.len = strBundle.size();
+    blob.flags = CURL_BLOB_COPY;
+    return curl_easy_setopt(m_pCurl, CURLOPT_CAINFO_BLOB, &blob) == CURLE_OK;
+}
+
+bool CCurlTransfer::Report(uint64_t nProgress, uint64_t nProgressMax, uint32_t nStatus, const std::string& strText)
+{
+    if (!m_pProgress)
+        return true;
+    if (m_pProgress->OnProgress(nProgress, nProgressMax, nStatus, strText) == ProgressAnswer::Continue)
+        return true;
+    m_eFailure = DownloadResult::Aborted;
+    return false;
+}
+
+std::string CCurlTransfer::EffectiveUrl() const
+{
+    char* pszUrl = nullptr;
+    curl_easy_getinfo(m_pCurl, CURLINFO_EFFECTIVE_URL, &pszUrl);
+    return pszUrl ? pszUrl : "";
+}
+
+size_t CCurlTransfer::HeaderCallback(char* pBuffer, size_t nSize, size_t nCount, void* pContext)
+{
+    return static_cast<CCurlTransfer*>(pContext)->OnHeaderLine(pBuffer, nSize * nCount);
+}
+
+size_t CCurlTransfer::WriteCallback(char* pBuffer, size_t nSize, size_t nCount, void* pContext)
+{
+    return static_cast<CCurlTransfer*>(pContext)->OnBody(pBuffer, nSize * nCount);
+}
+
+int CCurlTransfer::ProgressCallback(void* pContext, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
+{
+    return static_cast<CCurlTransfer*>(pContext)->OnIdle();
+}
+
+int CCurlTransfer::PrereqCallback(void* pContext, char* pszPeerIp, char*, int, int)
+{
+    return static_cast<CCurlTransfer*>(pContext)->OnConnected(pszPeerIp);
+}
+
+int CCurlTransfer::OnConnected(const char* pszPeerIp)
+{
+    m_bWatchStall = true;
+    m_lastActivity = std::chrono::steady_clock::now();
+    if (!Report(0, 0, DOWNLOAD_STATUS_CONNECTING, pszPeerIp ? pszPeerIp : "") ||
+        !Report(0, 0, DOWNLOAD_STATUS_SENDING_REQUEST, ""))
+        return CURL_PREREQFUNC_ABORT;
+    return CURL_PREREQFUNC_OK;
+}
+
+size_t CCurlTransfer::OnHeaderLine(const char* pLine, size_t nLength)
+{
+    m_lastActivity = std::chrono::steady_clock::now();
+    const std::string strLine = TrimLine(pLine, nLength);
+
+    if (strLine.compare(0, 5, "HTTP/") == 0)
+    {
+        // A new response (after a redirect or an interim 1xx) starts afresh.
+        m_bAcceptBody = false;
+        m_strContentType.clear();
+        return nLength;
+    }
+    if (!strLine.empty())
+    {
+        if (strncasecmp(strLine.c_str(), "content-type:", 13) == 0)
+        {
+            size_t nStart = 13;
+            while (nStart < strLine.size() && (strLine[nStart] == ' ' || strLine[nStart] == '\t'))
+                ++nStart;
+            m_strContentType = strLine.substr(nStart);
+        }
+        return nLength;
+    }
+
+    // End of one response's headers.
+    long nStatus = 0;
+    curl_easy_getinfo(m_pCurl, CURLINFO_RESPONSE_CODE, &nStatus);
+    if (nStatus >= 100 && nStatus < 200)
+        return nLength;
+    if (nStatus >= 300 && nStatus < 400)
+    {
+        char* pszTarget = nullptr;
+        curl_easy_getinfo(m_pCurl, CURLINFO_REDIRECT_URL, &pszTarget);
+        if (!pszTarget)
+        {
+            m_eFailure = DownloadResult::HttpError;
+            return 0;
+        }
+        // The next connection is under the connect timeout again.
+        m_bWatchStall = false;
+        return Report(0, 0, DOWNLOAD_STATUS_REDIRECTING, pszTarget) ? nLength : 0;
+    }
+    if (nStatus < 200 || nStatus > 299)
+    {
+        m_eFailure = DownloadResult::HttpError;
+        return 0;
+    }
+
+    curl_off_t nLengthHeader = -1;
+    curl_easy_getinfo(m_pCurl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &nLengthHeader);
+    m_nExpected = nLengthHeader > 0 ? static_cast<uint64_t>(nLengthHeader) : 0;
+    m_nReceived = 0;
+    m_bAcceptBody = true;
+    const std::string strUrl = EffectiveUrl();
+    if (!m_strContentType.empty() && !Report(0, 0, DOWNLOAD_STATUS_MIME_TYPE_AVAILABLE, m_strContentType))
+        return 0;
+    return Report(0, m_nExpected, DOWNLOAD_STATUS_BEGIN_DOWNLOAD_DATA, strUrl) ? nLength : 0;
+}
+
+size_t CCurlTransfer::OnBody(const char* pData, size_t nLength)
+{
+    m_lastActivity = std::chrono::steady_clock::now();
+    if (!m_bAcceptBody || nLength == 0)
+        return nLength;
+    if (!m_pFile->Write(pData, nLength))
+    {
+        m_eFailure = DownloadResult::FileError;
+        return CURL_WRITEFUNC_ERROR;
+    }
+    m_nReceived += nLength;
+    return Report(m_nReceived, m_nExpected, DOWNLOAD_STATUS_DOWNLOADING_DATA, EffectiveUrl()) ? nLength
+                                                                                             : CURL_WRITEFUNC_ERROR;
+}
+
+int CCurlTransfer::OnIdle()
+{
+    if (m_pProgress && m_pProgress->IsAbortRequested())
+    {
+        m_eFailure = DownloadResult::Aborted;
+        return 1;
+    }
+    if (m_bWatchStall && std::chrono::steady_clock::now() - m_lastActivity >= m_options.m_stallLimit)
+    {
+        m_eFailure = DownloadResult::Stalled;
+        return 1;
+    }
+    return 0;
+}
+
+DownloadResult CCurlTransfer::ResultFromCode(CURLcode code)
+{
+    switch (code)
+    {
+    case CURLE_UNSUPPORTED_PROTOCOL:
+    case CURLE_URL_MALFORMAT:
+        return DownloadResult::InvalidUrl;
+    case CURLE_COULDNT_RESOLVE_PROXY:
+    case CURLE_COULDNT_RESOLVE_HOST:
+    case CURLE_COULDNT_CONNECT:
+    case CURLE_SSL_CONNECT_ERROR: // includes a host that closes the connection during the handshake
+        return DownloadResult::ConnectFailed;
+    case CURLE_OPERATION_TIMEDOUT: // only the connect timeout is set
+        return DownloadResult::ConnectTimeout;
+    case CURLE_PEER_FAILED_VERIFICATION:
+    case CURLE_SSL_CACERT_BADFILE:
+    case CURLE_SSL_ISSUER_ERROR:
+    case CURLE_SSL_INVALIDCERTSTATUS:
+    case CURLE_SSL_PINNEDPUBKEYNOTMATCH:
+        return DownloadResult::CertificateError;
+    case CURLE_TOO_MANY_REDIRECTS:
+    case CURLE_HTTP_RETURNED_ERROR:
+        return DownloadResult::HttpError;
+    case CURLE_WRITE_ERROR:
+        return DownloadResult::FileError;
+    case CURLE_ABORTED_BY_CALLBACK:
+        return DownloadResult::Aborted;
+    default:
+        return DownloadResult::TransferFailed;
+    }
+}
