@@ -1,5 +1,6 @@
 #include "os/posix/download/CurlTransfer.h"
 
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <strings.h>
@@ -16,6 +17,38 @@ bool ReadWholeFile(const std::string& strPath, std::string& strContents)
         return false;
     strContents.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     return !in.bad();
+}
+
+// Value of a header line if it is the named header ("content-type:"), else false.
+bool HeaderValue(const std::string& strLine, const char* pszName, std::string& strValue)
+{
+    const size_t nNameLength = strlen(pszName);
+    if (strncasecmp(strLine.c_str(), pszName, nNameLength) != 0)
+        return false;
+    size_t nStart = nNameLength;
+    while (nStart < strLine.size() && (strLine[nStart] == ' ' || strLine[nStart] == '\t'))
+        ++nStart;
+    strValue = strLine.substr(nStart);
+    return true;
+}
+
+// A Location value resolved against the URL of the response that carried it.
+std::string ResolveUrl(const std::string& strBase, const std::string& strReference)
+{
+    CURLU* pUrl = curl_url();
+    if (!pUrl)
+        return strReference;
+    std::string strResolved = strReference;
+    char* pszResolved = nullptr;
+    if (curl_url_set(pUrl, CURLUPART_URL, strBase.c_str(), 0) == CURLUE_OK &&
+        curl_url_set(pUrl, CURLUPART_URL, strReference.c_str(), 0) == CURLUE_OK &&
+        curl_url_get(pUrl, CURLUPART_URL, &pszResolved, 0) == CURLUE_OK)
+    {
+        strResolved = pszResolved;
+        curl_free(pszResolved);
+    }
+    curl_url_cleanup(pUrl);
+    return strResolved;
 }
 
 std::string TrimLine(const char* pLine, size_t nLength)
@@ -176,17 +209,13 @@ size_t CCurlTransfer::OnHeaderLine(const char* pLine, size_t nLength)
         // A new response (after a redirect or an interim 1xx) starts afresh.
         m_bAcceptBody = false;
         m_strContentType.clear();
+        m_strLocation.clear();
         return nLength;
     }
     if (!strLine.empty())
     {
-        if (strncasecmp(strLine.c_str(), "content-type:", 13) == 0)
-        {
-            size_t nStart = 13;
-            while (nStart < strLine.size() && (strLine[nStart] == ' ' || strLine[nStart] == '\t'))
-                ++nStart;
-            m_strContentType = strLine.substr(nStart);
-        }
+        if (!HeaderValue(strLine, "content-type:", m_strContentType))
+            HeaderValue(strLine, "location:", m_strLocation);
         return nLength;
     }
 
@@ -197,16 +226,15 @@ size_t CCurlTransfer::OnHeaderLine(const char* pLine, size_t nLength)
         return nLength;
     if (nStatus >= 300 && nStatus < 400)
     {
-        char* pszTarget = nullptr;
-        curl_easy_getinfo(m_pCurl, CURLINFO_REDIRECT_URL, &pszTarget);
-        if (!pszTarget)
+        // libcurl follows it (its own redirect-URL query answers only when it would not).
+        if (m_strLocation.empty())
         {
             m_eFailure = DownloadResult::HttpError;
             return 0;
         }
         // The next connection is under the connect timeout again.
         m_bWatchStall = false;
-        return Report(0, 0, DOWNLOAD_STATUS_REDIRECTING, pszTarget) ? nLength : 0;
+        return Report(0, 0, DOWNLOAD_STATUS_REDIRECTING, ResolveUrl(EffectiveUrl(), m_strLocation)) ? nLength : 0;
     }
     if (nStatus < 200 || nStatus > 299)
     {

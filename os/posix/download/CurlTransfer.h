@@ -56,5 +56,6 @@ private:
     uint64_t m_nReceived = 0;
     uint64_t m_nExpected = 0;
     std::string m_strContentType;
+    std::string m_strLocation;
     std::chrono::steady_clock::time_point m_lastActivity;
 };

@@ -1,0 +1,395 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <string>
+#include <vector>
+
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include "os/Download.h"
+#include "VendorHostProcess.h"
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+namespace
+{
+
+const char DOWNLOAD_PATH[] = "/down/down?path=ZELQACONVERT_Download.exe";
+
+struct Report
+{
+    uint64_t m_nProgress;
+    uint64_t m_nProgressMax;
+    uint32_t m_nStatus;
+    std::string m_strText;
+};
+
+// Records every report; can answer Abort at a chosen point.
+class CRecordingProgress : public IDownloadProgress
+{
+public:
+    ProgressAnswer OnProgress(uint64_t progress, uint64_t progressMax, uint32_t statusCode,
+                              const std::string& statusText) override
+    {
+        EXPECT_FALSE(m_bAnsweredAbort) << "report after an abort answer";
+        m_reports.push_back({progress, progressMax, statusCode, statusText});
+        if (statusCode == DOWNLOAD_STATUS_DOWNLOADING_DATA)
+            m_bSawData = true;
+        if (statusCode == m_nAbortOnStatus)
+        {
+            m_bAnsweredAbort = true;
+            return ProgressAnswer::Abort;
+        }
+        return ProgressAnswer::Continue;
+    }
+
+    bool IsAbortRequested() override { return m_bRequestAbortAfterData && m_bSawData; }
+
+    std::vector<uint32_t> Statuses() const
+    {
+        std::vector<uint32_t> statuses;
+        for (const Report& report : m_reports)
+            statuses.push_back(report.m_nStatus);
+        return statuses;
+    }
+
+    size_t Count(uint32_t nStatus) const
+    {
+        size_t nCount = 0;
+        for (const Report& report : m_reports)
+            nCount += report.m_nStatus == nStatus;
+        return nCount;
+    }
+
+    std::vector<Report> m_reports;
+    uint32_t m_nAbortOnStatus = 0;
+    bool m_bRequestAbortAfterData = false;
+    bool m_bSawData = false;
+    bool m_bAnsweredAbort = false;
+};
+
+std::string ReadFile(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::string RandomBytes(size_t nSize)
+{
+    std::mt19937 random(12345);
+    std::string strData(nSize, '\0');
+    for (char& c : strData)
+        c = static_cast<char>(random() & 0xFF);
+    return strData;
+}
+
+class DownloadTest : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        // A proxy in the environment must not see the loopback traffic.
+        setenv("NO_PROXY", "localhost,127.0.0.1", 1);
+        setenv("no_proxy", "localhost,127.0.0.1", 1);
+    }
+
+    void SetUp() override
+    {
+        std::string strTemplate = (fs::temp_directory_path() / "zelqa-download-XXXXXX").string();
+        ASSERT_NE(mkdtemp(strTemplate.data()), nullptr);
+        m_folder = strTemplate;
+        m_payloadFolder = m_folder / "payload";
+        m_targetFolder = m_folder / "target";
+        fs::create_directory(m_payloadFolder);
+        fs::create_directory(m_targetFolder);
+        m_target = m_targetFolder / "ZELQACONVERT.exe";
+        m_options.m_strExtraCaFile = ZELQA_TEST_CA_FILE;
+        m_options.m_stallLimit = 2s;
+        m_options.m_connectTimeout = 5s;
+        SetPayload(RandomBytes(1024 * 1024 + 7));
+    }
+
+    void TearDown() override
+    {
+        m_host.Stop();
+        std::error_code error;
+        fs::remove_all(m_folder, error);
+    }
+
+    void SetPayload(const std::string& strPayload)
+    {
+        m_strPayload = strPayload;
+        std::ofstream(m_payloadFolder / "payload.bin", std::ios::binary) << strPayload;
+    }
+
+    void StartHost(const std::string& strMode, std::vector<std::string> extraArgs = {})
+    {
+        std::vector<std::string> args = {"--mode", strMode, "--payload", (m_payloadFolder / "payload.bin").string()};
+        args.insert(args.end(), extraArgs.begin(), extraArgs.end());
+        std::string strError;
+        ASSERT_TRUE(m_host.Start(args, strError)) << strError;
+    }
+
+    std::string Url(const std::string& strHost = "localhost") const
+    {
+        return "https://" + strHost + ":" + std::to_string(m_host.GetPort()) + DOWNLOAD_PATH;
+    }
+
+    DownloadResult Fetch(IDownloadProgress* pProgress = nullptr)
+    {
+        return DownloadUrlToFile(Url(), m_target.string(), pProgress ? pProgress : &m_progress, m_options);
+    }
+
+    // The target folder holds nothing: no file, no temporary left behind.
+    bool TargetFolderEmpty() const { return fs::is_empty(m_targetFolder); }
+
+    fs::path m_folder;
+    fs::path m_payloadFolder;
+    fs::path m_targetFolder;
+    fs::path m_target;
+    std::string m_strPayload;
+    DownloadOptions m_options;
+    CRecordingProgress m_progress;
+    CVendorHostProcess m_host;
+};
+
+TEST_F(DownloadTest, NormalDownloadIsExactAndReportsRisingProgress)
+{
+    StartHost("normal");
+    ASSERT_EQ(Fetch(), DownloadResult::Ok);
+
+    EXPECT_TRUE(ReadFile(m_target) == m_strPayload) << "downloaded bytes differ";
+    EXPECT_EQ(std::distance(fs::directory_iterator(m_targetFolder), fs::directory_iterator()), 1);
+
+    const std::vector<Report>& reports = m_progress.m_reports;
+    ASSERT_GE(reports.size(), 6u);
+    const uint64_t nSize = m_strPayload.size();
+    EXPECT_EQ(reports.front().m_nStatus, DOWNLOAD_STATUS_FINDING_RESOURCE);
+    EXPECT_EQ(reports.front().m_strText, "localhost");
+    EXPECT_EQ(reports[1].m_nStatus, DOWNLOAD_STATUS_CONNECTING);
+    EXPECT_EQ(reports[1].m_strText, "127.0.0.1");
+    EXPECT_EQ(reports[2].m_nStatus, DOWNLOAD_STATUS_SENDING_REQUEST);
+    EXPECT_EQ(reports[3].m_nStatus, DOWNLOAD_STATUS_MIME_TYPE_AVAILABLE);
+    EXPECT_EQ(reports[3].m_strText, "application/octet-stream");
+    EXPECT_EQ(reports[4].m_nStatus, DOWNLOAD_STATUS_BEGIN_DOWNLOAD_DATA);
+    EXPECT_EQ(reports[4].m_nProgressMax, nSize);
+
+    uint64_t nLast = 0;
+    for (size_t i = 5; i + 1 < reports.size(); ++i)
+    {
+        EXPECT_EQ(reports[i].m_nStatus, DOWNLOAD_STATUS_DOWNLOADING_DATA);
+        EXPECT_GT(reports[i].m_nProgress, nLast);
+        EXPECT_EQ(reports[i].m_nProgressMax, nSize);
+        nLast = reports[i].m_nProgress;
+    }
+    EXPECT_EQ(nLast, nSize);
+    EXPECT_EQ(reports.back().m_nStatus, DOWNLOAD_STATUS_END_DOWNLOAD_DATA);
+    EXPECT_EQ(reports.back().m_nProgress, nSize);
+    EXPECT_EQ(reports.back().m_nProgressMax, nSize);
+}
+
+TEST_F(DownloadTest, ErrorStatusFailsAndLeavesNoFile)
+{
+    for (const char* pszMode : {"404", "500"})
+    {
+        SCOPED_TRACE(pszMode);
+        m_progress = CRecordingProgress();
+        StartHost(pszMode);
+        EXPECT_EQ(Fetch(), DownloadResult::HttpError);
+        EXPECT_EQ(m_progress.Count(DOWNLOAD_STATUS_BEGIN_DOWNLOAD_DATA), 0u);
+        EXPECT_EQ(m_progress.Count(DOWNLOAD_STATUS_DOWNLOADING_DATA), 0u);
+        EXPECT_TRUE(TargetFolderEmpty());
+        m_host.Stop();
+    }
+}
+
+TEST_F(DownloadTest, RefusedConnectionFails)
+{
+    StartHost("refuse");
+    EXPECT_EQ(Fetch(), DownloadResult::ConnectFailed);
+    EXPECT_TRUE(TargetFolderEmpty());
+    const std::string strUrl = Url();
+    m_host.Stop();
+
+    // Nobody listening on the port any more.
+    EXPECT_EQ(DownloadUrlToFile(strUrl, m_target.string(), &m_progress, m_options), DownloadResult::ConnectFailed);
+    EXPECT_TRUE(TargetFolderEmpty());
+}
+
+TEST_F(DownloadTest, ConnectionThatNeverAnswersHitsConnectTimeout)
+{
+    // The kernel completes TCP connections to a listening socket that is never
+    // accepted, so the client waits in its TLS handshake.
+    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    ASSERT_GE(fd, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t nLength = sizeof(address);
+    ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
+    ASSERT_EQ(listen(fd, 8), 0);
+    ASSERT_EQ(getsockname(fd, reinterpret_cast<sockaddr*>(&address), &nLength), 0);
+    const std::string strUrl = "https://localhost:" + std::to_string(ntohs(address.sin_port)) + DOWNLOAD_PATH;
+
+    m_options.m_connectTimeout = 500ms;
+    m_options.m_stallLimit = 30s;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(DownloadUrlToFile(strUrl, m_target.string(), &m_progress, m_options), DownloadResult::ConnectTimeout);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
+    EXPECT_TRUE(TargetFolderEmpty());
+    close(fd);
+}
+
+TEST_F(DownloadTest, DroppedConnectionFailsWithoutPartialFile)
+{
+    StartHost("drop");
+    EXPECT_EQ(Fetch(), DownloadResult::TransferFailed);
+    EXPECT_GT(m_progress.Count(DOWNLOAD_STATUS_DOWNLOADING_DATA), 0u) << "the host should have sent part of the body";
+    EXPECT_EQ(m_progress.Count(DOWNLOAD_STATUS_END_DOWNLOAD_DATA), 0u);
+    EXPECT_TRUE(TargetFolderEmpty());
+}
+
+TEST_F(DownloadTest, StalledConnectionFailsAfterStallLimit)
+{
+    StartHost("stall");
+    m_options.m_stallLimit = 1s;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(Fetch(), DownloadResult::Stalled);
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(elapsed, 1s);
+    EXPECT_LT(elapsed, 5s);
+    EXPECT_GT(m_progress.Count(DOWNLOAD_STATUS_DOWNLOADING_DATA), 0u);
+    EXPECT_TRUE(TargetFolderEmpty());
+}
+
+TEST_F(DownloadTest, SlowButSteadyTransferIsNotAStall)
+{
+    // 12 pieces, 250 ms apart: far slower than the stall limit allows in
+    // bytes per second, but never silent for the limit.
+    SetPayload(RandomBytes(12 * 1000));
+    StartHost("trickle", {"--trickle-bytes", "1000", "--trickle-interval-ms", "250"});
+    m_options.m_stallLimit = 1s;
+    ASSERT_EQ(Fetch(), DownloadResult::Ok);
+    EXPECT_TRUE(ReadFile(m_target) == m_strPayload);
+    EXPECT_GE(m_progress.Count(DOWNLOAD_STATUS_DOWNLOADING_DATA), 12u);
+}
+
+TEST_F(DownloadTest, AbortAnswerEndsTransferWithoutPartialFile)
+{
+    StartHost("trickle", {"--trickle-bytes", "65536", "--trickle-interval-ms", "20"});
+    m_progress.m_nAbortOnStatus = DOWNLOAD_STATUS_DOWNLOADING_DATA;
+    EXPECT_EQ(Fetch(), DownloadResult::Aborted);
+    EXPECT_EQ(m_progress.m_reports.back().m_nStatus, DOWNLOAD_STATUS_DOWNLOADING_DATA);
+    EXPECT_LT(m_progress.m_reports.back().m_nProgress, m_strPayload.size());
+    EXPECT_TRUE(TargetFolderEmpty());
+}
+
+TEST_F(DownloadTest, AbortAnswerToTheLastReportStillFails)
+{
+    StartHost("normal");
+    m_progress.m_nAbortOnStatus = DOWNLOAD_STATUS_END_DOWNLOAD_DATA;
+    EXPECT_EQ(Fetch(), DownloadResult::Aborted);
+    EXPECT_TRUE(TargetFolderEmpty());
+}
+
+TEST_F(DownloadTest, AbortRequestEndsStalledTransferPromptly)
+{
+    StartHost("stall");
+    m_options.m_stallLimit = 30s;
+    m_progress.m_bRequestAbortAfterData = true;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(Fetch(), DownloadResult::Aborted);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
+    EXPECT_TRUE(TargetFolderEmpty());
+}
+
+TEST_F(DownloadTest, MissingContentLengthStillSucceeds)
+{
+    StartHost("nolength");
+    ASSERT_EQ(Fetch(), DownloadResult::Ok);
+    EXPECT_TRUE(ReadFile(m_target) == m_strPayload);
+    uint64_t nLast = 0;
+    for (const Report& report : m_progress.m_reports)
+    {
+        if (report.m_nStatus != DOWNLOAD_STATUS_DOWNLOADING_DATA)
+            continue;
+        EXPECT_EQ(report.m_nProgressMax, 0u) << "size unknown until the end";
+        EXPECT_GT(report.m_nProgress, nLast);
+        nLast = report.m_nProgress;
+    }
+    EXPECT_EQ(m_progress.m_reports.back().m_nStatus, DOWNLOAD_STATUS_END_DOWNLOAD_DATA);
+    EXPECT_EQ(m_progress.m_reports.back().m_nProgress, m_strPayload.size());
+    EXPECT_EQ(m_progress.m_reports.back().m_nProgressMax, m_strPayload.size());
+}
+
+TEST_F(DownloadTest, RedirectIsFollowed)
+{
+    StartHost("redirect");
+    ASSERT_EQ(Fetch(), DownloadResult::Ok);
+    EXPECT_TRUE(ReadFile(m_target) == m_strPayload);
+    ASSERT_EQ(m_progress.Count(DOWNLOAD_STATUS_REDIRECTING), 1u);
+    const std::vector<uint32_t> statuses = m_progress.Statuses();
+    const auto redirect = std::find(statuses.begin(), statuses.end(), DOWNLOAD_STATUS_REDIRECTING);
+    const Report& report = m_progress.m_reports[static_cast<size_t>(redirect - statuses.begin())];
+    EXPECT_EQ(report.m_strText,
+              "https://localhost:" + std::to_string(m_host.GetPort()) + "/files/ZELQACONVERT_Download.exe");
+    // The data reports come after the redirect.
+    EXPECT_LT(redirect - statuses.begin(),
+              std::find(statuses.begin(), statuses.end(), DOWNLOAD_STATUS_BEGIN_DOWNLOAD_DATA) - statuses.begin());
+}
+
+TEST_F(DownloadTest, UntrustedCertificateFails)
+{
+    StartHost("normal");
+    m_options.m_strExtraCaFile.clear(); // the system store alone does not know the test CA
+    EXPECT_EQ(Fetch(), DownloadResult::CertificateError);
+    EXPECT_TRUE(TargetFolderEmpty());
+
+    // Trusted CA, but the certificate is for "localhost", not this address.
+    m_options.m_strExtraCaFile = ZELQA_TEST_CA_FILE;
+    EXPECT_EQ(DownloadUrlToFile(Url("127.0.0.1"), m_target.string(), &m_progress, m_options),
+              DownloadResult::CertificateError);
+    EXPECT_TRUE(TargetFolderEmpty());
+}
+
+TEST_F(DownloadTest, DefaultOptionsTrustWhatTheBuildTrusts)
+{
+    StartHost("normal");
+    const std::string strBuildCa = ZELQA_BUILD_EXTRA_CA_FILE;
+    EXPECT_EQ(DownloadOptions().m_strExtraCaFile, strBuildCa);
+    const DownloadResult eResult = DownloadUrlToFile(Url(), m_target.string(), nullptr);
+    EXPECT_EQ(eResult, strBuildCa.empty() ? DownloadResult::CertificateError : DownloadResult::Ok);
+}
+
+TEST_F(DownloadTest, BadTargetsAndUrlsFailBeforeAnyTransfer)
+{
+    StartHost("normal");
+    EXPECT_EQ(DownloadUrlToFile(Url(), (m_targetFolder / "missing" / "file.exe").string(), &m_progress, m_options),
+              DownloadResult::FileError);
+    // An installer that will be run never comes over plain HTTP.
+    EXPECT_EQ(DownloadUrlToFile("http://localhost:" + std::to_string(m_host.GetPort()) + DOWNLOAD_PATH,
+                                m_target.string(), &m_progress, m_options),
+              DownloadResult::InvalidUrl);
+    EXPECT_TRUE(m_progress.m_reports.empty());
+    EXPECT_TRUE(TargetFolderEmpty());
+}
+
+TEST_F(DownloadTest, FailedDownloadKeepsAnOlderFile)
+{
+    std::ofstream(m_target, std::ios::binary) << "older installer";
+    StartHost("drop");
+    EXPECT_EQ(Fetch(), DownloadResult::TransferFailed);
+    EXPECT_EQ(ReadFile(m_target), "older installer");
+    EXPECT_EQ(std::distance(fs::directory_iterator(m_targetFolder), fs::directory_iterator()), 1);
+}
+
+} // namespace
