@@ -8,6 +8,7 @@
 #include <iterator>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <netinet/in.h>
@@ -52,7 +53,7 @@ public:
         return ProgressAnswer::Continue;
     }
 
-    bool IsAbortRequested() override { return m_bRequestAbortAfterData && m_bSawData; }
+    bool IsAbortRequested() override { return (m_bRequestAbortAfterData && m_bSawData) || m_bAbortNow; }
 
     std::vector<uint32_t> Statuses() const
     {
@@ -73,8 +74,9 @@ public:
     std::vector<Report> m_reports;
     uint32_t m_nAbortOnStatus = 0;
     bool m_bRequestAbortAfterData = false;
-    bool m_bSawData = false;
+    std::atomic<bool> m_bSawData{false};
     bool m_bAnsweredAbort = false;
+    std::atomic<bool> m_bAbortNow{false};
 };
 
 std::string ReadFile(const fs::path& path)
@@ -202,7 +204,7 @@ TEST_F(DownloadTest, ErrorStatusFailsAndLeavesNoFile)
     for (const char* pszMode : {"404", "500"})
     {
         SCOPED_TRACE(pszMode);
-        m_progress = CRecordingProgress();
+        m_progress.m_reports.clear();
         StartHost(pszMode);
         EXPECT_EQ(Fetch(), DownloadResult::HttpError);
         EXPECT_EQ(m_progress.Count(DOWNLOAD_STATUS_BEGIN_DOWNLOAD_DATA), 0u);
@@ -390,6 +392,43 @@ TEST_F(DownloadTest, FailedDownloadKeepsAnOlderFile)
     EXPECT_EQ(Fetch(), DownloadResult::TransferFailed);
     EXPECT_EQ(ReadFile(m_target), "older installer");
     EXPECT_EQ(std::distance(fs::directory_iterator(m_targetFolder), fs::directory_iterator()), 1);
+}
+
+TEST_F(DownloadTest, HostServesPagesWhileAnotherConnectionHangsAndStopsCleanly)
+{
+    StartHost("stall");
+    m_options.m_stallLimit = 30s;
+    DownloadResult eStalled = DownloadResult::Ok;
+    std::thread stalled([&] { eStalled = Fetch(); });
+    const auto deadline = std::chrono::steady_clock::now() + 5s;
+    while (!m_progress.m_bSawData && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(10ms);
+    if (!m_progress.m_bSawData)
+    {
+        m_progress.m_bAbortNow = true;
+        stalled.join();
+        FAIL() << "the stalled download never started";
+    }
+
+    const std::string strBase = "https://localhost:" + std::to_string(m_host.GetPort());
+    CRecordingProgress pageProgress;
+    EXPECT_EQ(DownloadUrlToFile(strBase + "/cn/home.html", (m_targetFolder / "home.html").string(), &pageProgress,
+                                m_options),
+              DownloadResult::Ok);
+    EXPECT_EQ(DownloadUrlToFile(strBase + "/cn/license-agreement.html",
+                                (m_targetFolder / "license.html").string(), &pageProgress, m_options),
+              DownloadResult::Ok);
+    EXPECT_NE(ReadFile(m_targetFolder / "home.html").find("Zelqa图片转换器"), std::string::npos);
+    EXPECT_NE(ReadFile(m_targetFolder / "license.html").find("许可协议"), std::string::npos);
+    EXPECT_EQ(pageProgress.Count(DOWNLOAD_STATUS_MIME_TYPE_AVAILABLE), 2u);
+    EXPECT_TRUE(pageProgress.m_reports.size() > 3 && pageProgress.m_reports[3].m_strText == "text/html; charset=utf-8");
+
+    // SIGTERM with the stalled connection still open: the host ends it and exits normally.
+    EXPECT_EQ(m_host.Stop(), 0);
+    m_progress.m_bAbortNow = true; // in case the host's end went unnoticed
+    stalled.join();
+    EXPECT_EQ(eStalled, DownloadResult::TransferFailed);
+    EXPECT_FALSE(fs::exists(m_target));
 }
 
 } // namespace
