@@ -1,0 +1,28 @@
+#pragma once
+
+#include "framework/Wnd.h"
+
+// A top-level window built from a dialog template and run modally: while it
+// runs, its owner takes no input.
+class CDialog : public CWnd
+{
+public:
+    explicit CDialog(UINT nIDTemplate, CWnd* pParentWnd = nullptr);
+    ~CDialog() override;
+
+    // Creates the window, initialises it, shows it and runs until EndDialog.
+    virtual INT_PTR DoModal();
+    void EndDialog(INT_PTR nResult);
+
+    virtual BOOL OnInitDialog();
+    // System close: ends the run with IDCANCEL.
+    void OnClose() override;
+    virtual void OnOK() { EndDialog(IDOK); }
+    virtual void OnCancel() { EndDialog(IDCANCEL); }
+
+    BOOL DefaultEraseBkgnd(CDC* pDC) override;
+
+protected:
+    UINT m_nIDTemplate;
+    CWnd* m_pParentWnd;
+};

@@ -1,0 +1,28 @@
+#include "framework/Resources.h"
+
+#include <cwchar>
+
+bool FindResourceBytes(const wchar_t* pszType, UINT nId, const BYTE*& pData, size_t& nSize)
+{
+    const UINT nLowId = nId & 0xFFFF;
+    for (size_t i = 0; i < g_nResourceEntries; ++i) {
+        const RESOURCE_ENTRY& entry = g_resourceEntries[i];
+        if (entry.nId == nLowId && std::wcscmp(entry.pszType, pszType) == 0) {
+            pData = entry.pData;
+            nSize = entry.nSize;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool FindDialogTemplate(UINT nId, DIALOG_TEMPLATE_ENTRY& entry)
+{
+    for (size_t i = 0; i < g_nDialogTemplates; ++i) {
+        if (g_dialogTemplates[i].nId == nId) {
+            entry = g_dialogTemplates[i];
+            return true;
+        }
+    }
+    return false;
+}

@@ -1,0 +1,13 @@
+#pragma once
+
+#include "framework/Types.h"
+
+// Logical pixels per inch of the screen, both axes. False when no screen can be
+// asked (no display, window system not started); callers then assume 96.
+bool GetScreenDpi(int& dpiX, int& dpiY);
+
+// Makes GetScreenDpi report the given values (tests); 0 restores the real query.
+void SetScreenDpiForTesting(int dpiX, int dpiY);
+
+// The work area windows are centred in, in screen coordinates.
+CRect GetScreenWorkArea();

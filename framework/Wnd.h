@@ -1,0 +1,105 @@
+#pragma once
+
+#include <string>
+
+#include "framework/Types.h"
+
+class CDC;
+
+// A window: a top-level window or a child control inside one. The handlers in
+// the middle block are called by the window system; their base versions are the
+// window class's default processing, so an override that wants the default calls
+// the base. Windows may be shown, hidden, moved, sized and invalidated from any
+// thread: calls from other threads are carried out on the window's thread, and
+// dropped if the window is gone by then.
+class CWnd
+{
+public:
+    CWnd();
+    virtual ~CWnd();
+    CWnd(const CWnd&) = delete;
+    CWnd& operator=(const CWnd&) = delete;
+
+    // ---- Window operations
+    HWND GetSafeHwnd() const { return m_hWnd; }
+    static CWnd* FromHandle(HWND hWnd);
+    BOOL DestroyWindow();
+
+    CWnd* GetParent() const;
+    UINT GetDlgCtrlID() const;
+    DWORD GetStyle() const;
+    BOOL ModifyStyle(DWORD dwRemove, DWORD dwAdd);
+
+    void SetWindowText(const wchar_t* pszText);
+    std::wstring GetWindowText() const;
+
+    BOOL ShowWindow(int nCmdShow);
+    BOOL IsWindowVisible() const;
+    void MoveWindow(int x, int y, int cx, int cy, BOOL bRepaint = TRUE);
+    void MoveWindow(const CRect& rect, BOOL bRepaint = TRUE) { MoveWindow(rect.left, rect.top, rect.Width(), rect.Height(), bRepaint); }
+    // pInsertAfter is accepted for the call's shape; without SWP_NOZORDER the
+    // window goes to the top of its siblings.
+    BOOL SetWindowPos(const CWnd* pInsertAfter, int x, int y, int cx, int cy, UINT nFlags);
+    void CenterWindow(CWnd* pAlternateOwner = nullptr);
+
+    void GetClientRect(CRect* pRect) const;
+    void GetWindowRect(CRect* pRect) const;
+    void ClientToScreen(CPoint* pPoint) const;
+    void ClientToScreen(CRect* pRect) const;
+    void ScreenToClient(CPoint* pPoint) const;
+    void ScreenToClient(CRect* pRect) const;
+
+    void Invalidate(BOOL bErase = TRUE);
+    void InvalidateRect(const CRect* pRect, BOOL bErase = TRUE);
+    void UpdateWindow();
+
+    CWnd* SetCapture();
+    static CWnd* GetCapture();
+    static BOOL ReleaseCapture();
+    CWnd* SetFocus();
+    static CWnd* GetFocus();
+    BOOL IsIconic() const;
+    BOOL SetForegroundWindow();
+    HICON SetIcon(HICON hIcon, BOOL bBigIcon);
+
+    // ---- Handlers, to override as required
+    virtual void PreSubclassWindow() {}
+    virtual BOOL PreTranslateMessage(MSG* pMsg);
+    virtual void OnPaint();
+    virtual BOOL OnEraseBkgnd(CDC* pDC);
+    virtual void OnMouseMove(UINT nFlags, CPoint point);
+    virtual void OnMouseHover(UINT nFlags, CPoint point);
+    virtual void OnMouseLeave();
+    virtual void OnLButtonDown(UINT nFlags, CPoint point);
+    virtual void OnLButtonUp(UINT nFlags, CPoint point);
+    virtual void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags);
+    virtual void OnChar(UINT nChar, UINT nRepCnt, UINT nFlags);
+    virtual void OnSetFocus(CWnd* pOldWnd);
+    virtual void OnKillFocus(CWnd* pNewWnd);
+    // A command from a child control (its id and notification code).
+    virtual BOOL OnCommand(UINT nID, UINT nCode);
+    // A child's draw request; the default hands it back to the child's DrawItem.
+    virtual void OnDrawItem(UINT nIDCtl, LPDRAWITEMSTRUCT lpDrawItemStruct);
+    // A child's colour request; the default hands it back to the child's CtlColor.
+    virtual HBRUSH OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor);
+    virtual void OnClose();
+    virtual void OnDestroy() {}
+
+    // Reflected requests, answered by the control they concern.
+    virtual void DrawItem(LPDRAWITEMSTRUCT) {}
+    virtual HBRUSH CtlColor(CDC*, UINT) { return nullptr; }
+
+    // ---- Plumbing, not intended to be overridden by application classes
+    // Creates the window object's window. Used by the control classes' Create.
+    BOOL CreateEx(DWORD dwExStyle, const wchar_t* pszText, DWORD dwStyle, const CRect& rect, CWnd* pParent, UINT nID);
+    // Whether the window lets the mouse through to what lies beneath it.
+    virtual bool IsMouseTransparent() const { return false; }
+    // Whether a press makes the window take the keyboard focus.
+    virtual bool WantsFocusOnClick() const { return false; }
+    // Painting for window classes that draw themselves by default.
+    virtual void DefaultPaint(CDC* pDC);
+    // Fills the background as the window class's own erase would.
+    virtual BOOL DefaultEraseBkgnd(CDC* pDC);
+
+    HWND m_hWnd = nullptr;
+};

@@ -1,0 +1,50 @@
+#include "framework/Dialog.h"
+
+#include "framework/DC.h"
+#include "framework/Resources.h"
+#include "framework/linux/WindowSystem.h"
+
+CDialog::CDialog(UINT nIDTemplate, CWnd* pParentWnd) : m_nIDTemplate(nIDTemplate), m_pParentWnd(pParentWnd) {}
+
+CDialog::~CDialog() = default;
+
+INT_PTR CDialog::DoModal()
+{
+    DIALOG_TEMPLATE_ENTRY tmpl{m_nIDTemplate, WS_POPUP | WS_VISIBLE, 0, 200, 100};
+    FindDialogTemplate(m_nIDTemplate, tmpl);
+    // Dialog units of the template's 9-point font: about 1.5 pixels across, 1.625 down.
+    const CRect rect(0, 0, tmpl.cxDialogUnits * 3 / 2, tmpl.cyDialogUnits * 13 / 8);
+    if (!CreateEx(tmpl.dwExStyle, L"", tmpl.dwStyle & ~WS_VISIBLE, rect, m_pParentWnd, 0))
+        return -1;
+
+    OnInitDialog();
+    if (!m_hWnd)
+        return -1;
+    // A dialog that did not place itself while initialising is centred.
+    if (!m_hWnd->bMoved)
+        CenterWindow(m_pParentWnd);
+    if ((tmpl.dwStyle & WS_VISIBLE) && !m_hWnd->bEndModal)
+        CWindowSystem::Get().Show(m_hWnd, true);
+
+    INT_PTR result = CWindowSystem::Get().RunModal(m_hWnd);
+    DestroyWindow();
+    return result;
+}
+
+void CDialog::EndDialog(INT_PTR nResult)
+{
+    if (m_hWnd)
+        CWindowSystem::Get().EndModal(m_hWnd, nResult);
+}
+
+BOOL CDialog::OnInitDialog() { return TRUE; }
+
+void CDialog::OnClose() { OnCancel(); }
+
+BOOL CDialog::DefaultEraseBkgnd(CDC* pDC)
+{
+    CRect rc;
+    GetClientRect(&rc);
+    pDC->FillSolidRect(rc, RGB(240, 240, 240));
+    return TRUE;
+}

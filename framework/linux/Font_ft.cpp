@@ -1,0 +1,200 @@
+#include "framework/Font.h"
+
+#include <cmath>
+#include <map>
+#include <mutex>
+#include <string>
+
+#include <cairo-ft.h>
+#include <fontconfig/fontconfig.h>
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#include FT_TRUETYPE_TABLES_H
+
+#include "framework/DC.h"
+#include "framework/linux/GdiTypes.h"
+#include "common/Utf8.h"
+#include "framework/linux/WindowSystem.h"
+
+namespace
+{
+struct LoadedFace
+{
+    cairo_font_face_t* pCairoFace = nullptr;
+    double dAscentPerEm = 0.8;   // ascent of the cell, in ems
+    double dCellPerEm = 1.0;     // cell height (ascent + descent), in ems
+};
+
+std::mutex g_fontMutex;
+FT_Library g_ftLibrary = nullptr;
+std::map<std::string, LoadedFace> g_faces;   // by file and index; kept for the process
+
+const cairo_user_data_key_t kFtFaceKey{};
+
+void DoneFtFace(void* face) { FT_Done_Face(static_cast<FT_Face>(face)); }
+
+// Cell metrics as Windows computes them: the OS/2 table's Windows ascent and
+// descent, else the horizontal header's.
+void MeasureFace(FT_Face face, LoadedFace& loaded)
+{
+    const double em = face->units_per_EM ? face->units_per_EM : 1000.0;
+    double ascent = face->ascender;
+    double descent = -face->descender;
+    if (auto* os2 = static_cast<TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2))) {
+        if (os2->usWinAscent + os2->usWinDescent > 0) {
+            ascent = os2->usWinAscent;
+            descent = os2->usWinDescent;
+        }
+    }
+    if (ascent + descent <= 0) {
+        ascent = 0.8 * em;
+        descent = 0.2 * em;
+    }
+    loaded.dAscentPerEm = ascent / em;
+    loaded.dCellPerEm = (ascent + descent) / em;
+}
+
+// The face that stands in for `family`: the family itself when installed,
+// otherwise a CJK face so that Chinese text always has glyphs.
+const LoadedFace* FindFace(const std::string& family, int weight, bool italic)
+{
+    std::lock_guard<std::mutex> lock(g_fontMutex);
+    if (!g_ftLibrary && FT_Init_FreeType(&g_ftLibrary) != 0)
+        return nullptr;
+
+    FcPattern* pattern = FcPatternCreate();
+    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
+    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>("WenQuanYi Micro Hei"));
+    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>("Noto Sans CJK SC"));
+    FcPatternAddString(pattern, FC_LANG, reinterpret_cast<const FcChar8*>("zh-cn"));
+    FcPatternAddInteger(pattern, FC_WEIGHT, weight >= 600 ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
+    FcPatternAddInteger(pattern, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+    FcDefaultSubstitute(pattern);
+    FcResult result = FcResultNoMatch;
+    FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+    FcPatternDestroy(pattern);
+    if (!match)
+        return nullptr;
+
+    FcChar8* file = nullptr;
+    int index = 0;
+    FcPatternGetString(match, FC_FILE, 0, &file);
+    FcPatternGetInteger(match, FC_INDEX, 0, &index);
+    std::string key = file ? reinterpret_cast<const char*>(file) : "";
+    key += "#" + std::to_string(index);
+    auto it = g_faces.find(key);
+    if (it != g_faces.end()) {
+        FcPatternDestroy(match);
+        return &it->second;
+    }
+
+    FT_Face face = nullptr;
+    if (!file || FT_New_Face(g_ftLibrary, reinterpret_cast<const char*>(file), index, &face) != 0) {
+        FcPatternDestroy(match);
+        return nullptr;
+    }
+    FcPatternDestroy(match);
+    LoadedFace loaded;
+    MeasureFace(face, loaded);
+    loaded.pCairoFace = cairo_ft_font_face_create_for_ft_face(face, 0);
+    cairo_font_face_set_user_data(loaded.pCairoFace, &kFtFaceKey, face, DoneFtFace);
+    return &g_faces.emplace(key, loaded).first->second;
+}
+
+void ApplyFont(cairo_t* cr, HFONT font)
+{
+    cairo_set_font_face(cr, font->pFace);
+    // cairo sizes the face itself; the em size is what gives the cell height.
+    cairo_set_font_size(cr, font->dEmPixels);
+    cairo_font_options_t* options = cairo_font_options_create();
+    cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
+    cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_SLIGHT);
+    cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_ON);
+    cairo_set_font_options(cr, options);
+    cairo_font_options_destroy(options);
+}
+
+HFONT MakeFont(const UiFontDesc& desc)
+{
+    const LoadedFace* face = FindFace(ToUtf8(desc.pszFace ? desc.pszFace : L""), desc.nWeight, desc.bItalic);
+    if (!face)
+        return nullptr;
+    auto* font = new HFONT__;
+    font->pFace = face->pCairoFace;
+    font->nCellHeight = desc.nHeight > 0 ? desc.nHeight : (desc.nHeight < 0 ? -desc.nHeight : 16);
+    // A positive height is the cell height; a negative one the em height.
+    font->dEmPixels = desc.nHeight > 0 ? desc.nHeight / face->dCellPerEm : font->nCellHeight;
+    if (desc.nHeight < 0)
+        font->nCellHeight = static_cast<int>(std::lround(font->dEmPixels * face->dCellPerEm));
+    font->dAscent = std::round(font->dEmPixels * face->dAscentPerEm);
+    font->bUnderline = desc.bUnderline;
+    return font;
+}
+
+// Text measuring needs a cairo context even without a target.
+cairo_t* MeasuringContext()
+{
+    static cairo_surface_t* s_surface = cairo_image_surface_create(CAIRO_FORMAT_A8, 1, 1);
+    static cairo_t* s_cr = cairo_create(s_surface);
+    return s_cr;
+}
+} // namespace
+
+HFONT GetDefaultFont()
+{
+    static HFONT s_font = MakeFont(UiFont(16));
+    return s_font;
+}
+
+BOOL CFont::CreateFontIndirect(const UiFontDesc& desc)
+{
+    DeleteObject();
+    m_hFont = MakeFont(desc);
+    return m_hFont != nullptr;
+}
+
+void CFont::DeleteObject()
+{
+    delete m_hFont;
+    m_hFont = nullptr;
+}
+
+CSize CDC::GetTextExtent(const wchar_t* psz, int nCount) const
+{
+    HFONT font = (m_hDC && m_hDC->hFont) ? m_hDC->hFont : GetDefaultFont();
+    if (!font)
+        return {};
+    if (!psz || nCount <= 0)
+        return CSize(0, font->nCellHeight);
+    cairo_t* cr = MeasuringContext();
+    cairo_save(cr);
+    ApplyFont(cr, font);
+    cairo_text_extents_t extents{};
+    std::string utf8 = ToUtf8(std::wstring(psz, static_cast<size_t>(nCount)));
+    cairo_text_extents(cr, utf8.c_str(), &extents);
+    cairo_restore(cr);
+    return CSize(static_cast<LONG>(std::lround(extents.x_advance)), font->nCellHeight);
+}
+
+BOOL CDC::TextOut(int x, int y, const wchar_t* psz, int nCount)
+{
+    if (!m_hDC || !m_hDC->pCairo || !psz || nCount <= 0)
+        return FALSE;
+    HFONT font = m_hDC->hFont ? m_hDC->hFont : GetDefaultFont();
+    if (!font)
+        return FALSE;
+    cairo_t* cr = m_hDC->pCairo;
+    if (m_hDC->nBkMode == OPAQUE) {
+        CSize size = GetTextExtent(psz, nCount);
+        FillSolidRect(CRect(x, y, x + size.cx, y + size.cy), m_hDC->crBk);
+    }
+    cairo_save(cr);
+    ApplyFont(cr, font);
+    SetCairoColour(cr, m_hDC->crText);
+    cairo_move_to(cr, x, y + font->dAscent);
+    std::string utf8 = ToUtf8(std::wstring(psz, static_cast<size_t>(nCount)));
+    cairo_show_text(cr, utf8.c_str());
+    cairo_restore(cr);
+    return TRUE;
+}

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <cstddef>
+
+#include "framework/Types.h"
+
+// An icon: the encoded PNG it is drawn from.
+struct HICON__
+{
+    const BYTE* pData = nullptr;
+    size_t nSize = 0;
+};

@@ -1,0 +1,48 @@
+#include "framework/WinApp.h"
+
+#include <memory>
+#include <vector>
+
+#include "framework/Resources.h"
+#include "framework/UiThread.h"
+#include "framework/linux/Icon.h"
+#include "framework/linux/WindowSystem.h"
+
+namespace
+{
+CWinApp* g_pApp = nullptr;
+}
+
+CWinApp::CWinApp() { g_pApp = this; }
+
+CWinApp::~CWinApp()
+{
+    if (g_pApp == this)
+        g_pApp = nullptr;
+}
+
+CWinApp* AfxGetApp() { return g_pApp; }
+
+bool IsUiThread() { return CWindowSystem::Get().IsUiThread(); }
+
+void RunOnUiThread(std::function<void()> task, bool bRunNowIfOnUiThread)
+{
+    if (bRunNowIfOnUiThread && IsUiThread())
+        task();
+    else
+        CWindowSystem::Get().Post(std::move(task));
+}
+
+HICON LoadAppIcon(UINT nId)
+{
+    const BYTE* pData = nullptr;
+    size_t nSize = 0;
+    if (!FindResourceBytes(L"ICON", nId, pData, nSize))
+        return nullptr;
+    // Icons live as long as the program, as resource icons do.
+    static std::vector<std::unique_ptr<HICON__>> s_icons;
+    s_icons.push_back(std::make_unique<HICON__>());
+    s_icons.back()->pData = pData;
+    s_icons.back()->nSize = nSize;
+    return s_icons.back().get();
+}

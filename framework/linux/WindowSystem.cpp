@@ -1,0 +1,766 @@
+#include "framework/linux/WindowSystem.h"
+
+#include <algorithm>
+#include <deque>
+#include <mutex>
+#include <thread>
+#include <unordered_map>
+
+#include "common/Utf8.h"
+#include "framework/Wnd.h"
+
+namespace
+{
+std::thread::id g_uiThread;
+std::mutex g_postMutex;
+std::deque<std::function<void()>> g_posted;
+std::deque<std::function<void()>> g_idleTasks;
+std::unordered_map<HWND, uint64_t> g_live;   // UI thread only
+
+UINT VirtualKeyFromSdl(SDL_Keycode key)
+{
+    switch (key) {
+    case SDLK_BACKSPACE: return VK_BACK;
+    case SDLK_TAB: return VK_TAB;
+    case SDLK_RETURN: case SDLK_KP_ENTER: return VK_RETURN;
+    case SDLK_ESCAPE: return VK_ESCAPE;
+    case SDLK_SPACE: return VK_SPACE;
+    case SDLK_END: return VK_END;
+    case SDLK_HOME: return VK_HOME;
+    case SDLK_LEFT: return VK_LEFT;
+    case SDLK_UP: return VK_UP;
+    case SDLK_RIGHT: return VK_RIGHT;
+    case SDLK_DOWN: return VK_DOWN;
+    case SDLK_INSERT: return VK_INSERT;
+    case SDLK_DELETE: return VK_DELETE;
+    case SDLK_LSHIFT: case SDLK_RSHIFT: return VK_SHIFT;
+    case SDLK_LCTRL: case SDLK_RCTRL: return VK_CONTROL;
+    default: break;
+    }
+    if (key >= SDLK_a && key <= SDLK_z)
+        return static_cast<UINT>('A' + (key - SDLK_a));
+    if (key >= SDLK_0 && key <= SDLK_9)
+        return static_cast<UINT>('0' + (key - SDLK_0));
+    return 0;
+}
+
+UINT ModifiersFromSdl(uint16_t mod)
+{
+    UINT flags = 0;
+    if (mod & KMOD_SHIFT)
+        flags |= MK_SHIFT;
+    if (mod & KMOD_CTRL)
+        flags |= MK_CONTROL;
+    return flags;
+}
+} // namespace
+
+CWindowSystem& CWindowSystem::Get()
+{
+    static CWindowSystem system;
+    return system;
+}
+
+bool CWindowSystem::Init()
+{
+    if (m_bInitialised)
+        return true;
+    // Without this SDL builds a GL renderer behind every window surface: five
+    // times the memory and a slow first frame, for pixels we draw ourselves.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
+    SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0)
+        return false;
+    // Text input starts only when an edit field takes the focus.
+    SDL_StopTextInput();
+    m_nPostEvent = SDL_RegisterEvents(1);
+    g_uiThread = std::this_thread::get_id();
+    m_bInitialised = true;
+    return true;
+}
+
+bool CWindowSystem::IsUiThread() const
+{
+    return !m_bInitialised || std::this_thread::get_id() == g_uiThread;
+}
+
+HWND CWindowSystem::CreateWindowNode(CWnd* pWnd, DWORD dwExStyle, const wchar_t* pszText, DWORD dwStyle,
+                                     const CRect& rect, HWND hParent, UINT nId)
+{
+    auto* node = new HWND__;
+    node->pWnd = pWnd;
+    node->dwStyle = dwStyle & ~WS_VISIBLE;
+    node->dwExStyle = dwExStyle;
+    node->nId = nId;
+    node->text = pszText ? pszText : L"";
+    node->rect = rect;
+    node->nSerial = m_nNextSerial++;
+    g_live[node] = node->nSerial;
+
+    if ((dwStyle & WS_CHILD) && hParent) {
+        node->pParent = hParent;
+        hParent->children.push_back(node);
+    } else {
+        node->pOwner = hParent;
+        Uint32 flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS;
+        if (!(dwExStyle & WS_EX_APPWINDOW) && hParent)
+            flags |= SDL_WINDOW_SKIP_TASKBAR;
+        node->pSdlWindow = SDL_CreateWindow("", rect.left, rect.top, std::max(1, rect.Width()),
+                                            std::max(1, rect.Height()), flags);
+        if (!node->pSdlWindow) {
+            g_live.erase(node);
+            delete node;
+            return nullptr;
+        }
+        SDL_SetWindowData(node->pSdlWindow, "hwnd", node);
+        m_topLevels.push_back(node);
+        RecreateBacking(node);
+    }
+    pWnd->m_hWnd = node;
+    pWnd->PreSubclassWindow();
+    if (dwStyle & WS_VISIBLE)
+        Show(node, true);
+    return node;
+}
+
+void CWindowSystem::DestroyWindowNode(HWND hWnd)
+{
+    if (!hWnd || !g_live.count(hWnd))
+        return;
+    if (hWnd->pWnd)
+        hWnd->pWnd->OnDestroy();
+    while (!hWnd->children.empty())
+        DestroyWindowNode(hWnd->children.back());
+
+    if (m_hCapture == hWnd) m_hCapture = nullptr;
+    if (m_hFocus == hWnd) m_hFocus = nullptr;
+    if (m_hMouseOver == hWnd) m_hMouseOver = nullptr;
+    if (m_hTracked == hWnd) { m_hTracked = nullptr; m_dwTrackFlags = 0; }
+
+    if (hWnd->pParent) {
+        auto& siblings = hWnd->pParent->children;
+        siblings.erase(std::remove(siblings.begin(), siblings.end(), hWnd), siblings.end());
+        if (hWnd->dwStyle & WS_VISIBLE) {
+            CRect rc = hWnd->rect;
+            Invalidate(hWnd->pParent, &rc, true);
+        }
+    } else {
+        m_topLevels.erase(std::remove(m_topLevels.begin(), m_topLevels.end(), hWnd), m_topLevels.end());
+        m_modalStack.erase(std::remove(m_modalStack.begin(), m_modalStack.end(), hWnd), m_modalStack.end());
+        if (hWnd->pBacking)
+            cairo_surface_destroy(hWnd->pBacking);
+        if (hWnd->pSdlWindow)
+            SDL_DestroyWindow(hWnd->pSdlWindow);
+    }
+    if (hWnd->pWnd)
+        hWnd->pWnd->m_hWnd = nullptr;
+    g_live.erase(hWnd);
+    delete hWnd;
+}
+
+bool CWindowSystem::IsAlive(HWND hWnd, uint64_t nSerial) const
+{
+    auto it = g_live.find(hWnd);
+    return it != g_live.end() && it->second == nSerial;
+}
+
+HWND CWindowSystem::TopLevelOf(HWND hWnd) const
+{
+    while (hWnd && hWnd->pParent)
+        hWnd = hWnd->pParent;
+    return hWnd;
+}
+
+CPoint CWindowSystem::OriginInTopLevel(HWND hWnd) const
+{
+    CPoint pt;
+    for (HWND h = hWnd; h && h->pParent; h = h->pParent) {
+        pt.x += h->rect.left;
+        pt.y += h->rect.top;
+    }
+    return pt;
+}
+
+CRect CWindowSystem::VisibleRectInTopLevel(HWND hWnd) const
+{
+    CPoint origin = OriginInTopLevel(hWnd);
+    CRect visible(origin.x, origin.y, origin.x + hWnd->rect.Width(), origin.y + hWnd->rect.Height());
+    // A child never draws outside its ancestors.
+    for (HWND h = hWnd->pParent; h; h = h->pParent) {
+        CPoint o = OriginInTopLevel(h);
+        visible = CRect::Intersect(visible, CRect(o.x, o.y, o.x + h->rect.Width(), o.y + h->rect.Height()));
+    }
+    return visible;
+}
+
+bool CWindowSystem::IsVisible(HWND hWnd) const
+{
+    for (HWND h = hWnd; h; h = h->pParent)
+        if (!(h->dwStyle & WS_VISIBLE))
+            return false;
+    return hWnd != nullptr;
+}
+
+void CWindowSystem::RecreateBacking(HWND hTop)
+{
+    const int w = std::max(1, hTop->rect.Width());
+    const int h = std::max(1, hTop->rect.Height());
+    if (hTop->pBacking) {
+        if (cairo_image_surface_get_width(hTop->pBacking) == w && cairo_image_surface_get_height(hTop->pBacking) == h)
+            return;
+        cairo_surface_destroy(hTop->pBacking);
+    }
+    hTop->pBacking = cairo_image_surface_create(CAIRO_FORMAT_RGB24, w, h);
+}
+
+cairo_surface_t* CWindowSystem::BackingOf(HWND hWnd) const
+{
+    HWND top = TopLevelOf(hWnd);
+    return top ? top->pBacking : nullptr;
+}
+
+void CWindowSystem::Show(HWND hWnd, bool bShow)
+{
+    const bool bWasVisible = (hWnd->dwStyle & WS_VISIBLE) != 0;
+    if (bWasVisible == bShow)
+        return;
+    if (bShow)
+        hWnd->dwStyle |= WS_VISIBLE;
+    else
+        hWnd->dwStyle &= ~WS_VISIBLE;
+
+    if (hWnd->IsTopLevel()) {
+        if (bShow) {
+            SDL_SetWindowPosition(hWnd->pSdlWindow, hWnd->rect.left, hWnd->rect.top);
+            SDL_ShowWindow(hWnd->pSdlWindow);
+            SDL_RaiseWindow(hWnd->pSdlWindow);
+            Invalidate(hWnd, nullptr, true);
+        } else {
+            SDL_HideWindow(hWnd->pSdlWindow);
+        }
+        return;
+    }
+    if (bShow) {
+        Invalidate(hWnd, nullptr, true);
+    } else {
+        // What the hidden window covered must be drawn again by its parent.
+        CRect rc = hWnd->rect;
+        Invalidate(hWnd->pParent, &rc, true);
+        if (m_hFocus == hWnd) SetFocus(nullptr);
+        if (m_hCapture == hWnd) SetCapture(nullptr);
+    }
+}
+
+void CWindowSystem::SetPos(HWND hWnd, const CRect& rect, bool bMove, bool bSize, bool bRaise)
+{
+    CRect rcNew = hWnd->rect;
+    if (bMove) {
+        rcNew.OffsetRect(rect.left - rcNew.left, rect.top - rcNew.top);
+        hWnd->bMoved = true;
+    }
+    if (bSize) {
+        rcNew.right = rcNew.left + std::max<LONG>(0, rect.Width());
+        rcNew.bottom = rcNew.top + std::max<LONG>(0, rect.Height());
+    }
+    const bool bVisible = (hWnd->dwStyle & WS_VISIBLE) != 0;
+
+    if (hWnd->IsTopLevel()) {
+        hWnd->rect = rcNew;
+        SDL_SetWindowPosition(hWnd->pSdlWindow, rcNew.left, rcNew.top);
+        SDL_SetWindowSize(hWnd->pSdlWindow, std::max(1, rcNew.Width()), std::max(1, rcNew.Height()));
+        RecreateBacking(hWnd);
+        if (bRaise && bVisible)
+            SDL_RaiseWindow(hWnd->pSdlWindow);
+        Invalidate(hWnd, nullptr, true);
+        return;
+    }
+
+    const CRect rcOld = hWnd->rect;
+    hWnd->rect = rcNew;
+    if (bRaise) {
+        auto& siblings = hWnd->pParent->children;
+        siblings.erase(std::remove(siblings.begin(), siblings.end(), hWnd), siblings.end());
+        siblings.push_back(hWnd);
+    }
+    if (bVisible && rcOld != rcNew) {
+        Invalidate(hWnd->pParent, &rcOld, true);
+        Invalidate(hWnd, nullptr, true);
+    } else if (bVisible && bRaise) {
+        Invalidate(hWnd, nullptr, true);
+    }
+}
+
+void CWindowSystem::Invalidate(HWND hWnd, const CRect* pRect, bool bErase)
+{
+    CRect rcClient(0, 0, hWnd->rect.Width(), hWnd->rect.Height());
+    CRect rc = pRect ? CRect::Intersect(*pRect, rcClient) : rcClient;
+    if (rc.IsRectEmpty())
+        return;
+    hWnd->rcUpdate = CRect::Union(hWnd->rcUpdate, rc);
+    hWnd->bErase = hWnd->bErase || bErase;
+    // A parent that does not clip its children paints over them, so they are
+    // drawn again after it.
+    if (!(hWnd->dwStyle & WS_CLIPCHILDREN))
+        InvalidateChildren(hWnd, rc, bErase);
+}
+
+void CWindowSystem::InvalidateChildren(HWND hWnd, const CRect& rcClient, bool bErase)
+{
+    for (HWND child : hWnd->children) {
+        if (!(child->dwStyle & WS_VISIBLE))
+            continue;
+        CRect overlap = CRect::Intersect(rcClient, child->rect);
+        if (overlap.IsRectEmpty())
+            continue;
+        overlap.OffsetRect(-child->rect.left, -child->rect.top);
+        Invalidate(child, &overlap, bErase);
+    }
+}
+
+void CWindowSystem::UpdateWindow(HWND hWnd)
+{
+    if (IsVisible(hWnd)) {
+        PaintTree(hWnd);
+        Present(TopLevelOf(hWnd));
+    }
+}
+
+void CWindowSystem::SetCapture(HWND hWnd)
+{
+    m_hCapture = hWnd;
+    SDL_CaptureMouse(hWnd ? SDL_TRUE : SDL_FALSE);
+}
+
+void CWindowSystem::SetFocus(HWND hWnd)
+{
+    if (m_hFocus == hWnd)
+        return;
+    HWND hOld = m_hFocus;
+    uint64_t nOldSerial = SerialOf(hOld);
+    m_hFocus = hWnd;
+    if (hOld && IsAlive(hOld, nOldSerial) && hOld->pWnd)
+        hOld->pWnd->OnKillFocus(hWnd ? hWnd->pWnd : nullptr);
+    if (hWnd && m_hFocus == hWnd && hWnd->pWnd)
+        hWnd->pWnd->OnSetFocus(hOld && IsAlive(hOld, nOldSerial) ? hOld->pWnd : nullptr);
+}
+
+void CWindowSystem::TrackMouse(HWND hWnd, DWORD dwFlags, DWORD dwHoverMs)
+{
+    if (dwFlags & TME_CANCEL) {
+        if (m_hTracked == hWnd)
+            m_dwTrackFlags &= ~dwFlags;
+        return;
+    }
+    if (m_hTracked != hWnd)
+        m_dwTrackFlags = 0;
+    m_hTracked = hWnd;
+    m_dwTrackFlags |= dwFlags & (TME_HOVER | TME_LEAVE);
+    if (dwFlags & TME_HOVER) {
+        m_dwHoverMs = dwHoverMs ? dwHoverMs : 400;
+        m_hoverDeadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(m_dwHoverMs);
+    }
+    // Asking to track a window the pointer is not over gives an immediate leave.
+    if ((dwFlags & TME_LEAVE) && m_hMouseOver != hWnd) {
+        m_dwTrackFlags = 0;
+        if (hWnd->pWnd)
+            hWnd->pWnd->OnMouseLeave();
+    }
+}
+
+void CWindowSystem::SetMouseOver(HWND hWnd)
+{
+    if (m_hMouseOver == hWnd)
+        return;
+    m_hMouseOver = hWnd;
+    if (m_hTracked && m_hTracked != hWnd && (m_dwTrackFlags & TME_LEAVE)) {
+        HWND hLeft = m_hTracked;
+        m_hTracked = nullptr;
+        m_dwTrackFlags = 0;
+        if (hLeft->pWnd)
+            hLeft->pWnd->OnMouseLeave();
+    }
+}
+
+void CWindowSystem::CheckHoverTimer()
+{
+    if (!m_hTracked || !(m_dwTrackFlags & TME_HOVER))
+        return;
+    if (std::chrono::steady_clock::now() < m_hoverDeadline)
+        return;
+    m_dwTrackFlags &= ~TME_HOVER;
+    if (m_hMouseOver != m_hTracked || !m_hTracked->pWnd)
+        return;
+    CPoint origin = OriginInTopLevel(m_hTracked);
+    CPoint pt(m_ptLastMouse.x - origin.x, m_ptLastMouse.y - origin.y);
+    m_hTracked->pWnd->OnMouseHover(m_bLButtonDown ? MK_LBUTTON : 0, pt);
+}
+
+int CWindowSystem::MillisecondsToNextTimer() const
+{
+    if (!m_hTracked || !(m_dwTrackFlags & TME_HOVER))
+        return -1;
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(m_hoverDeadline - std::chrono::steady_clock::now()).count();
+    return static_cast<int>(std::max<long long>(0, left));
+}
+
+HWND CWindowSystem::HitTest(HWND hWnd, CPoint pt) const
+{
+    for (auto it = hWnd->children.rbegin(); it != hWnd->children.rend(); ++it) {
+        HWND child = *it;
+        if (!(child->dwStyle & WS_VISIBLE) || !child->rect.PtInRect(pt))
+            continue;
+        if (child->pWnd && child->pWnd->IsMouseTransparent())
+            continue;
+        return HitTest(child, CPoint(pt.x - child->rect.left, pt.y - child->rect.top));
+    }
+    return hWnd;
+}
+
+HWND CWindowSystem::TopLevelFromSdl(uint32_t nWindowId) const
+{
+    SDL_Window* window = SDL_GetWindowFromID(nWindowId);
+    if (!window)
+        return nullptr;
+    return static_cast<HWND>(SDL_GetWindowData(window, "hwnd"));
+}
+
+bool CWindowSystem::AcceptsInput(HWND hTop) const
+{
+    return hTop && (m_modalStack.empty() || m_modalStack.back() == hTop);
+}
+
+void CWindowSystem::HandleMouseMove(HWND hTop, CPoint pt)
+{
+    m_ptLastMouse = pt;
+    HWND hTarget = m_hCapture ? m_hCapture : HitTest(hTop, pt);
+    SetMouseOver(m_hCapture ? HitTest(hTop, pt) : hTarget);
+    if (!hTarget || !hTarget->pWnd)
+        return;
+    if (m_hTracked == hTarget && (m_dwTrackFlags & TME_HOVER))
+        m_hoverDeadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(m_dwHoverMs);
+    CPoint origin = OriginInTopLevel(hTarget);
+    UINT flags = m_nModifiers | (m_bLButtonDown ? MK_LBUTTON : 0);
+    hTarget->pWnd->OnMouseMove(flags, CPoint(pt.x - origin.x, pt.y - origin.y));
+}
+
+void CWindowSystem::HandleMouseButton(HWND hTop, CPoint pt, bool bDown)
+{
+    m_ptLastMouse = pt;
+    m_bLButtonDown = bDown;
+    HWND hTarget = m_hCapture ? m_hCapture : HitTest(hTop, pt);
+    if (!hTarget || !hTarget->pWnd)
+        return;
+    CPoint origin = OriginInTopLevel(hTarget);
+    CPoint ptClient(pt.x - origin.x, pt.y - origin.y);
+    UINT flags = m_nModifiers | (bDown ? MK_LBUTTON : 0);
+    if (bDown) {
+        if (hTarget->pWnd->WantsFocusOnClick())
+            SetFocus(hTarget);
+        hTarget->pWnd->OnLButtonDown(flags, ptClient);
+    } else {
+        hTarget->pWnd->OnLButtonUp(flags, ptClient);
+    }
+}
+
+void CWindowSystem::HandleKey(HWND hTop, UINT vk, bool bDown, UINT nModifiers)
+{
+    m_nModifiers = nModifiers;
+    if (!bDown || vk == 0)
+        return;
+    HWND hTarget = (m_hFocus && TopLevelOf(m_hFocus) == hTop) ? m_hFocus : hTop;
+    MSG msg;
+    msg.hwnd = hTarget;
+    msg.message = WM_KEYDOWN;
+    msg.wParam = vk;
+    // Every window from the target up to its top-level window sees the key first.
+    for (HWND h = hTarget; h; h = h->pParent) {
+        uint64_t serial = h->nSerial;
+        if (h->pWnd && h->pWnd->PreTranslateMessage(&msg)) {
+            if (vk == VK_SPACE)
+                m_bSuppressSpaceText = true;
+            return;
+        }
+        if (!IsAlive(h, serial))
+            return;
+    }
+    if (hTarget->pWnd)
+        hTarget->pWnd->OnKeyDown(vk, 1, nModifiers);
+}
+
+void CWindowSystem::HandleText(HWND hTop, const char* utf8)
+{
+    std::wstring text = FromUtf8(utf8);
+    // A swallowed Space key must not come back as a typed space.
+    if (m_bSuppressSpaceText && text == L" ") {
+        m_bSuppressSpaceText = false;
+        return;
+    }
+    m_bSuppressSpaceText = false;
+    HWND hTarget = (m_hFocus && TopLevelOf(m_hFocus) == hTop) ? m_hFocus : nullptr;
+    if (!hTarget || !hTarget->pWnd)
+        return;
+    uint64_t serial = hTarget->nSerial;
+    for (wchar_t c : text) {
+        if (!IsAlive(hTarget, serial))
+            return;
+        hTarget->pWnd->OnChar(static_cast<UINT>(c), 1, 0);
+    }
+}
+
+void CWindowSystem::HandleEvent(const SDL_Event& event)
+{
+    if (event.type == m_nPostEvent)
+        return; // only wakes the loop; the queue is drained separately
+    switch (event.type) {
+    case SDL_MOUSEMOTION: {
+        HWND hTop = TopLevelFromSdl(event.motion.windowID);
+        if (AcceptsInput(hTop))
+            HandleMouseMove(hTop, CPoint(event.motion.x, event.motion.y));
+        break;
+    }
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP: {
+        if (event.button.button != SDL_BUTTON_LEFT)
+            break;
+        HWND hTop = TopLevelFromSdl(event.button.windowID);
+        if (AcceptsInput(hTop))
+            HandleMouseButton(hTop, CPoint(event.button.x, event.button.y), event.type == SDL_MOUSEBUTTONDOWN);
+        break;
+    }
+    case SDL_KEYDOWN:
+    case SDL_KEYUP: {
+        HWND hTop = TopLevelFromSdl(event.key.windowID);
+        if (AcceptsInput(hTop))
+            HandleKey(hTop, VirtualKeyFromSdl(event.key.keysym.sym), event.type == SDL_KEYDOWN,
+                      ModifiersFromSdl(event.key.keysym.mod));
+        break;
+    }
+    case SDL_TEXTINPUT: {
+        HWND hTop = TopLevelFromSdl(event.text.windowID);
+        if (AcceptsInput(hTop))
+            HandleText(hTop, event.text.text);
+        break;
+    }
+    case SDL_WINDOWEVENT: {
+        HWND hTop = TopLevelFromSdl(event.window.windowID);
+        if (!hTop)
+            break;
+        switch (event.window.event) {
+        case SDL_WINDOWEVENT_EXPOSED:
+            hTop->bPresentPending = true;
+            break;
+        case SDL_WINDOWEVENT_MOVED:
+            hTop->rect.OffsetRect(event.window.data1 - hTop->rect.left, event.window.data2 - hTop->rect.top);
+            break;
+        case SDL_WINDOWEVENT_LEAVE:
+            if (!m_hCapture && TopLevelOf(m_hMouseOver) == hTop)
+                SetMouseOver(nullptr);
+            break;
+        case SDL_WINDOWEVENT_RESTORED:
+            Invalidate(hTop, nullptr, true);
+            break;
+        case SDL_WINDOWEVENT_CLOSE:
+            if (AcceptsInput(hTop) && hTop->pWnd)
+                hTop->pWnd->OnClose();
+            break;
+        default:
+            break;
+        }
+        break;
+    }
+    case SDL_QUIT:
+        if (!m_modalStack.empty() && m_modalStack.back()->pWnd)
+            m_modalStack.back()->pWnd->OnClose();
+        break;
+    default:
+        break;
+    }
+}
+
+void CWindowSystem::Post(std::function<void()> task)
+{
+    {
+        std::lock_guard<std::mutex> lock(g_postMutex);
+        g_posted.push_back(std::move(task));
+    }
+    if (m_bInitialised) {
+        SDL_Event wake{};
+        wake.type = m_nPostEvent;
+        SDL_PushEvent(&wake);
+    }
+}
+
+void CWindowSystem::PostWhenIdle(std::function<void()> task)
+{
+    std::lock_guard<std::mutex> lock(g_postMutex);
+    g_idleTasks.push_back(std::move(task));
+}
+
+void CWindowSystem::DrainPosted()
+{
+    std::deque<std::function<void()>> tasks;
+    {
+        std::lock_guard<std::mutex> lock(g_postMutex);
+        tasks.swap(g_posted);
+    }
+    for (auto& task : tasks)
+        task();
+}
+
+bool CWindowSystem::HasPendingPaint(HWND hWnd) const
+{
+    if (!(hWnd->dwStyle & WS_VISIBLE))
+        return false;
+    if (!hWnd->rcUpdate.IsRectEmpty())
+        return true;
+    for (HWND child : hWnd->children)
+        if (HasPendingPaint(child))
+            return true;
+    return false;
+}
+
+void CWindowSystem::PaintTree(HWND hWnd)
+{
+    if (!(hWnd->dwStyle & WS_VISIBLE))
+        return;
+    uint64_t serial = hWnd->nSerial;
+    if (!hWnd->rcUpdate.IsRectEmpty() && hWnd->pWnd) {
+        hWnd->pWnd->OnPaint();
+        if (!IsAlive(hWnd, serial))
+            return;
+        // A paint handler that never began painting still leaves the window valid.
+        hWnd->rcUpdate = CRect();
+        hWnd->bErase = false;
+        TopLevelOf(hWnd)->bPresentPending = true;
+    }
+    // Children paint after (over) their parent, bottom of the z-order first.
+    std::vector<HWND> children = hWnd->children;
+    for (HWND child : children)
+        if (IsAlive(child, child->nSerial))
+            PaintTree(child);
+}
+
+void CWindowSystem::Present(HWND hTop)
+{
+    if (!hTop || !hTop->pSdlWindow || !hTop->pBacking || !(hTop->dwStyle & WS_VISIBLE))
+        return;
+    hTop->bPresentPending = false;
+    SDL_Surface* surface = SDL_GetWindowSurface(hTop->pSdlWindow);
+    if (!surface)
+        return;
+    cairo_surface_flush(hTop->pBacking);
+    const int w = std::min(surface->w, cairo_image_surface_get_width(hTop->pBacking));
+    const int h = std::min(surface->h, cairo_image_surface_get_height(hTop->pBacking));
+    const int srcStride = cairo_image_surface_get_stride(hTop->pBacking);
+    const unsigned char* src = cairo_image_surface_get_data(hTop->pBacking);
+    SDL_Surface* source = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<unsigned char*>(src), w, h, 32, srcStride,
+                                                             SDL_PIXELFORMAT_RGB888);
+    if (source) {
+        SDL_Rect rc{0, 0, w, h};
+        SDL_BlitSurface(source, &rc, surface, &rc);
+        SDL_FreeSurface(source);
+    }
+    SDL_UpdateWindowSurface(hTop->pSdlWindow);
+}
+
+void CWindowSystem::PaintAll()
+{
+    std::vector<HWND> tops = m_topLevels;
+    for (HWND top : tops) {
+        if (!IsAlive(top, top->nSerial))
+            continue;
+        PaintTree(top);
+        if (IsAlive(top, top->nSerial) && top->bPresentPending)
+            Present(top);
+    }
+}
+
+void CWindowSystem::RunLoopIteration(int nMaxWaitMs)
+{
+    DrainPosted();
+    SDL_Event event;
+    while (SDL_PollEvent(&event))
+        HandleEvent(event);
+    DrainPosted();
+    CheckHoverTimer();
+    PaintAll();
+
+    bool bPending = false;
+    for (HWND top : m_topLevels)
+        bPending = bPending || HasPendingPaint(top);
+    {
+        std::unique_lock<std::mutex> lock(g_postMutex);
+        if (!bPending && g_posted.empty() && !g_idleTasks.empty()) {
+            auto task = std::move(g_idleTasks.front());
+            g_idleTasks.pop_front();
+            lock.unlock();
+            task();
+            return;
+        }
+        if (bPending || !g_posted.empty())
+            return;
+    }
+
+    int wait = nMaxWaitMs;
+    int timer = MillisecondsToNextTimer();
+    if (timer >= 0 && (wait < 0 || timer < wait))
+        wait = timer;
+    if (wait < 0)
+        SDL_WaitEvent(nullptr);
+    else if (wait > 0)
+        SDL_WaitEventTimeout(nullptr, wait);
+}
+
+INT_PTR CWindowSystem::RunModal(HWND hWnd)
+{
+    uint64_t serial = hWnd->nSerial;
+    m_modalStack.push_back(hWnd);
+    while (IsAlive(hWnd, serial) && !hWnd->bEndModal)
+        RunLoopIteration(-1);
+    INT_PTR result = IsAlive(hWnd, serial) ? hWnd->nModalResult : IDCANCEL;
+    m_modalStack.erase(std::remove(m_modalStack.begin(), m_modalStack.end(), hWnd), m_modalStack.end());
+    return result;
+}
+
+void CWindowSystem::EndModal(HWND hWnd, INT_PTR nResult)
+{
+    hWnd->bEndModal = true;
+    hWnd->nModalResult = nResult;
+}
+
+void CWindowSystem::Pump(int ms)
+{
+    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    do {
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now()).count();
+        RunLoopIteration(static_cast<int>(std::max<long long>(0, left)));
+    } while (std::chrono::steady_clock::now() < end);
+    // Leave nothing half done for the caller to look at.
+    for (int i = 0; i < 4; ++i)
+        RunLoopIteration(0);
+}
+
+void CWindowSystem::InjectMouseMove(HWND hTop, CPoint pt)
+{
+    if (AcceptsInput(hTop))
+        HandleMouseMove(hTop, pt);
+}
+
+void CWindowSystem::InjectMouseButton(HWND hTop, CPoint pt, bool bDown)
+{
+    if (AcceptsInput(hTop))
+        HandleMouseButton(hTop, pt, bDown);
+}
+
+void CWindowSystem::InjectKey(HWND hTop, UINT vk, bool bDown, UINT nModifiers)
+{
+    if (AcceptsInput(hTop))
+        HandleKey(hTop, vk, bDown, nModifiers);
+}
+
+void CWindowSystem::InjectText(HWND hTop, const std::string& utf8)
+{
+    if (AcceptsInput(hTop))
+        HandleText(hTop, utf8.c_str());
+}

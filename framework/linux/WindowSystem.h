@@ -1,0 +1,138 @@
+#pragma once
+
+// The Linux window system behind CWnd: SDL windows for top-level windows,
+// child windows kept as a tree of rectangles inside them, one backing surface
+// per top-level window that all paints draw into, and the event loop.
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <SDL.h>
+#include <cairo.h>
+
+#include "framework/Types.h"
+
+class CWnd;
+
+struct HWND__
+{
+    CWnd* pWnd = nullptr;
+    HWND__* pParent = nullptr;          // null for a top-level window
+    HWND__* pOwner = nullptr;           // owner of a top-level window
+    std::vector<HWND__*> children;      // bottom of the z-order first
+    CRect rect;                         // parent client coordinates; screen for top-level
+    DWORD dwStyle = 0;
+    DWORD dwExStyle = 0;
+    UINT nId = 0;
+    std::wstring text;
+    CRect rcUpdate;                     // invalid part of the client area
+    bool bErase = false;
+    uint64_t nSerial = 0;
+    bool bMoved = false;                // moved since creation (dialogs are centred otherwise)
+    bool bEndModal = false;
+    INT_PTR nModalResult = 0;
+
+    // Top-level windows only.
+    SDL_Window* pSdlWindow = nullptr;
+    cairo_surface_t* pBacking = nullptr;
+    bool bPresentPending = false;
+
+    bool IsTopLevel() const { return pParent == nullptr; }
+};
+
+class CWindowSystem
+{
+public:
+    static CWindowSystem& Get();
+
+    bool Init();               // starts SDL video once; false when no display can be opened
+    bool IsInitialised() const { return m_bInitialised; }
+    bool IsUiThread() const;
+
+    HWND CreateWindowNode(CWnd* pWnd, DWORD dwExStyle, const wchar_t* pszText, DWORD dwStyle,
+                          const CRect& rect, HWND hParent, UINT nId);
+    void DestroyWindowNode(HWND hWnd);
+    bool IsAlive(HWND hWnd, uint64_t nSerial) const;
+    uint64_t SerialOf(HWND hWnd) const { return hWnd ? hWnd->nSerial : 0; }
+
+    HWND TopLevelOf(HWND hWnd) const;
+    // Origin of the window's client area in its top-level window's coordinates.
+    CPoint OriginInTopLevel(HWND hWnd) const;
+    // The part of the top-level surface the window may draw on (clipped by its ancestors).
+    CRect VisibleRectInTopLevel(HWND hWnd) const;
+    bool IsVisible(HWND hWnd) const;   // it and all its ancestors are visible
+
+    void Show(HWND hWnd, bool bShow);
+    void SetPos(HWND hWnd, const CRect& rect, bool bMove, bool bSize, bool bRaise);
+    void Invalidate(HWND hWnd, const CRect* pRect, bool bErase);
+    void UpdateWindow(HWND hWnd);
+
+    void SetCapture(HWND hWnd);
+    HWND GetCapture() const { return m_hCapture; }
+    void SetFocus(HWND hWnd);
+    HWND GetFocus() const { return m_hFocus; }
+    void TrackMouse(HWND hWnd, DWORD dwFlags, DWORD dwHoverMs);
+
+    // Modal runs: input goes only to the innermost modal window.
+    INT_PTR RunModal(HWND hWnd);
+    void EndModal(HWND hWnd, INT_PTR nResult);
+
+    void Post(std::function<void()> task);
+    void PostWhenIdle(std::function<void()> task);
+    // Handles everything pending, and keeps doing so for `ms` milliseconds.
+    void Pump(int ms);
+
+    // Synthetic input, as a person's would arrive (tests and tools).
+    void InjectMouseMove(HWND hTop, CPoint pt);
+    void InjectMouseButton(HWND hTop, CPoint pt, bool bDown);
+    void InjectKey(HWND hTop, UINT vk, bool bDown, UINT nModifiers);
+    void InjectText(HWND hTop, const std::string& utf8);
+
+    cairo_surface_t* BackingOf(HWND hWnd) const;
+
+private:
+    CWindowSystem() = default;
+
+    void RunLoopIteration(int nMaxWaitMs);
+    void HandleEvent(const SDL_Event& event);
+    void HandleMouseMove(HWND hTop, CPoint pt);
+    void HandleMouseButton(HWND hTop, CPoint pt, bool bDown);
+    void HandleKey(HWND hTop, UINT vk, bool bDown, UINT nModifiers);
+    void HandleText(HWND hTop, const char* utf8);
+    void DrainPosted();
+    void PaintAll();
+    void PaintTree(HWND hWnd);
+    void Present(HWND hTop);
+    bool HasPendingPaint(HWND hWnd) const;
+    void CheckHoverTimer();
+    int MillisecondsToNextTimer() const;
+    HWND HitTest(HWND hWnd, CPoint ptInClient) const;
+    HWND TopLevelFromSdl(uint32_t nWindowId) const;
+    bool AcceptsInput(HWND hTop) const;
+    void RecreateBacking(HWND hTop);
+    void InvalidateChildren(HWND hWnd, const CRect& rcClient, bool bErase);
+    void SetMouseOver(HWND hWnd);
+
+    bool m_bInitialised = false;
+    uint32_t m_nPostEvent = 0;
+    uint64_t m_nNextSerial = 1;
+    std::vector<HWND> m_topLevels;
+    std::vector<HWND> m_modalStack;
+    HWND m_hCapture = nullptr;
+    HWND m_hFocus = nullptr;
+    HWND m_hMouseOver = nullptr;
+
+    // Mouse tracking (hover and leave) of one window at a time.
+    HWND m_hTracked = nullptr;
+    DWORD m_dwTrackFlags = 0;
+    DWORD m_dwHoverMs = 0;
+    std::chrono::steady_clock::time_point m_hoverDeadline;
+    CPoint m_ptLastMouse;           // top-level coordinates
+    bool m_bSuppressSpaceText = false;
+    UINT m_nModifiers = 0;
+    bool m_bLButtonDown = false;
+};

@@ -1,0 +1,152 @@
+#include <atomic>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "framework/DC.h"
+#include "framework/Dialog.h"
+#include "framework/Testing.h"
+#include "framework/Wnd.h"
+#include "res/resource.h"
+
+namespace
+{
+// A plain child that fills itself with one colour and counts its paints.
+class CSwatch : public CWnd
+{
+public:
+    explicit CSwatch(COLORREF cr) : m_cr(cr) {}
+    void OnPaint() override
+    {
+        CPaintDC dc(this);
+        CRect rc;
+        GetClientRect(&rc);
+        dc.FillSolidRect(rc, m_cr);
+        ++m_nPaints;
+    }
+    COLORREF m_cr;
+    std::atomic<int> m_nPaints{0};
+};
+
+class CTestDialog : public CDialog
+{
+public:
+    CTestDialog() : CDialog(IDD_MESSAGEBOX), m_child(RGB(0, 0, 255)) {}
+    BOOL OnInitDialog() override
+    {
+        SetWindowPos(nullptr, 0, 0, 200, 100, SWP_NOMOVE);
+        m_child.CreateEx(0, L"", WS_CHILD | WS_VISIBLE, CRect(10, 10, 30, 30), this, 1);
+        return TRUE;
+    }
+    BOOL OnEraseBkgnd(CDC*) override { return TRUE; }
+    void OnPaint() override
+    {
+        CPaintDC dc(this);
+        CRect rc;
+        GetClientRect(&rc);
+        dc.FillSolidRect(rc, m_crBack);
+        ++m_nPaints;
+    }
+    CSwatch m_child;
+    COLORREF m_crBack = RGB(255, 0, 0);
+    int m_nPaints = 0;
+};
+
+uint32_t PixelAt(CWnd* pWnd, int x, int y)
+{
+    std::vector<uint32_t> px;
+    int w = 0, h = 0;
+    EXPECT_TRUE(CaptureWindowPixels(pWnd, px, w, h));
+    return px.at(static_cast<size_t>(y) * w + x);
+}
+
+class WindowTest : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite() { ASSERT_TRUE(InitHeadlessWindowSystem()); }
+};
+} // namespace
+
+TEST_F(WindowTest, ChildrenPaintOverTheirParentAndAloneOverTheirOldPixels)
+{
+    CTestDialog dlg;
+    RunWhenIdle([&] {
+        EXPECT_EQ(PixelAt(&dlg, 5, 5), 0xFF0000u);
+        EXPECT_EQ(PixelAt(&dlg, 15, 15), 0x0000FFu);
+        const int parentPaints = dlg.m_nPaints;
+        const int childPaints = dlg.m_child.m_nPaints;
+
+        // Invalidating only the child repaints only the child.
+        dlg.m_child.m_cr = RGB(0, 255, 0);
+        dlg.m_child.Invalidate();
+        PumpMessages();
+        EXPECT_EQ(dlg.m_nPaints, parentPaints);
+        EXPECT_EQ(dlg.m_child.m_nPaints, childPaints + 1);
+        EXPECT_EQ(PixelAt(&dlg, 15, 15), 0x00FF00u);
+
+        // The parent does not clip its children, so its repaint brings theirs.
+        dlg.Invalidate();
+        PumpMessages();
+        EXPECT_EQ(dlg.m_nPaints, parentPaints + 1);
+        EXPECT_EQ(dlg.m_child.m_nPaints, childPaints + 2);
+
+        // Hiding the child gives its area back to the parent.
+        dlg.m_child.ShowWindow(SW_HIDE);
+        PumpMessages();
+        EXPECT_EQ(PixelAt(&dlg, 15, 15), 0xFF0000u);
+        dlg.EndDialog(7);
+    });
+    EXPECT_EQ(dlg.DoModal(), 7);
+    EXPECT_EQ(dlg.GetSafeHwnd(), nullptr);
+    EXPECT_EQ(dlg.m_child.GetSafeHwnd(), nullptr);
+}
+
+TEST_F(WindowTest, WorkerThreadRequestsRunOnTheWindowThread)
+{
+    CTestDialog dlg;
+    RunWhenIdle([&] {
+        const int before = dlg.m_child.m_nPaints;
+        std::thread worker([&] {
+            dlg.m_child.MoveWindow(50, 50, 20, 20);
+            dlg.m_child.Invalidate();
+        });
+        worker.join();
+        PumpMessages();
+        CRect rc;
+        dlg.m_child.GetWindowRect(&rc);
+        CRect rcDlg;
+        dlg.GetWindowRect(&rcDlg);
+        EXPECT_EQ(rc.left - rcDlg.left, 50);
+        EXPECT_GT(dlg.m_child.m_nPaints.load(), before);
+        EXPECT_EQ(PixelAt(&dlg, 55, 55), 0x0000FFu);
+        dlg.EndDialog(0);
+    });
+    dlg.DoModal();
+}
+
+TEST_F(WindowTest, RequestsForADestroyedWindowAreDropped)
+{
+    auto pDlg = std::make_unique<CTestDialog>();
+    CTestDialog* raw = pDlg.get();
+    RunWhenIdle([raw] { raw->EndDialog(0); });
+    pDlg->DoModal();
+    // A request queued from another thread while the window still existed...
+    CSwatch late(RGB(1, 2, 3));
+    CTestDialog host;
+    RunWhenIdle([&] {
+        std::thread worker([&] { late.Invalidate(); host.m_child.Invalidate(); });
+        worker.join();
+        host.m_child.DestroyWindow();   // ...lands after the window is gone.
+        PumpMessages();
+        host.EndDialog(0);
+    });
+    host.DoModal();
+    SUCCEED();
+}
+
+TEST_F(WindowTest, SystemCloseEndsTheModalRun)
+{
+    CTestDialog dlg;
+    RunWhenIdle([&] { dlg.OnClose(); });
+    EXPECT_EQ(dlg.DoModal(), static_cast<INT_PTR>(IDCANCEL));
+}
