@@ -50,9 +50,9 @@ enum class DownloadResult
     Ok,
     Aborted,           // the progress sink asked to stop
     InvalidUrl,        // not an https URL
-    ConnectFailed,     // name lookup failed or the connection was refused or closed at once
+    ConnectFailed,     // name lookup failed, the connection was refused, or the TLS handshake broke off
     ConnectTimeout,    // connection (with its TLS handshake) not made within the connect timeout
-    CertificateError,  // the host's certificate is not trusted or the TLS handshake failed
+    CertificateError,  // the host's certificate is not trusted or not for this host name
     HttpError,         // the host answered with an error status (or too many redirects)
     Stalled,           // no byte arrived within the stall limit
     TransferFailed,    // the connection broke off or delivered less than announced
@@ -65,9 +65,9 @@ std::string BuildExtraCaFile();
 
 struct DownloadOptions
 {
-    // A connection that delivers no byte for this long fails.
+    // A connection that delivers no byte for this long fails. Positive.
     std::chrono::milliseconds m_stallLimit{std::chrono::seconds(30)};
-    // Limit for the TCP connection and TLS handshake, per connection.
+    // Limit for the TCP connection and TLS handshake, per connection. Positive.
     std::chrono::milliseconds m_connectTimeout{std::chrono::seconds(30)};
     // PEM file of certificates trusted in addition to the system store;
     // empty for the system store alone. A missing file adds nothing.

@@ -86,7 +86,8 @@ DownloadResult CCurlTransfer::Run(const std::string& strUrl, const std::string& 
     curl_easy_setopt(c, CURLOPT_MAXREDIRS, 10L);
     curl_easy_setopt(c, CURLOPT_SSL_VERIFYPEER, 1L);
     curl_easy_setopt(c, CURLOPT_SSL_VERIFYHOST, 2L);
-    // Runs on a worker thread: no signals, the resolver is threaded.
+    // Runs on a worker thread: no signals, the resolver is threaded. (libcurl's
+    // sockets send with MSG_NOSIGNAL, so a closed peer cannot raise SIGPIPE.)
     curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(m_options.m_connectTimeout.count()));
     curl_easy_setopt(c, CURLOPT_USERAGENT, "zelqa-setup/1.0");
@@ -212,6 +213,9 @@ size_t CCurlTransfer::OnHeaderLine(const char* pLine, size_t nLength)
         m_strLocation.clear();
         return nLength;
     }
+    // Trailers after a chunked body are not a new response.
+    if (m_bAcceptBody)
+        return nLength;
     if (!strLine.empty())
     {
         if (!HeaderValue(strLine, "content-type:", m_strContentType))
