@@ -1,0 +1,99 @@
+#include "os/posix/IniReader.h"
+#include "os/posix/PosixOsServices.h"
+
+#include "TestFolder.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+
+template <size_t N>
+std::string Bytes(const char (&text)[N])
+{
+    return std::string(text, N - 1);
+}
+
+int32_t Percent(const std::wstring& content, int32_t defaultValue = -7)
+{
+    return CIniReader::GetInt(content, L"Percent", L"Percent", defaultValue);
+}
+
+}
+
+TEST(OsIniReader, NamesMatchInAnyCaseAndBlanksAreIgnored)
+{
+    EXPECT_EQ(Percent(L"[Percent]\r\nPercent=57\r\n"), 57);
+    EXPECT_EQ(Percent(L"[PERCENT]\npercent=57"), 57);
+    EXPECT_EQ(Percent(L"  [ Percent ]  \n\t Percent \t=   42  \n"), 42);
+    EXPECT_EQ(Percent(L"[Other]\nPercent=1\n[Percent]\nOther=2\nPercent=3\n"), 3);
+    EXPECT_EQ(Percent(L"[Percent]\n;Percent=99\nPercent=\"88\"\n"), 88);
+    // The first of repeated keys and sections counts.
+    EXPECT_EQ(Percent(L"[Percent]\nPercent=10\nPercent=20\n[Percent]\nPercent=30\n"), 10);
+    EXPECT_EQ(Percent(L"[Percent]\rPercent=12\r"), 12);
+}
+
+TEST(OsIniReader, MissingSectionKeyOrValueGivesTheDefault)
+{
+    EXPECT_EQ(Percent(L""), -7);
+    EXPECT_EQ(Percent(L"Percent=50\n"), -7);                    // outside any section
+    EXPECT_EQ(Percent(L"[Other]\nPercent=50\n"), -7);
+    EXPECT_EQ(Percent(L"[Percent]\nPercentage=50\n"), -7);
+    EXPECT_EQ(Percent(L"[Percent]\nPercent=\n"), -7);
+    EXPECT_EQ(Percent(L"[Percent]\nPercent\n"), -7);
+    EXPECT_EQ(Percent(L"[Percent]\n[Next]\nPercent=5\n"), -7);
+}
+
+TEST(OsIniReader, ValuesParseLikeThePlatformsIntegerReader)
+{
+    EXPECT_EQ(CIniReader::ParseInt(L"57%"), 57);
+    EXPECT_EQ(CIniReader::ParseInt(L"  \t 100"), 100);
+    EXPECT_EQ(CIniReader::ParseInt(L"-15"), -15);
+    EXPECT_EQ(CIniReader::ParseInt(L"+7"), 7);
+    EXPECT_EQ(CIniReader::ParseInt(L"abc"), 0);
+    EXPECT_EQ(CIniReader::ParseInt(L"- 5"), 0);
+    EXPECT_EQ(CIniReader::ParseInt(L"--5"), 0);
+    EXPECT_EQ(CIniReader::ParseInt(L"12 34"), 12);
+    EXPECT_EQ(CIniReader::ParseInt(L"0x1F"), 31);
+    EXPECT_EQ(CIniReader::ParseInt(L"0X1fz"), 31);
+    EXPECT_EQ(CIniReader::ParseInt(L"-0x10"), -16);
+    EXPECT_EQ(CIniReader::ParseInt(L"0o17"), 15);
+    EXPECT_EQ(CIniReader::ParseInt(L"0b1012"), 5);
+    EXPECT_EQ(CIniReader::ParseInt(L"0x"), 0);
+    EXPECT_EQ(CIniReader::ParseInt(L"099"), 99);
+    // Wraps at 32 bits rather than saturating.
+    EXPECT_EQ(CIniReader::ParseInt(L"4294967396"), 100);
+    EXPECT_EQ(CIniReader::ParseInt(L"4294967295"), -1);
+    // Garbage is 0, not the default: the key is there.
+    EXPECT_EQ(Percent(L"[Percent]\nPercent=done\n"), 0);
+}
+
+TEST(OsIniReader, FileEncodingsAreRecognised)
+{
+    const std::string utf16 = Bytes("\xFF\xFE[\0P\0e\0r\0c\0e\0n\0t\0]\0\n\0P\0e\0r\0c\0e\0n\0t\0=\0" "9\0" "1\0");
+    EXPECT_EQ(Percent(CIniReader::Decode(utf16)), 91);
+    EXPECT_EQ(Percent(CIniReader::Decode(utf16.substr(2))), 91);  // no byte-order mark
+    EXPECT_EQ(Percent(CIniReader::Decode("\xEF\xBB\xBF[Percent]\nPercent=64\n")), 64);
+    const std::string bigEndian = Bytes("\xFE\xFF\0[\0P\0]\0\n\0P\0=\0" "5");
+    EXPECT_EQ(CIniReader::GetInt(CIniReader::Decode(bigEndian), L"p", L"p", 0), 5);
+}
+
+TEST(OsIniReader, ProgressFileIsReadThroughItsDrivePath)
+{
+    CTestFolder prefix;
+    CTestFolder data;
+    CPosixOsServices::Options options;
+    options.strPrefix = prefix.Path();
+    CPosixOsServices services(options);
+    ASSERT_EQ(symlink(data.Path().c_str(), (prefix / "dosdevices/d:").c_str()), 0);
+    const std::wstring file = L"D:\\brovix\\Zelqa\\Percent.ini";
+
+    EXPECT_EQ(services.ReadPrivateProfileInt(L"Percent", L"Percent", 0, file), 0);  // no file yet
+    CTestFolder::MakeFolders(data / "brovix/Zelqa");
+    CTestFolder::WriteFile(data / "brovix/Zelqa/Percent.ini", "[Percent]\r\nPercent=57\r\n");
+    EXPECT_EQ(services.ReadPrivateProfileInt(L"Percent", L"Percent", 0, file), 57);
+    // Read afresh each time; letter case of the path does not matter.
+    CTestFolder::WriteFile(data / "brovix/Zelqa/Percent.ini", "[Percent]\r\nPercent=100\r\n");
+    EXPECT_EQ(services.ReadPrivateProfileInt(L"percent", L"PERCENT", 0, L"d:\\BROVIX\\zelqa\\percent.INI"), 100);
+    EXPECT_EQ(services.ReadPrivateProfileInt(L"Percent", L"Percent", 3, L"Q:\\Percent.ini"), 3);
+}
