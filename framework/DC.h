@@ -49,10 +49,13 @@ public:
     CSize GetTextExtent(std::wstring_view text) const { return GetTextExtent(text.data(), static_cast<int>(text.size())); }
 
     void FillSolidRect(const CRect& rect, COLORREF cr);
-    void FillRect(const CRect& rect, CBrush* pBrush);
+    void FillRect(const CRect& rect, CBrush* pBrush) { FillRect(rect, pBrush ? pBrush->GetSafeHandle() : nullptr); }
+    void FillRect(const CRect& rect, HBRUSH hBrush);
     // Outline with the selected pen, inside filled with the selected brush;
     // right and bottom edges are excluded, as on Windows.
     BOOL Rectangle(int left, int top, int right, int bottom);
+    // The same with corners rounded by an ellipse of nWidth x nHeight (0: square).
+    BOOL RoundRect(int left, int top, int right, int bottom, int nWidth, int nHeight);
 
     BOOL BitBlt(int x, int y, int cx, int cy, CDC* pSrc, int xSrc, int ySrc, DWORD dwRop);
     BOOL StretchBlt(int x, int y, int cx, int cy, CDC* pSrc, int xSrc, int ySrc, int cxSrc, int cySrc, DWORD dwRop);

@@ -119,6 +119,8 @@ constexpr DWORD BS_TYPEMASK = 0x0F;
 constexpr DWORD BS_CHECKBOX = 0x02;
 constexpr DWORD BS_OWNERDRAW = 0x0B;
 constexpr DWORD BS_RIGHT = 0x200;
+constexpr DWORD SS_TYPEMASK = 0x1F;
+constexpr DWORD SS_OWNERDRAW = 0x0D;
 constexpr DWORD SS_NOTIFY = 0x100;
 constexpr DWORD SS_CENTERIMAGE = 0x200;
 constexpr DWORD SS_NOPREFIX = 0x80;
@@ -183,6 +185,7 @@ constexpr int PS_SOLID = 0;
 constexpr int PS_NULL = 5;
 
 // Owner-draw request.
+constexpr UINT ODT_STATIC = 5;
 constexpr UINT ODT_BUTTON = 4;
 constexpr UINT ODA_DRAWENTIRE = 1;
 constexpr UINT ODS_SELECTED = 0x0001;

@@ -61,6 +61,9 @@ public:
     BOOL IsIconic() const;
     BOOL SetForegroundWindow();
     HICON SetIcon(HICON hIcon, BOOL bBigIcon);
+    // A repeating timer; OnTimer(nIDEvent) runs on the window thread.
+    UINT_PTR SetTimer(UINT_PTR nIDEvent, UINT nElapse);
+    BOOL KillTimer(UINT_PTR nIDEvent);
 
     // ---- Handlers, to override as required
     virtual void PreSubclassWindow() {}
@@ -83,6 +86,7 @@ public:
     // A child's colour request; the default hands it back to the child's CtlColor.
     virtual HBRUSH OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor);
     virtual void OnClose();
+    virtual void OnTimer(UINT_PTR) {}
     virtual void OnDestroy() {}
 
     // Reflected requests, answered by the control they concern.

@@ -1,6 +1,7 @@
 #include "framework/DC.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "framework/Wnd.h"
 #include "framework/linux/GdiTypes.h"
@@ -231,10 +232,10 @@ void CDC::FillSolidRect(const CRect& rect, COLORREF cr)
     cairo_restore(c);
 }
 
-void CDC::FillRect(const CRect& rect, CBrush* pBrush)
+void CDC::FillRect(const CRect& rect, HBRUSH hBrush)
 {
-    if (pBrush && pBrush->GetSafeHandle() && !pBrush->GetSafeHandle()->bNull)
-        FillSolidRect(rect, pBrush->GetSafeHandle()->cr);
+    if (hBrush && !hBrush->bNull)
+        FillSolidRect(rect, hBrush->cr);
 }
 
 BOOL CDC::Rectangle(int left, int top, int right, int bottom)
@@ -259,6 +260,58 @@ BOOL CDC::Rectangle(int left, int top, int right, int bottom)
         cairo_fill(c);
         cairo_restore(c);
     }
+    return TRUE;
+}
+
+BOOL CDC::RoundRect(int left, int top, int right, int bottom, int nWidth, int nHeight)
+{
+    if (nWidth <= 1 || nHeight <= 1)
+        return Rectangle(left, top, right, bottom);
+    if (!m_hDC || !m_hDC->pCairo || right <= left || bottom <= top)
+        return FALSE;
+    cairo_t* c = m_hDC->pCairo;
+    const double rx = std::min(nWidth, right - left) / 2.0;
+    const double ry = std::min(nHeight, bottom - top) / 2.0;
+    auto path = [&](double inset) {
+        const double l = left + inset, t = top + inset, r = right - inset, b = bottom - inset;
+        cairo_new_path(c);
+        cairo_save(c);
+        cairo_translate(c, r - rx, t + ry);
+        cairo_scale(c, rx - inset, ry - inset);
+        cairo_arc(c, 0, 0, 1, -M_PI / 2, 0);
+        cairo_restore(c);
+        cairo_save(c);
+        cairo_translate(c, r - rx, b - ry);
+        cairo_scale(c, rx - inset, ry - inset);
+        cairo_arc(c, 0, 0, 1, 0, M_PI / 2);
+        cairo_restore(c);
+        cairo_save(c);
+        cairo_translate(c, l + rx - inset, b - ry);
+        cairo_scale(c, rx - inset, ry - inset);
+        cairo_arc(c, 0, 0, 1, M_PI / 2, M_PI);
+        cairo_restore(c);
+        cairo_save(c);
+        cairo_translate(c, l + rx - inset, t + ry);
+        cairo_scale(c, rx - inset, ry - inset);
+        cairo_arc(c, 0, 0, 1, M_PI, 3 * M_PI / 2);
+        cairo_restore(c);
+        cairo_close_path(c);
+    };
+    cairo_save(c);
+    HBRUSH brush = m_hDC->hBrush;
+    if (brush && !brush->bNull) {
+        path(0);
+        SetCairoColour(c, brush->cr);
+        cairo_fill(c);
+    }
+    HPEN pen = m_hDC->hPen;
+    if (pen && pen->nStyle != PS_NULL) {
+        path(pen->nWidth / 2.0);
+        SetCairoColour(c, pen->cr);
+        cairo_set_line_width(c, pen->nWidth);
+        cairo_stroke(c);
+    }
+    cairo_restore(c);
     return TRUE;
 }
 

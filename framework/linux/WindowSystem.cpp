@@ -137,6 +137,8 @@ void CWindowSystem::DestroyWindowNode(HWND hWnd)
     if (m_hFocus == hWnd) m_hFocus = nullptr;
     if (m_hMouseOver == hWnd) m_hMouseOver = nullptr;
     if (m_hTracked == hWnd) { m_hTracked = nullptr; m_dwTrackFlags = 0; }
+    m_timers.erase(std::remove_if(m_timers.begin(), m_timers.end(), [hWnd](const Timer& t) { return t.hWnd == hWnd; }),
+                   m_timers.end());
 
     if (hWnd->pParent) {
         auto& siblings = hWnd->pParent->children;
@@ -398,10 +400,53 @@ void CWindowSystem::CheckHoverTimer()
 
 int CWindowSystem::MillisecondsToNextTimer() const
 {
-    if (!m_hTracked || !(m_dwTrackFlags & TME_HOVER))
+    bool bAny = false;
+    std::chrono::steady_clock::time_point next;
+    if (m_hTracked && (m_dwTrackFlags & TME_HOVER)) {
+        next = m_hoverDeadline;
+        bAny = true;
+    }
+    for (const Timer& timer : m_timers) {
+        if (!bAny || timer.due < next)
+            next = timer.due;
+        bAny = true;
+    }
+    if (!bAny)
         return -1;
-    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(m_hoverDeadline - std::chrono::steady_clock::now()).count();
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(next - std::chrono::steady_clock::now()).count();
     return static_cast<int>(std::max<long long>(0, left));
+}
+
+void CWindowSystem::SetTimer(HWND hWnd, UINT_PTR nId, UINT nElapse)
+{
+    KillTimer(hWnd, nId);
+    auto interval = std::chrono::milliseconds(std::max<UINT>(nElapse, 10));
+    m_timers.push_back({hWnd, hWnd->nSerial, nId, interval, std::chrono::steady_clock::now() + interval});
+}
+
+bool CWindowSystem::KillTimer(HWND hWnd, UINT_PTR nId)
+{
+    auto it = std::remove_if(m_timers.begin(), m_timers.end(),
+                             [&](const Timer& t) { return t.hWnd == hWnd && t.nId == nId; });
+    bool bFound = it != m_timers.end();
+    m_timers.erase(it, m_timers.end());
+    return bFound;
+}
+
+void CWindowSystem::RunDueTimers()
+{
+    const auto now = std::chrono::steady_clock::now();
+    std::vector<Timer> due;
+    for (Timer& timer : m_timers) {
+        if (timer.due <= now) {
+            due.push_back(timer);
+            // A late timer fires once, not once for every period it missed.
+            timer.due = now + timer.interval;
+        }
+    }
+    for (const Timer& timer : due)
+        if (IsAlive(timer.hWnd, timer.nSerial) && timer.hWnd->pWnd)
+            timer.hWnd->pWnd->OnTimer(timer.nId);
 }
 
 HWND CWindowSystem::HitTest(HWND hWnd, CPoint pt) const
@@ -466,6 +511,11 @@ void CWindowSystem::HandleMouseButton(HWND hTop, CPoint pt, bool bDown)
 void CWindowSystem::HandleKey(HWND hTop, UINT vk, bool bDown, UINT nModifiers)
 {
     m_nModifiers = nModifiers;
+    // The modifier keys themselves count as soon as they go down.
+    if (vk == VK_SHIFT)
+        m_nModifiers = bDown ? (m_nModifiers | MK_SHIFT) : (m_nModifiers & ~MK_SHIFT);
+    if (vk == VK_CONTROL)
+        m_nModifiers = bDown ? (m_nModifiers | MK_CONTROL) : (m_nModifiers & ~MK_CONTROL);
     if (!bDown || vk == 0)
         return;
     HWND hTarget = (m_hFocus && TopLevelOf(m_hFocus) == hTop) ? m_hFocus : hTop;
@@ -485,7 +535,7 @@ void CWindowSystem::HandleKey(HWND hTop, UINT vk, bool bDown, UINT nModifiers)
             return;
     }
     if (hTarget->pWnd)
-        hTarget->pWnd->OnKeyDown(vk, 1, nModifiers);
+        hTarget->pWnd->OnKeyDown(vk, 1, 0);
 }
 
 void CWindowSystem::HandleText(HWND hTop, const char* utf8)
@@ -684,6 +734,7 @@ void CWindowSystem::RunLoopIteration(int nMaxWaitMs)
         HandleEvent(event);
     DrainPosted();
     CheckHoverTimer();
+    RunDueTimers();
     PaintAll();
 
     bool bPending = false;

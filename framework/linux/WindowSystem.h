@@ -76,6 +76,9 @@ public:
     void SetFocus(HWND hWnd);
     HWND GetFocus() const { return m_hFocus; }
     void TrackMouse(HWND hWnd, DWORD dwFlags, DWORD dwHoverMs);
+    void SetTimer(HWND hWnd, UINT_PTR nId, UINT nElapse);
+    bool KillTimer(HWND hWnd, UINT_PTR nId);
+    UINT Modifiers() const { return m_nModifiers; }
 
     // Modal runs: input goes only to the innermost modal window.
     INT_PTR RunModal(HWND hWnd);
@@ -109,6 +112,7 @@ private:
     void Present(HWND hTop);
     bool HasPendingPaint(HWND hWnd) const;
     void CheckHoverTimer();
+    void RunDueTimers();
     int MillisecondsToNextTimer() const;
     HWND HitTest(HWND hWnd, CPoint ptInClient) const;
     HWND TopLevelFromSdl(uint32_t nWindowId) const;
@@ -135,4 +139,14 @@ private:
     bool m_bSuppressSpaceText = false;
     UINT m_nModifiers = 0;
     bool m_bLButtonDown = false;
+
+    struct Timer
+    {
+        HWND hWnd;
+        uint64_t nSerial;
+        UINT_PTR nId;
+        std::chrono::milliseconds interval;
+        std::chrono::steady_clock::time_point due;
+    };
+    std::vector<Timer> m_timers;
 };

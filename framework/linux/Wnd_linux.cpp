@@ -348,3 +348,19 @@ HICON CWnd::SetIcon(HICON hIcon, BOOL)
     cairo_surface_destroy(png);
     return hIcon;
 }
+
+UINT_PTR CWnd::SetTimer(UINT_PTR nIDEvent, UINT nElapse)
+{
+    if (!m_hWnd)
+        return 0;
+    OnWindowThread(m_hWnd, [nIDEvent, nElapse](HWND h) { CWindowSystem::Get().SetTimer(h, nIDEvent, nElapse); });
+    return nIDEvent;
+}
+
+BOOL CWnd::KillTimer(UINT_PTR nIDEvent)
+{
+    if (!m_hWnd)
+        return FALSE;
+    OnWindowThread(m_hWnd, [nIDEvent](HWND h) { CWindowSystem::Get().KillTimer(h, nIDEvent); });
+    return TRUE;
+}

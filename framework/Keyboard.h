@@ -1,0 +1,7 @@
+#pragma once
+
+#include "framework/Types.h"
+
+// Whether a key (VK_SHIFT, VK_CONTROL) is held down right now, as input has
+// reported it so far.
+bool IsKeyDown(UINT vk);
