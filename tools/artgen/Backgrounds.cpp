@@ -270,7 +270,10 @@ CCanvas DrawProgressBackground()
         cairo_fill(pCr);
     }
     DrawRocket(pCr, SX, SY, 46, HEADING);
-    static constexpr Glint BAND_GLINTS[] = {{548, 246, 4, WHITE, 1.0}, {402, 262, 3, WHITE, 0.9}};
+    static constexpr Glint BAND_GLINTS[] = {
+        {548, 246, 4, WHITE, 1.0},          {402, 262, 3, WHITE, 0.9}, {522, 124, 5, WHITE, 1.0},
+        {476, 74, 3.5, STATE_NORMAL, 0.3}, {566, 196, 3, WHITE, 0.9},
+    };
     DrawGlints(pCr, BAND_GLINTS, std::size(BAND_GLINTS));
 
     DrawSmallIcon(pCr);

@@ -32,7 +32,7 @@ void FillLinear(cairo_t* pCr, double x0, double y0, Rgb c0, double x1, double y1
 
 // A circular arrow of the conversion badge: an arc from a0 to a1 (clockwise)
 // with a head at a1.
-void CircularArrow(cairo_t* pCr, double cx, double cy, double r, double a0, double a1, double w)
+void CircularArrow(cairo_t* pCr, double cx, double cy, double r, double a0, double a1, double w, double dHeadScale)
 {
     cairo_new_path(pCr);
     cairo_arc(pCr, cx, cy, r, a0, a1 - 0.35);
@@ -46,7 +46,7 @@ void CircularArrow(cairo_t* pCr, double cx, double cy, double r, double a0, doub
     const double ty = std::cos(a1);
     const double nx = std::cos(a1); // outward
     const double ny = std::sin(a1);
-    const double dHead = w * 1.7;
+    const double dHead = w * dHeadScale;
     cairo_new_path(pCr);
     cairo_move_to(pCr, ex + tx * dHead * 0.9, ey + ty * dHead * 0.9);
     cairo_line_to(pCr, ex - tx * dHead * 0.5 + nx * dHead, ey - ty * dHead * 0.5 + ny * dHead);
@@ -180,10 +180,13 @@ void DrawProductIcon(cairo_t* pCr, double x, double y, double dSize)
         FillLinear(pCr, bx - br, by - br, Rgb{255, 190, 96}, bx + br, by + br, Rgb{243, 128, 52});
 
         SetColour(pCr, WHITE);
-        const double ar = br * 0.56;
-        const double aw = dSize >= 44 ? 0.028 : 0.05;
-        CircularArrow(pCr, bx, by, ar, Radians(200), Radians(340), aw);
-        CircularArrow(pCr, bx, by, ar, Radians(20), Radians(160), aw);
+        // Thinner strokes and smaller heads as the badge shrinks, so the arrows stay apart.
+        const bool bLarge = dSize >= 44;
+        const double ar = br * (bLarge ? 0.56 : 0.6);
+        const double aw = bLarge ? 0.028 : 0.042;
+        const double dHead = bLarge ? 1.7 : 1.15;
+        CircularArrow(pCr, bx, by, ar, Radians(200), Radians(340), aw, dHead);
+        CircularArrow(pCr, bx, by, ar, Radians(20), Radians(160), aw, dHead);
     }
 
     cairo_restore(pCr);

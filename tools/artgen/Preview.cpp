@@ -188,6 +188,57 @@ void SaveIconSheet(const std::filesystem::path& path)
     Save(sheet, path);
 }
 
+// All the control strips on one sheet, magnified k times, sharp pixels on a checkerboard.
+void SaveContactSheet(const std::filesystem::path& path)
+{
+    constexpr int K = 5;
+    const CCanvas strips[] = {DrawChangeButtonStrip(), DrawCheckBoxStrip(),     DrawCloseStrip(),
+                              DrawFilledButtonStrip(), DrawOutlineButtonStrip(), DrawPillStrip()};
+    int w = 0;
+    int h = 0;
+    for (const CCanvas& strip : strips)
+    {
+        w += strip.Width() * K + 20;
+        h = std::max(h, strip.Height() * K);
+    }
+    const CCanvas track = DrawProgressTrack();
+    const CCanvas fill = DrawProgressFill();
+    CCanvas sheet(w, h + 20 + track.Height() * K * 2 + 20);
+    cairo_t* pCr = sheet.Cr();
+    Checkerboard(pCr, sheet.Width(), sheet.Height(), K * 2);
+    double x = 0;
+    auto put = [pCr](const CCanvas& strip, double x, double y) {
+        cairo_save(pCr);
+        cairo_translate(pCr, x, y);
+        cairo_scale(pCr, K, K);
+        cairo_set_source_surface(pCr, strip.Surface(), 0, 0);
+        cairo_pattern_set_filter(cairo_get_source(pCr), CAIRO_FILTER_NEAREST);
+        cairo_paint(pCr);
+        cairo_restore(pCr);
+    };
+    for (const CCanvas& strip : strips)
+    {
+        put(strip, x, 0);
+        x += strip.Width() * K + 20;
+    }
+    // The bars' ends, where their shape is.
+    CCanvas ends(120, 20);
+    cairo_set_source_surface(ends.Cr(), track.Surface(), 0, 0);
+    cairo_rectangle(ends.Cr(), 0, 0, 60, 10);
+    cairo_fill(ends.Cr());
+    cairo_set_source_surface(ends.Cr(), track.Surface(), -400, 0);
+    cairo_rectangle(ends.Cr(), 60, 0, 60, 10);
+    cairo_fill(ends.Cr());
+    cairo_set_source_surface(ends.Cr(), fill.Surface(), 0, 10);
+    cairo_rectangle(ends.Cr(), 0, 10, 60, 10);
+    cairo_fill(ends.Cr());
+    cairo_set_source_surface(ends.Cr(), fill.Surface(), -400, 10);
+    cairo_rectangle(ends.Cr(), 60, 10, 60, 10);
+    cairo_fill(ends.Cr());
+    put(ends, 0, h + 20);
+    Save(sheet, path);
+}
+
 } // namespace
 
 void WritePreviews(const std::filesystem::path& dirOut)
@@ -201,6 +252,7 @@ void WritePreviews(const std::filesystem::path& dirOut)
     SaveMagnified(DrawProgressTrack(), 2, dirOut / "strip-135.png");
     SaveMagnified(DrawFilledButtonStrip(), 4, dirOut / "strip-140.png");
     SaveMagnified(DrawOutlineButtonStrip(), 4, dirOut / "strip-141.png");
+    SaveContactSheet(dirOut / "contact-strips.png");
     SaveIconSheet(dirOut / "icons.png");
     SaveWelcomeMock(dirOut / "mock-137-welcome.png");
     SaveProgressMock(dirOut / "mock-138-progress.png");

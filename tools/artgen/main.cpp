@@ -12,7 +12,8 @@ int main(int argc, char** argv)
 {
     std::filesystem::path dirRes;
     std::filesystem::path dirPreview;
-    for (int i = 1; i < argc; ++i)
+    bool bUsage = false;
+    for (int i = 1; i < argc && !bUsage; ++i)
     {
         const std::string_view szArg = argv[i];
         if (szArg == "--preview" && i + 1 < argc)
@@ -20,9 +21,9 @@ int main(int argc, char** argv)
         else if (!szArg.starts_with("-") && dirRes.empty())
             dirRes = szArg;
         else
-            dirRes.clear(), i = argc;
+            bUsage = true;
     }
-    if (dirRes.empty())
+    if (bUsage || dirRes.empty())
     {
         std::fprintf(stderr, "usage: zelqa-artgen <res-dir> [--preview <dir>]\n");
         return 2;
