@@ -6,14 +6,6 @@
 namespace art
 {
 
-Rgb Mix(Rgb a, Rgb b, double t)
-{
-    auto channel = [t](uint8_t x, uint8_t y) {
-        return static_cast<uint8_t>(std::lround(x + (y - x) * t));
-    };
-    return {channel(a.r, b.r), channel(a.g, b.g), channel(a.b, b.b)};
-}
-
 void SetColour(cairo_t* pCr, Rgb c, double dAlpha)
 {
     if (dAlpha >= 1.0)

@@ -23,14 +23,10 @@ inline constexpr Rgb STATE_DISABLED{209, 214, 227};
 
 inline constexpr Rgb WHITE{255, 255, 255};
 inline constexpr Rgb TRACK{216, 224, 244};      // progress track, the pale band
-inline constexpr Rgb PALE{232, 238, 250};
-inline constexpr Rgb PALEST{243, 246, 253};     // message box title band
 inline constexpr Rgb DEEP{78, 98, 142};         // shadows and small dark details
 inline constexpr Rgb INK{62, 77, 108};          // maker's wordmark
 inline constexpr Rgb WARM{255, 160, 72};        // the one warm accent: flames, sun, badge
 inline constexpr Rgb WARM_LIGHT{255, 216, 132};
-
-Rgb Mix(Rgb a, Rgb b, double t);
 
 void SetColour(cairo_t* pCr, Rgb c, double dAlpha = 1.0);
 void AddStop(cairo_pattern_t* pPattern, double dOffset, Rgb c, double dAlpha = 1.0);
