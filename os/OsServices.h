@@ -124,6 +124,7 @@ public:
     virtual bool StartThread(std::function<void()> body) = 0;
 
     // The same for a thread procedure with the runtime's thread-start signature.
+    // (A class that overrides the form above adds "using IOsServices::StartThread;".)
     bool StartThread(uint32_t (*proc)(void*), void* argument)
     {
         if (proc == nullptr)

@@ -9,6 +9,7 @@
 #include "os/posix/WideText.h"
 
 #include <atomic>
+#include <chrono>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -282,7 +283,16 @@ int32_t CPosixOsServices::ShellOpen(const std::wstring& fileOrUrl)
     const mode_t executable = st.st_mode | ((st.st_mode & 0444) >> 2);
     if (executable != st.st_mode)
         chmod(host.c_str(), executable & 07777);
-    return StartErrorToResult(CProcessLauncher::SpawnDetached({host}));
+    // A file just written may still be open for writing in a child another
+    // thread forked a moment ago (until that child execs); the kernel then
+    // refuses to run it for a short while.
+    int code = CProcessLauncher::SpawnDetached({host});
+    for (int attempt = 0; code == ETXTBSY && attempt < 20; ++attempt)
+    {
+        std::this_thread::sleep_for(std::chrono::milliseconds(25));
+        code = CProcessLauncher::SpawnDetached({host});
+    }
+    return StartErrorToResult(code);
 }
 
 bool CPosixOsServices::BrowseForFolder(const std::wstring& title, const std::wstring& startFolder,
