@@ -180,6 +180,13 @@ constexpr int TRANSPARENT = 1;
 constexpr int OPAQUE = 2;
 constexpr DWORD SRCCOPY = 0x00CC0020;
 
+// DrawText formats.
+constexpr UINT DT_LEFT = 0x00;
+constexpr UINT DT_CENTER = 0x01;
+constexpr UINT DT_RIGHT = 0x02;
+constexpr UINT DT_VCENTER = 0x04;
+constexpr UINT DT_SINGLELINE = 0x20;
+
 // Pen styles.
 constexpr int PS_SOLID = 0;
 constexpr int PS_NULL = 5;

@@ -188,9 +188,16 @@ TEST(ArtStrips, CheckBoxColumnsAndPressedRowSwap)
             const int a = box.At(x0, y0).a;
             EXPECT_TRUE(a < 255) << szCell << ": corner is rounded";
             EXPECT_EQ(HasGreenTick(box, x0, y0), bTicked) << szCell;
-            if (!bTicked && !(nRow == 3 && nCol == 1))
+            // The pressed empty box is opaque white: it is drawn over the tick it replaces.
+            const bool bPressedEmpty = nRow == 2 && nCol == 1;
+            if (!bTicked && !(nRow == 3 && nCol == 1) && !bPressedEmpty)
             {
                 EXPECT_EQ(box.At(x0 + 7, y0 + 7).a, 0) << szCell << ": empty box is see-through";
+            }
+            if (bPressedEmpty)
+            {
+                EXPECT_TRUE(IsNear(box.At(x0 + 7, y0 + 7), 255, 255, 255, 0)) << szCell << ": covers the tick";
+                EXPECT_EQ(box.At(x0 + 7, y0 + 7).a, 255) << szCell;
             }
             if (bTicked)
             {

@@ -99,7 +99,10 @@ CCanvas DrawCheckBoxStrip()
     EmptyBox(pCr, 0, 1, CHECK_OUTLINE_HOVER);
     TickedBox(pCr, 1, 1, CHECK_OUTLINE_HOVER, TICK_GREEN);
     // Pressed shows what the click will make: the columns swap their marks.
+    // The pressed cell is drawn over the box's previous pixels, so the empty
+    // box is white inside to cover the tick it replaces.
     TickedBox(pCr, 0, 2, CHECK_OUTLINE_NORMAL, TICK_GREEN);
+    FillCell(pCr, 14, 28, 14, 14, 2, WHITE);
     EmptyBox(pCr, 1, 2, CHECK_OUTLINE_NORMAL);
     // Disabled.
     EmptyBox(pCr, 0, 3, STATE_DISABLED);

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "controls/StripButton.h"
+
+// A check box drawn from the two-column strip: left column unchecked, right
+// column checked. It never toggles itself; its owner flips m_bChecked on a click.
+class CCheckBoxEx : public CStripButton
+{
+public:
+    // Loads the check-box strip and sizes the box to one cell of one column.
+    void SetImage();
+
+    void DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct) override;
+    // Unlike the buttons, the box leaves erasing to the button class.
+    BOOL OnEraseBkgnd(CDC* pDC) override { return CButton::OnEraseBkgnd(pDC); }
+
+    int m_bChecked = 1;
+};

@@ -1,0 +1,59 @@
+#include "controls/StaticEx.h"
+
+#include "common/UiFont.h"
+
+bool CStaticEx::s_bNeedBackground = true;
+
+CStaticEx::CStaticEx() : m_crText(RGB(60, 60, 60)), m_nFontHeight(20)
+{
+    m_font.CreateFontIndirect(UiFont(m_nFontHeight));
+}
+
+void CStaticEx::SetFontHeight(int nHeight)
+{
+    m_nFontHeight = nHeight;
+    m_font.CreateFontIndirect(UiFont(m_nFontHeight));
+}
+
+CSize CStaticEx::CalcTextSize()
+{
+    CClientDC dc(this);
+    CSelectGuard<HFONT> select(dc, m_font.GetSafeHandle());
+    const CSize extent = dc.GetTextExtent(GetWindowText());
+    CRect rc;
+    GetClientRect(&rc);
+    return CSize(extent.cx, rc.Height());
+}
+
+void CStaticEx::OnPaint()
+{
+    CPaintDC dc(this);
+    CRect rcWindow;
+    GetWindowRect(&rcWindow);
+
+    CWnd* pParent = GetParent();
+    if (s_bNeedBackground && pParent) {
+        s_bNeedBackground = false;
+        pParent->ScreenToClient(&rcWindow);
+        CClientDC parentDc(pParent);
+        m_bmpBack.CreateCompatibleBitmap(&dc, rcWindow.Width(), rcWindow.Height());
+        m_memDC.CreateCompatibleDC(&dc);
+        m_memDC.SelectObject(&m_bmpBack);
+        m_memDC.StretchBlt(0, 0, rcWindow.Width(), rcWindow.Height(), &parentDc, rcWindow.left, rcWindow.top,
+                           rcWindow.Width(), rcWindow.Height(), SRCCOPY);
+    }
+
+    CSelectGuard<HFONT> select(dc, m_font.GetSafeHandle());
+    dc.SetTextColor(m_crText);
+    dc.SetBkMode(TRANSPARENT);
+    dc.TextOut(0, 0, GetWindowText());
+}
+
+BOOL CStaticEx::OnEraseBkgnd(CDC* pDC)
+{
+    // Without a snapshot this copies nothing and the pixels beneath stay.
+    CRect rc;
+    GetClientRect(&rc);
+    pDC->BitBlt(0, 0, rc.Width(), rc.Height(), &m_memDC, 0, 0, SRCCOPY);
+    return FALSE;
+}

@@ -1,0 +1,38 @@
+#include "controls/TextButtonEx.h"
+
+#include "common/DpiScaler.h"
+#include "common/UiFont.h"
+#include "framework/DC.h"
+
+CTextButtonEx::CTextButtonEx()
+    : m_crText{RGB(255, 255, 255), RGB(255, 255, 255), RGB(255, 255, 255), RGB(255, 255, 255)},
+      m_nFontHeight(DpiScaler().ScaleX(14))
+{
+    m_font.CreateFontIndirect(UiFont(m_nFontHeight));
+}
+
+void CTextButtonEx::SetFontHeight(int nHeight)
+{
+    m_nFontHeight = nHeight;
+    m_font.CreateFontIndirect(UiFont(m_nFontHeight));
+}
+
+CSize CTextButtonEx::CalcTextSize()
+{
+    CClientDC dc(this);
+    CSelectGuard<HFONT> select(dc, m_font.GetSafeHandle());
+    const CSize extent = dc.GetTextExtent(GetWindowText());
+    CRect rc;
+    GetClientRect(&rc);
+    return CSize(extent.cx, rc.Height());
+}
+
+void CTextButtonEx::OnPaint()
+{
+    CPaintDC dc(this);
+    const std::wstring text = GetWindowText();
+    CSelectGuard<HFONT> select(dc, m_font.GetSafeHandle());
+    dc.SetTextColor(m_crText[static_cast<unsigned>(m_nState) & 3]);
+    dc.SetBkMode(TRANSPARENT);
+    dc.TextOut(0, 0, text);
+}
