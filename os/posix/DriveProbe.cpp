@@ -55,7 +55,7 @@ CDriveProbe::CDriveProbe(std::string mountInfoFile, std::string sysRoot)
 
 DriveKind CDriveProbe::Classify(const MountEntry& mount, int removable)
 {
-    const std::string& type = mount.strFsType;
+    const std::string& type = mount.m_strFsType;
     if (s_setRemote.count(type) != 0)
         return DriveKind::Remote;
     if (s_setOptical.count(type) != 0)
@@ -107,7 +107,7 @@ DriveKind CDriveProbe::KindOfFolder(const std::string& hostDir) const
     const MountEntry* mount = table.FindFor(resolved);
     if (mount == nullptr)
         return DriveKind::Unknown;
-    return Classify(*mount, IsRemovable(mount->nMajor, mount->nMinor, mount->strSource));
+    return Classify(*mount, IsRemovable(mount->m_nMajor, mount->m_nMinor, mount->m_strSource));
 }
 
 bool CDriveProbe::FreeBytesForCaller(const std::string& hostDir, uint64_t& bytes)

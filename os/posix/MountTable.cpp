@@ -73,12 +73,12 @@ void CMountTable::Parse(const std::string& text)
         if (dash + 1 >= fields.size())
             continue;
         MountEntry entry;
-        if (!ParseDevice(fields[2], entry.nMajor, entry.nMinor))
+        if (!ParseDevice(fields[2], entry.m_nMajor, entry.m_nMinor))
             continue;
-        entry.strMountPoint = Unescape(fields[4]);
-        entry.strFsType = Unescape(fields[dash + 1]);
-        entry.strSource = dash + 2 < fields.size() ? Unescape(fields[dash + 2]) : std::string();
-        if (entry.strMountPoint.empty() || entry.strMountPoint[0] != '/')
+        entry.m_strMountPoint = Unescape(fields[4]);
+        entry.m_strFsType = Unescape(fields[dash + 1]);
+        entry.m_strSource = dash + 2 < fields.size() ? Unescape(fields[dash + 2]) : std::string();
+        if (entry.m_strMountPoint.empty() || entry.m_strMountPoint[0] != '/')
             continue;
         m_vecEntries.push_back(entry);
     }
@@ -89,11 +89,11 @@ const MountEntry* CMountTable::FindFor(const std::string& path) const
     const MountEntry* best = nullptr;
     for (const MountEntry& entry : m_vecEntries)
     {
-        const std::string& point = entry.strMountPoint;
+        const std::string& point = entry.m_strMountPoint;
         const bool holds = point == "/" || path == point ||
                            (path.size() > point.size() && path.compare(0, point.size(), point) == 0 &&
                             path[point.size()] == '/');
-        if (holds && (best == nullptr || point.size() >= best->strMountPoint.size()))
+        if (holds && (best == nullptr || point.size() >= best->m_strMountPoint.size()))
             best = &entry;
     }
     return best;

@@ -7,11 +7,11 @@
 // One line of /proc/self/mountinfo.
 struct MountEntry
 {
-    uint32_t nMajor = 0;
-    uint32_t nMinor = 0;
-    std::string strMountPoint;
-    std::string strFsType;
-    std::string strSource;
+    uint32_t m_nMajor = 0;
+    uint32_t m_nMinor = 0;
+    std::string m_strMountPoint;
+    std::string m_strFsType;
+    std::string m_strSource;
 };
 
 // The mount table as /proc/self/mountinfo gives it, and which mount holds a path.

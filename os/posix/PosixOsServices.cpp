@@ -105,15 +105,15 @@ CPosixOsServices::CPosixOsServices() : CPosixOsServices(Options())
 
 CPosixOsServices::CPosixOsServices(Options options) : m_options(std::move(options))
 {
-    if (m_options.strPrefix.empty())
-        m_options.strPrefix = CPrefix::Locate();
-    if (m_options.strLogin.empty())
-        m_options.strLogin = CPrefix::LoginName();
-    if (m_options.strOpener.empty())
-        m_options.strOpener = FromEnvironment("ZELQA_OPENER", "xdg-open");
-    if (m_options.strFolderPicker.empty())
-        m_options.strFolderPicker = FromEnvironment("ZELQA_FOLDER_PICKER", "zenity");
-    CPrefix::Initialise(m_options.strPrefix, m_options.strLogin);
+    if (m_options.m_strPrefix.empty())
+        m_options.m_strPrefix = CPrefix::Locate();
+    if (m_options.m_strLogin.empty())
+        m_options.m_strLogin = CPrefix::LoginName();
+    if (m_options.m_strOpener.empty())
+        m_options.m_strOpener = FromEnvironment("ZELQA_OPENER", "xdg-open");
+    if (m_options.m_strFolderPicker.empty())
+        m_options.m_strFolderPicker = FromEnvironment("ZELQA_FOLDER_PICKER", "zenity");
+    CPrefix::Initialise(m_options.m_strPrefix, m_options.m_strLogin);
 }
 
 bool CPosixOsServices::ToHostPath(const std::wstring& path, std::string& host) const
@@ -122,7 +122,7 @@ bool CPosixOsServices::ToHostPath(const std::wstring& path, std::string& host) c
     std::vector<std::wstring> names;
     if (!CDriveMap::SplitDrivePath(path, letter, names))
         return false;
-    const CDriveMap map = CDriveMap::LoadDrive(m_options.strPrefix, letter);
+    const CDriveMap map = CDriveMap::LoadDrive(m_options.m_strPrefix, letter);
     if (!map.HasDrive(letter))
         return false;
 
@@ -151,7 +151,7 @@ bool CPosixOsServices::DriveRootFolder(const std::wstring& root, std::string& ho
     const wchar_t letter = CDriveMap::DriveLetterOf(root.substr(0, 2));
     if (letter == 0)
         return false;
-    const CDriveMap map = CDriveMap::LoadDrive(m_options.strPrefix, letter);
+    const CDriveMap map = CDriveMap::LoadDrive(m_options.m_strPrefix, letter);
     if (!map.HasDrive(letter))
         return false;
     host = map.RootOf(letter);
@@ -160,7 +160,7 @@ bool CPosixOsServices::DriveRootFolder(const std::wstring& root, std::string& ho
 
 bool CPosixOsServices::GetDesktopFolder(std::wstring& path)
 {
-    path = L"C:\\users\\" + Utf8ToWide(m_options.strLogin) + L"\\Desktop";
+    path = L"C:\\users\\" + Utf8ToWide(m_options.m_strLogin) + L"\\Desktop";
     return true;
 }
 
@@ -169,7 +169,7 @@ DriveKind CPosixOsServices::GetDriveKind(const std::wstring& root)
     std::string host;
     if (!DriveRootFolder(root, host))
         return DriveKind::NoRootDir;
-    return CDriveProbe(m_options.strMountInfo, m_options.strSysRoot).KindOfFolder(host);
+    return CDriveProbe(m_options.m_strMountInfo, m_options.m_strSysRoot).KindOfFolder(host);
 }
 
 bool CPosixOsServices::GetFreeBytesForCaller(const std::wstring& root, uint64_t& bytes)
@@ -187,7 +187,7 @@ bool CPosixOsServices::FromNativePath(const std::string& native, std::wstring& p
 {
     if (native.empty() || native[0] != '/')
         return false;
-    return CDriveMap::Load(m_options.strPrefix).FromHost(CanonicalHost(native), path);
+    return CDriveMap::Load(m_options.m_strPrefix).FromHost(CanonicalHost(native), path);
 }
 
 bool CPosixOsServices::CreateFolder(const std::wstring& path)
@@ -236,7 +236,7 @@ int32_t CPosixOsServices::ReadPrivateProfileInt(const std::wstring& section, con
 
 int32_t CPosixOsServices::OpenWithHandler(const std::string& target) const
 {
-    const std::string opener = CProcessLauncher::FindProgram(m_options.strOpener);
+    const std::string opener = CProcessLauncher::FindProgram(m_options.m_strOpener);
     if (opener.empty())
         return ShellOpenResult::NoAssociation;
     const int code = CProcessLauncher::SpawnDetached({opener, target});
@@ -298,7 +298,7 @@ int32_t CPosixOsServices::ShellOpen(const std::wstring& fileOrUrl)
 bool CPosixOsServices::BrowseForFolder(const std::wstring& title, const std::wstring& startFolder,
                                        std::wstring& chosen)
 {
-    const std::string picker = CProcessLauncher::FindProgram(m_options.strFolderPicker);
+    const std::string picker = CProcessLauncher::FindProgram(m_options.m_strFolderPicker);
     if (picker.empty())
         return false;
     std::vector<std::string> args = {picker, "--file-selection", "--directory", "--title=" + WideToUtf8(title)};
@@ -335,18 +335,18 @@ bool CPosixOsServices::StartThread(std::function<void()> body)
 
 bool CPosixOsServices::RegEnsureKey(const std::wstring& key)
 {
-    return CRegistryStore(CPrefix::RegistryRoot(m_options.strPrefix)).EnsureKey(key);
+    return CRegistryStore(CPrefix::RegistryRoot(m_options.m_strPrefix)).EnsureKey(key);
 }
 
 bool CPosixOsServices::RegKeyExists(const std::wstring& key)
 {
-    return CRegistryStore(CPrefix::RegistryRoot(m_options.strPrefix)).KeyExists(key);
+    return CRegistryStore(CPrefix::RegistryRoot(m_options.m_strPrefix)).KeyExists(key);
 }
 
 bool CPosixOsServices::RegWriteValue(const std::wstring& key, const std::wstring& name, RegType type,
                                      const std::vector<uint8_t>& data)
 {
-    return CRegistryStore(CPrefix::RegistryRoot(m_options.strPrefix))
+    return CRegistryStore(CPrefix::RegistryRoot(m_options.m_strPrefix))
         .WriteValue(key, name, static_cast<uint32_t>(type), data);
 }
 
@@ -354,7 +354,7 @@ bool CPosixOsServices::RegReadValue(const std::wstring& key, const std::wstring&
                                     std::vector<uint8_t>& data)
 {
     uint32_t stored = 0;
-    if (!CRegistryStore(CPrefix::RegistryRoot(m_options.strPrefix)).ReadValue(key, name, stored, data))
+    if (!CRegistryStore(CPrefix::RegistryRoot(m_options.m_strPrefix)).ReadValue(key, name, stored, data))
         return false;
     type = static_cast<RegType>(stored);
     return true;
@@ -362,7 +362,7 @@ bool CPosixOsServices::RegReadValue(const std::wstring& key, const std::wstring&
 
 bool CPosixOsServices::RegRemoveValue(const std::wstring& key, const std::wstring& name)
 {
-    return CRegistryStore(CPrefix::RegistryRoot(m_options.strPrefix)).RemoveValue(key, name);
+    return CRegistryStore(CPrefix::RegistryRoot(m_options.m_strPrefix)).RemoveValue(key, name);
 }
 
 IOsServices& OsServices()

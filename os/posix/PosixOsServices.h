@@ -13,19 +13,19 @@ class CPosixOsServices : public IOsServices
 public:
     struct Options
     {
-        std::string strPrefix;                                // empty: CPrefix::Locate()
-        std::string strLogin;                                 // empty: the user we run as
-        std::string strOpener;                                // empty: $ZELQA_OPENER, else xdg-open
-        std::string strFolderPicker;                          // empty: $ZELQA_FOLDER_PICKER, else zenity
-        std::string strMountInfo = "/proc/self/mountinfo";
-        std::string strSysRoot = "/sys";
+        std::string m_strPrefix;                                // empty: CPrefix::Locate()
+        std::string m_strLogin;                                 // empty: the user we run as
+        std::string m_strOpener;                                // empty: $ZELQA_OPENER, else xdg-open
+        std::string m_strFolderPicker;                          // empty: $ZELQA_FOLDER_PICKER, else zenity
+        std::string m_strMountInfo = "/proc/self/mountinfo";
+        std::string m_strSysRoot = "/sys";
     };
 
     // Finds the prefix and prepares it on first use (drive C:, the desktop folder).
     CPosixOsServices();
     explicit CPosixOsServices(Options options);
 
-    const std::string& Prefix() const { return m_options.strPrefix; }
+    const std::string& Prefix() const { return m_options.m_strPrefix; }
 
     // Drive path to host path with the letter case of names that already
     // exist on disk, as the platform's case-blind file names would find them.

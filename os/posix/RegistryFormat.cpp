@@ -10,8 +10,8 @@ namespace
 
 struct TypeEntry
 {
-    uint32_t nType;
-    const char* pszName;
+    uint32_t m_nType;
+    const char* m_pszName;
 };
 
 const TypeEntry s_arrTypes[] = {
@@ -123,8 +123,8 @@ bool CRegistryFormat::ParseFileName(const std::string& fileName, bool& isValue, 
 std::string CRegistryFormat::TypeName(uint32_t type)
 {
     for (const TypeEntry& entry : s_arrTypes)
-        if (entry.nType == type)
-            return entry.pszName;
+        if (entry.m_nType == type)
+            return entry.m_pszName;
     char text[32];
     std::snprintf(text, sizeof text, "REG_0x%08X", type);
     return text;
@@ -133,9 +133,9 @@ std::string CRegistryFormat::TypeName(uint32_t type)
 bool CRegistryFormat::ParseTypeName(const std::string& text, uint32_t& type)
 {
     for (const TypeEntry& entry : s_arrTypes)
-        if (text == entry.pszName)
+        if (text == entry.m_pszName)
         {
-            type = entry.nType;
+            type = entry.m_nType;
             return true;
         }
     if (text.size() == 14 && text.compare(0, 6, "REG_0x") == 0)

@@ -25,25 +25,25 @@ void MakeFakeSys(const std::string& sys)
     CTestFolder::MakeFolders(sys + "/class/block");
     const struct
     {
-        const char* pszDisk;
-        const char* pszPart;
-        const char* pszDevice;
-        const char* pszRemovable;
+        const char* m_pszDisk;
+        const char* m_pszPart;
+        const char* m_pszDevice;
+        const char* m_pszRemovable;
     } disks[] = {{"sda", "sda1", "8:1", "0\n"}, {"sdb", "sdb1", "8:17", "1\n"}, {"sr0", nullptr, "11:0", "1\n"}};
     for (const auto& disk : disks)
     {
-        const std::string diskDir = sys + "/devices/pci0/block/" + disk.pszDisk;
+        const std::string diskDir = sys + "/devices/pci0/block/" + disk.m_pszDisk;
         CTestFolder::MakeFolders(diskDir);
-        CTestFolder::WriteFile(diskDir + "/removable", disk.pszRemovable);
+        CTestFolder::WriteFile(diskDir + "/removable", disk.m_pszRemovable);
         std::string node = diskDir;
-        if (disk.pszPart != nullptr)
+        if (disk.m_pszPart != nullptr)
         {
-            node = diskDir + "/" + disk.pszPart;
+            node = diskDir + "/" + disk.m_pszPart;
             CTestFolder::MakeFolders(node);
             CTestFolder::WriteFile(node + "/partition", "1\n");
-            symlink(node.c_str(), (sys + "/class/block/" + disk.pszPart).c_str());
+            symlink(node.c_str(), (sys + "/class/block/" + disk.m_pszPart).c_str());
         }
-        symlink(node.c_str(), (sys + "/dev/block/" + disk.pszDevice).c_str());
+        symlink(node.c_str(), (sys + "/dev/block/" + disk.m_pszDevice).c_str());
     }
 }
 
@@ -58,14 +58,14 @@ TEST(OsMountTable, ParsesFieldsEscapesAndOptionalTags)
                 "41 27 0:51 / /mnt/nfs rw - nfs4 server:/export rw\n");
     ASSERT_EQ(table.Entries().size(), 3u);
     const MountEntry& disk = table.Entries()[1];
-    EXPECT_EQ(disk.strMountPoint, "/media/My Disk");
-    EXPECT_EQ(disk.strFsType, "vfat");
-    EXPECT_EQ(disk.strSource, "/dev/sdb1");
-    EXPECT_EQ(table.Entries()[0].nMajor, 254u);
+    EXPECT_EQ(disk.m_strMountPoint, "/media/My Disk");
+    EXPECT_EQ(disk.m_strFsType, "vfat");
+    EXPECT_EQ(disk.m_strSource, "/dev/sdb1");
+    EXPECT_EQ(table.Entries()[0].m_nMajor, 254u);
 
-    EXPECT_EQ(table.FindFor("/media/My Disk/x")->strFsType, "vfat");
-    EXPECT_EQ(table.FindFor("/media/My Diskette")->strFsType, "ext4");
-    EXPECT_EQ(table.FindFor("/mnt/nfs")->strFsType, "nfs4");
+    EXPECT_EQ(table.FindFor("/media/My Disk/x")->m_strFsType, "vfat");
+    EXPECT_EQ(table.FindFor("/media/My Diskette")->m_strFsType, "ext4");
+    EXPECT_EQ(table.FindFor("/mnt/nfs")->m_strFsType, "nfs4");
 }
 
 TEST(OsMountTable, TheLastOfStackedMountsCovers)
@@ -73,7 +73,7 @@ TEST(OsMountTable, TheLastOfStackedMountsCovers)
     CMountTable table;
     table.Parse("25 24 0:23 / /dev/shm rw - ext4 /dev/sda1 rw\n"
                 "30 25 0:27 / /dev/shm rw - tmpfs tmpfs rw\n");
-    EXPECT_EQ(table.FindFor("/dev/shm/x")->strFsType, "tmpfs");
+    EXPECT_EQ(table.FindFor("/dev/shm/x")->m_strFsType, "tmpfs");
     EXPECT_EQ(table.FindFor("/elsewhere"), nullptr);
 }
 
@@ -131,9 +131,9 @@ TEST(OsDriveProbe, DrivesOfThePrefixGetTheirKindFromTheMountTable)
     CTestFolder::WriteFile(root / "mountinfo", "1 0 8:1 / / rw - ext4 /dev/sda1 rw\n2 1 8:17 / " +
                                                    RealPath(root / "stick") + " rw - vfat /dev/sdb1 rw\n");
     CPosixOsServices::Options options;
-    options.strPrefix = prefix.Path();
-    options.strMountInfo = root / "mountinfo";
-    options.strSysRoot = root / "sys";
+    options.m_strPrefix = prefix.Path();
+    options.m_strMountInfo = root / "mountinfo";
+    options.m_strSysRoot = root / "sys";
     CPosixOsServices services(options);
     ASSERT_EQ(symlink((root / "stick").c_str(), (prefix / "dosdevices/e:").c_str()), 0);
     ASSERT_EQ(symlink("/nonexistent/zelqa", (prefix / "dosdevices/f:").c_str()), 0);
@@ -156,7 +156,7 @@ TEST(OsDriveProbe, AFolderOnTmpfsIsARamDiskOnTheRealSystem)
     CTestFolder prefix;
     CTestFolder shm("/dev/shm");
     CPosixOsServices::Options options;
-    options.strPrefix = prefix.Path();
+    options.m_strPrefix = prefix.Path();
     CPosixOsServices services(options);
     ASSERT_EQ(symlink(shm.Path().c_str(), (prefix / "dosdevices/r:").c_str()), 0);
 
@@ -168,7 +168,7 @@ TEST(OsDriveProbe, FreeSpaceIsWhatTheCallerMayUse)
 {
     CTestFolder prefix;
     CPosixOsServices::Options options;
-    options.strPrefix = prefix.Path();
+    options.m_strPrefix = prefix.Path();
     CPosixOsServices services(options);
 
     uint64_t bytes = 0;

@@ -83,7 +83,7 @@ TEST(OsIniReader, ProgressFileIsReadThroughItsDrivePath)
     CTestFolder prefix;
     CTestFolder data;
     CPosixOsServices::Options options;
-    options.strPrefix = prefix.Path();
+    options.m_strPrefix = prefix.Path();
     CPosixOsServices services(options);
     ASSERT_EQ(symlink(data.Path().c_str(), (prefix / "dosdevices/d:").c_str()), 0);
     const std::wstring file = L"D:\\brovix\\Zelqa\\Percent.ini";

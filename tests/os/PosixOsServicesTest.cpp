@@ -32,10 +32,10 @@ protected:
     CPosixOsServices::Options Options() const
     {
         CPosixOsServices::Options options;
-        options.strPrefix = m_prefix.Path();
-        options.strLogin = "tester";
-        options.strOpener = m_tools / "opener";
-        options.strFolderPicker = m_tools / "picker";
+        options.m_strPrefix = m_prefix.Path();
+        options.m_strLogin = "tester";
+        options.m_strOpener = m_tools / "opener";
+        options.m_strFolderPicker = m_tools / "picker";
         return options;
     }
 
@@ -158,7 +158,7 @@ TEST_F(OsPosixServices, DocumentsAndPagesGoToTheHandler)
     EXPECT_EQ(CTestFolder::ReadFile(log), RealPath(m_data.Path()) + "/licence.txt\n");
 
     CPosixOsServices::Options options = Options();
-    options.strOpener = m_tools / "no-such-opener";
+    options.m_strOpener = m_tools / "no-such-opener";
     CPosixOsServices without(options);
     EXPECT_EQ(without.ShellOpen(L"https://localhost/"), ShellOpenResult::NoAssociation);
 

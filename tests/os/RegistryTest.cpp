@@ -24,7 +24,7 @@ protected:
     static CPosixOsServices::Options MakeOptions(const CTestFolder& prefix)
     {
         CPosixOsServices::Options options;
-        options.strPrefix = prefix.Path();
+        options.m_strPrefix = prefix.Path();
         return options;
     }
 

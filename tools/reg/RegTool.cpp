@@ -240,9 +240,9 @@ int CRegTool::Run(const std::vector<std::string>& args)
     const std::string root = Upper(fullKey.substr(0, slash));
     if (root != "HKLM" && root != "HKEY_LOCAL_MACHINE")
         return Fail("ERROR: Invalid key name.\nType \"REG " + Upper(operation) + " /?\" for usage.");
-    request.strKey = slash == std::string::npos ? std::wstring() : Utf8ToWide(fullKey.substr(slash + 1));
+    request.m_strKey = slash == std::string::npos ? std::wstring() : Utf8ToWide(fullKey.substr(slash + 1));
     std::vector<std::wstring> names;
-    if (!CRegistryFormat::SplitKeyPath(request.strKey, names))
+    if (!CRegistryFormat::SplitKeyPath(request.m_strKey, names))
         return Fail("ERROR: Invalid key name.\nType \"REG " + Upper(operation) + " /?\" for usage.");
 
     bool hasType = false;
@@ -253,43 +253,43 @@ int CRegTool::Run(const std::vector<std::string>& args)
             return SyntaxError(operation);
         const std::string option = Lower(args[i].substr(1));
         const bool hasNext = i + 1 < args.size();
-        if (option == "v" && hasNext && !request.bHasValue)
+        if (option == "v" && hasNext && !request.m_bHasValue)
         {
-            request.bHasValue = true;
-            request.strValue = Utf8ToWide(args[++i]);
+            request.m_bHasValue = true;
+            request.m_strValue = Utf8ToWide(args[++i]);
         }
-        else if (option == "ve" && !request.bHasValue)
+        else if (option == "ve" && !request.m_bHasValue)
         {
-            request.bHasValue = true;
-            request.strValue.clear();
+            request.m_bHasValue = true;
+            request.m_strValue.clear();
         }
         else if (option == "va" && operation == "delete")
-            request.bAllValues = true;
+            request.m_bAllValues = true;
         else if (option == "f" && operation != "query")
-            request.bForce = true;
+            request.m_bForce = true;
         else if (option == "s" && operation == "query")
-            request.bRecursive = true;
+            request.m_bRecursive = true;
         else if (option == "s" && operation == "add" && hasNext && args[i + 1].size() == 1)
         {
-            request.strSeparator = args[++i];
+            request.m_strSeparator = args[++i];
             hasSeparator = true;
         }
         else if (option == "t" && operation == "add" && hasNext)
         {
-            request.strType = Upper(args[++i]);
+            request.m_strType = Upper(args[++i]);
             hasType = true;
         }
         else if (option == "d" && operation == "add" && hasNext)
         {
-            request.bHasData = true;
-            request.strData = args[++i];
+            request.m_bHasData = true;
+            request.m_strData = args[++i];
         }
         else
             return SyntaxError(operation);
     }
-    if (request.bAllValues && request.bHasValue)
+    if (request.m_bAllValues && request.m_bHasValue)
         return SyntaxError(operation);
-    if (operation == "add" && !request.bHasValue && (hasType || hasSeparator || request.bHasData))
+    if (operation == "add" && !request.m_bHasValue && (hasType || hasSeparator || request.m_bHasData))
         return SyntaxError(operation);
 
     if (operation == "query")
@@ -329,7 +329,7 @@ int CRegTool::QueryKey(const std::wstring& key, const Request& request, bool& an
     for (const std::wstring& subkey : subkeys)
     {
         const std::wstring child = stored.empty() ? subkey : stored + L"\\" + subkey;
-        if (request.bRecursive)
+        if (request.m_bRecursive)
             QueryKey(child, request, anyShown);
         else
             m_out << FullKeyName(child) << "\n";
@@ -339,53 +339,53 @@ int CRegTool::QueryKey(const std::wstring& key, const Request& request, bool& an
 
 int CRegTool::Query(const Request& request)
 {
-    if (!m_store.KeyExists(request.strKey))
+    if (!m_store.KeyExists(request.m_strKey))
         return NotFound();
-    if (request.bHasValue)
+    if (request.m_bHasValue)
     {
         uint32_t type = 0;
         std::vector<uint8_t> data;
-        if (!m_store.ReadValue(request.strKey, request.strValue, type, data))
+        if (!m_store.ReadValue(request.m_strKey, request.m_strValue, type, data))
             return NotFound();
         // Show the value name as stored, like the key.
-        std::wstring shown = request.strValue;
+        std::wstring shown = request.m_strValue;
         std::vector<std::wstring> values;
-        if (m_store.ListValues(request.strKey, values))
+        if (m_store.ListValues(request.m_strKey, values))
             for (const std::wstring& name : values)
-                if (EqualsNoCase(name, request.strValue))
+                if (EqualsNoCase(name, request.m_strValue))
                     shown = name;
-        m_out << "\n" << FullKeyName(request.strKey) << "\n";
+        m_out << "\n" << FullKeyName(request.m_strKey) << "\n";
         PrintValue(shown, type, data);
         m_out << "\n";
         return 0;
     }
     bool anyShown = false;
     m_out << "\n";
-    return QueryKey(request.strKey, request, anyShown);
+    return QueryKey(request.m_strKey, request, anyShown);
 }
 
 int CRegTool::Add(const Request& request)
 {
     uint32_t type = 0;
-    if (!CRegistryFormat::ParseTypeName(request.strType, type) ||
+    if (!CRegistryFormat::ParseTypeName(request.m_strType, type) ||
         (type != 0 && type != 1 && type != 2 && type != 3 && type != 4 && type != 7 && type != 11))
         return SyntaxError("add");
     std::vector<uint8_t> data;
-    const std::string separator = request.strSeparator;
-    if (!EncodeData(type, request.strData, separator, data))
-        return Fail("ERROR: Invalid value specified for the data type " + request.strType + ".");
+    const std::string separator = request.m_strSeparator;
+    if (!EncodeData(type, request.m_strData, separator, data))
+        return Fail("ERROR: Invalid value specified for the data type " + request.m_strType + ".");
 
-    if (!m_store.EnsureKey(request.strKey))
+    if (!m_store.EnsureKey(request.m_strKey))
         return Fail("ERROR: Access is denied.");
-    if (request.bHasValue)
+    if (request.m_bHasValue)
     {
         uint32_t oldType = 0;
         std::vector<uint8_t> oldData;
-        const std::string shown = request.strValue.empty() ? "(Default)" : WideToUtf8(request.strValue);
-        if (!request.bForce && m_store.ReadValue(request.strKey, request.strValue, oldType, oldData) &&
+        const std::string shown = request.m_strValue.empty() ? "(Default)" : WideToUtf8(request.m_strValue);
+        if (!request.m_bForce && m_store.ReadValue(request.m_strKey, request.m_strValue, oldType, oldData) &&
             !Confirm("Value " + shown + " exists, overwrite(Yes/No)? "))
             return 1;
-        if (!m_store.WriteValue(request.strKey, request.strValue, type, data))
+        if (!m_store.WriteValue(request.m_strKey, request.m_strValue, type, data))
             return Fail("ERROR: Access is denied.");
     }
     m_out << "The operation completed successfully.\n";
@@ -394,39 +394,39 @@ int CRegTool::Add(const Request& request)
 
 int CRegTool::Delete(const Request& request)
 {
-    if (!m_store.KeyExists(request.strKey))
+    if (!m_store.KeyExists(request.m_strKey))
         return NotFound();
-    if (request.bHasValue)
+    if (request.m_bHasValue)
     {
         uint32_t type = 0;
         std::vector<uint8_t> data;
-        if (!m_store.ReadValue(request.strKey, request.strValue, type, data))
+        if (!m_store.ReadValue(request.m_strKey, request.m_strValue, type, data))
             return NotFound();
-        const std::string shown = request.strValue.empty() ? "(Default)" : WideToUtf8(request.strValue);
-        if (!request.bForce && !Confirm("Delete the registry value " + shown + " (Yes/No)? "))
+        const std::string shown = request.m_strValue.empty() ? "(Default)" : WideToUtf8(request.m_strValue);
+        if (!request.m_bForce && !Confirm("Delete the registry value " + shown + " (Yes/No)? "))
             return 1;
-        if (!m_store.RemoveValue(request.strKey, request.strValue))
+        if (!m_store.RemoveValue(request.m_strKey, request.m_strValue))
             return Fail("ERROR: Access is denied.");
     }
-    else if (request.bAllValues)
+    else if (request.m_bAllValues)
     {
-        if (!request.bForce &&
-            !Confirm("Delete all values under the registry key " + FullKeyName(request.strKey) + " (Yes/No)? "))
+        if (!request.m_bForce &&
+            !Confirm("Delete all values under the registry key " + FullKeyName(request.m_strKey) + " (Yes/No)? "))
             return 1;
         std::vector<std::wstring> values;
-        m_store.ListValues(request.strKey, values);
+        m_store.ListValues(request.m_strKey, values);
         for (const std::wstring& name : values)
-            if (!m_store.RemoveValue(request.strKey, name))
+            if (!m_store.RemoveValue(request.m_strKey, name))
                 return Fail("ERROR: Access is denied.");
     }
     else
     {
-        if (request.strKey.empty())
+        if (request.m_strKey.empty())
             return Fail("ERROR: Invalid key name.\nType \"REG DELETE /?\" for usage.");
-        if (!request.bForce &&
-            !Confirm("Permanently delete the registry key " + FullKeyName(request.strKey) + " (Yes/No)? "))
+        if (!request.m_bForce &&
+            !Confirm("Permanently delete the registry key " + FullKeyName(request.m_strKey) + " (Yes/No)? "))
             return 1;
-        if (!m_store.RemoveKey(request.strKey))
+        if (!m_store.RemoveKey(request.m_strKey))
             return Fail("ERROR: Access is denied.");
     }
     m_out << "The operation completed successfully.\n";

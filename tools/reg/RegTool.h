@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <iosfwd>
 #include <string>
 #include <vector>
@@ -23,17 +24,16 @@ public:
 private:
     struct Request
     {
-        std::wstring strKey;          // below the hive, as typed
-        std::string strRootName;      // "HKEY_LOCAL_MACHINE"
-        bool bHasValue = false;       // /v or /ve given
-        std::wstring strValue;        // empty for /ve
-        bool bAllValues = false;      // /va
-        bool bRecursive = false;      // query /s
-        bool bForce = false;          // /f
-        std::string strType = "REG_SZ";
-        bool bHasData = false;
-        std::string strData;
-        std::string strSeparator = "\\0";
+        std::wstring m_strKey;          // below the hive, as typed
+        bool m_bHasValue = false;       // /v or /ve given
+        std::wstring m_strValue;        // empty for /ve
+        bool m_bAllValues = false;      // /va
+        bool m_bRecursive = false;      // query /s
+        bool m_bForce = false;          // /f
+        std::string m_strType = "REG_SZ";
+        bool m_bHasData = false;
+        std::string m_strData;
+        std::string m_strSeparator = "\\0";
     };
 
     int Query(const Request& request);
