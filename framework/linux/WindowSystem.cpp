@@ -249,8 +249,10 @@ void CWindowSystem::Show(HWND hWnd, bool bShow)
         // What the hidden window covered must be drawn again by its parent.
         CRect rc = hWnd->rect;
         Invalidate(hWnd->pParent, &rc, true);
-        if (m_hFocus == hWnd) SetFocus(nullptr);
-        if (m_hCapture == hWnd) SetCapture(nullptr);
+        // A hidden window's children are hidden too: none may keep the keyboard or mouse.
+        auto inside = [hWnd](HWND h) { for (; h; h = h->pParent) if (h == hWnd) return true; return false; };
+        if (inside(m_hFocus)) SetFocus(nullptr);
+        if (inside(m_hCapture)) SetCapture(nullptr);
     }
 }
 
@@ -752,6 +754,11 @@ void CWindowSystem::RunLoopIteration(int nMaxWaitMs)
         if (bPending || !g_posted.empty())
             return;
     }
+
+    // A handler that ended the modal run must not leave the loop asleep.
+    for (HWND modal : m_modalStack)
+        if (modal->bEndModal)
+            return;
 
     int wait = nMaxWaitMs;
     int timer = MillisecondsToNextTimer();

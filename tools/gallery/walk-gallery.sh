@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# Walks the gallery's controls through their states with real pointer input on
+# a virtual X server and keeps a screenshot of each step.
+# usage: walk-gallery.sh GALLERY_BINARY OUT_DIR [DPI]
+set -euo pipefail
+gallery=$1
+out=$2
+dpi=${3:-96}
+mkdir -p "$out"
+
+display=:$((90 + RANDOM % 400))
+Xvfb "$display" -screen 0 1600x1200x24 -dpi "$dpi" -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+trap 'kill $app 2>/dev/null || true; kill $xvfb 2>/dev/null || true' EXIT
+export DISPLAY=$display
+for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+
+"$gallery" >"$out/stdout.txt" 2>&1 &
+app=$!
+win=""
+for _ in $(seq 50); do
+  win=$(xdotool search --onlyvisible --pid "$app" 2>/dev/null | head -n1 || true)
+  [ -n "$win" ] && break
+  sleep 0.1
+done
+[ -n "$win" ] || { echo "gallery window did not appear" >&2; exit 1; }
+sleep 0.3
+eval "$(xdotool getwindowgeometry --shell "$win")"   # X, Y, WIDTH, HEIGHT
+s() { echo $(( ($1 * dpi + 48) / 96 )); }            # 96-DPI design units to pixels
+
+shot() { sleep 0.25; import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" "$out/$1.png"; }
+at() { xdotool mousemove $((X + $(s "$1"))) $((Y + $(s "$2"))); }
+
+shot 01-start
+at 300 230; sleep 0.2; shot 02-install-hover
+xdotool mousedown 1; shot 03-install-pressed
+xdotool mouseup 1; shot 04-install-released
+at 27 287; sleep 0.2; shot 05-check-hover
+xdotool mousedown 1; shot 06-check-pressed
+xdotool mouseup 1; shot 07-unchecked-install-disabled
+at 300 230; sleep 0.2; xdotool click 1; shot 08-disabled-install-ignores-click
+at 27 287; xdotool click 1; sleep 0.1
+at 150 287; sleep 0.2; shot 09-licence-hover
+xdotool click 1
+at 533 354; sleep 0.2; xdotool click 1; xdotool click 1; xdotool click 1; shot 10-progress-45
+at 300 230; xdotool mousedown 1; at 300 320; xdotool mouseup 1; shot 11-pressed-dragged-off
+at 573 27; sleep 0.2; shot 12-close-hover
+xdotool click 1
+for _ in $(seq 50); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
+if kill -0 "$app" 2>/dev/null; then echo "gallery did not close" >&2; exit 1; fi
+grep '^command' "$out/stdout.txt" | tr '\n' ' '; echo
