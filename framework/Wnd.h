@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "framework/Types.h"
@@ -61,6 +62,12 @@ public:
     BOOL IsIconic() const;
     BOOL SetForegroundWindow();
     HICON SetIcon(HICON hIcon, BOOL bBigIcon);
+    // Runs `task` on the window thread if this window still exists by then;
+    // safe from any thread. The way workers hand results to a window.
+    void PostTask(std::function<void()> task);
+    // Lets the user move this top-level window by dragging with the left button
+    // held, as a press on a title bar does. Call from a left-button press.
+    void BeginMoveDrag();
     // A repeating timer; OnTimer(nIDEvent) runs on the window thread.
     UINT_PTR SetTimer(UINT_PTR nIDEvent, UINT nElapse);
     BOOL KillTimer(UINT_PTR nIDEvent);
@@ -87,6 +94,8 @@ public:
     virtual HBRUSH OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor);
     virtual void OnClose();
     virtual void OnTimer(UINT_PTR) {}
+    // SetWindowText has stored a new text (controls that keep their own state follow it).
+    virtual void OnSetText() {}
     virtual void OnDestroy() {}
 
     // Reflected requests, answered by the control they concern.

@@ -87,6 +87,7 @@ void CWnd::SetWindowText(const wchar_t* pszText)
     if (!m_hWnd)
         return;
     m_hWnd->text = pszText ? pszText : L"";
+    OnSetText();
     Invalidate(TRUE);
 }
 
@@ -363,4 +364,22 @@ BOOL CWnd::KillTimer(UINT_PTR nIDEvent)
         return FALSE;
     OnWindowThread(m_hWnd, [nIDEvent](HWND h) { CWindowSystem::Get().KillTimer(h, nIDEvent); });
     return TRUE;
+}
+
+void CWnd::PostTask(std::function<void()> task)
+{
+    if (!m_hWnd)
+        return;
+    uint64_t serial = CWindowSystem::Get().SerialOf(m_hWnd);
+    HWND hWnd = m_hWnd;
+    CWindowSystem::Get().Post([hWnd, serial, task = std::move(task)]() {
+        if (CWindowSystem::Get().IsAlive(hWnd, serial))
+            task();
+    });
+}
+
+void CWnd::BeginMoveDrag()
+{
+    if (m_hWnd)
+        CWindowSystem::Get().BeginMoveDrag(CWindowSystem::Get().TopLevelOf(m_hWnd));
 }
