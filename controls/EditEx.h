@@ -9,8 +9,8 @@
 
 // The skinned text box: an owner-drawn frame (a flat rectangle with a 1-pixel
 // outline) around an edit field that it creates on its first paint, inset by 5
-// design pixels, with a font as tall as the field. The owner sets the text with
-// SetText and reads what the user made of it from m_edit.
+// pixels at 96 DPI (scaled), with a font as tall as the field. The owner sets
+// the text with SetText and reads what the user made of it from m_edit.
 class CEditEx : public CStatic
 {
 public:

@@ -413,3 +413,31 @@ TEST_F(EditBoxTest, LongTextScrollsToKeepTheCaretInViewAndStaysInsideTheField)
     });
     dlg.DoModal();
 }
+
+TEST_F(EditBoxTest, CaretStandsAtTheInsertionPointOnlyWhileFocused)
+{
+    CBoxDialog dlg;
+    RunWhenIdle([&] {
+        CCustomDrawEdit& edit = dlg.m_box.m_edit;
+        const CRect rcEdit = dlg.EditRect();
+        Click(dlg, rcEdit.Width() - 3);
+        Type(&dlg, L"\\a");
+
+        CDC dc;
+        dc.CreateCompatibleDC(nullptr);
+        dc.SelectObject(edit.GetFont());
+        const auto measure = [&](std::wstring_view t) { return static_cast<int>(dc.GetTextExtent(t).cx); };
+        const CEditState& state = edit.GetState();
+        const int x = rcEdit.left + 1 + state.PosToX(state.GetCaret(), measure) - state.GetScrollX();
+        const CRect rcColumn(x, rcEdit.top, x + 1, rcEdit.bottom);
+        // Typing shows the caret at once, a full cell high in the text colour.
+        EXPECT_EQ(Pixels(&dlg).Count(rcColumn, 0x656565), rcEdit.Height());
+
+        dlg.SetFocus();
+        PumpMessages();
+        EXPECT_FALSE(IsTextInputActive());
+        EXPECT_LT(Pixels(&dlg).Count(rcColumn, 0x656565), rcEdit.Height() / 2);
+        dlg.EndDialog(0);
+    });
+    dlg.DoModal();
+}
