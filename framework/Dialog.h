@@ -15,12 +15,14 @@ public:
     void EndDialog(INT_PTR nResult);
 
     virtual BOOL OnInitDialog();
-    // System close: ends the run with IDCANCEL.
-    void OnClose() override;
+    // A close request ends the run with IDCANCEL.
+    void OnWindowClose() override;
     virtual void OnOK() { EndDialog(IDOK); }
     virtual void OnCancel() { EndDialog(IDCANCEL); }
 
     BOOL DefaultEraseBkgnd(CDC* pDC) override;
+    // The dialog's keyboard handling: Escape cancels, Enter confirms.
+    BOOL PreTranslateMessage(MSG* pMsg) override;
 
 protected:
     UINT m_nIDTemplate;

@@ -68,6 +68,8 @@ public:
     // Lets the user move this top-level window by dragging with the left button
     // held, as a press on a title bar does. Call from a left-button press.
     void BeginMoveDrag();
+    // Asks the window to close, as the window manager's close does.
+    void SendCloseMessage() { OnWindowClose(); }
     // A repeating timer; OnTimer(nIDEvent) runs on the window thread.
     UINT_PTR SetTimer(UINT_PTR nIDEvent, UINT nElapse);
     BOOL KillTimer(UINT_PTR nIDEvent);
@@ -92,7 +94,9 @@ public:
     virtual void OnDrawItem(UINT nIDCtl, LPDRAWITEMSTRUCT lpDrawItemStruct);
     // A child's colour request; the default hands it back to the child's CtlColor.
     virtual HBRUSH OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor);
-    virtual void OnClose();
+    // The window is asked to close (the window manager's close, or
+    // SendCloseMessage); the default destroys it.
+    virtual void OnWindowClose();
     virtual void OnTimer(UINT_PTR) {}
     // SetWindowText has stored a new text (controls that keep their own state follow it).
     virtual void OnSetText() {}

@@ -4,23 +4,81 @@
 #include <memory>
 #include <string>
 
+#include "controls/CheckBoxEx.h"
+#include "controls/EditEx.h"
+#include "controls/ImageButtonEx.h"
+#include "controls/ImageTextButtonEx.h"
+#include "controls/ProgressCtrlEx.h"
+#include "controls/StaticEx.h"
+#include "controls/TextButtonEx.h"
 #include "framework/Dialog.h"
 #include "framework/Image.h"
 
-// The installer window: a borderless, skinned wizard of three pages.
+// Command ids of the installer window.
+constexpr UINT IDC_CLOSE = 10001;
+constexpr UINT IDC_INSTALL = 10002;
+constexpr UINT IDC_AGREE = 10003;
+constexpr UINT IDC_LICENCE = 10004;
+constexpr UINT IDC_CHANGE_FOLDER = 10005;
+constexpr UINT IDC_OFFICIAL_SITE = 10006;
+constexpr UINT IDC_RUN = 10007;
+constexpr UINT IDC_RETRY = 10008;
+
+// The installer window: a borderless, skinned wizard of three pages (welcome,
+// progress with its failure state, finish).
 class CZelqa_DownloaderDlg : public CDialog
 {
 public:
     CZelqa_DownloaderDlg();
     ~CZelqa_DownloaderDlg() override;
 
-    // Makes PNG resource `imageId` the page background and sizes the window to it.
+    // Makes PNG resource `imageId` the page background and sizes the window to
+    // it; the window is raised and activated.
     void SetBackground(UINT imageId);
 
+    // Page switches. Safe from worker threads: they are carried out on the
+    // window thread.
+    void HideWelcomeControls();
+    void ShowProgressPage();
+    void ShowFailureState();
+    void ShowFinishPage();
+    void ClearFailureState();
+
+    // The commands behind the window's controls.
+    void OnClose();
+    void OnInstall();
+    void OnAgreeToggled();
+    void OnLicence();
+    void OnChangeFolder();
+    void OnOfficialSite();
+    void OnRun();
+    void OnRetry();
+
+    // Fields, in construction order.
     HICON m_hIcon = nullptr;
     ULONG_PTR m_gdiplusToken = 0;
     std::unique_ptr<CImage> m_pBackground;
-
+    CImageButtonEx m_btnClose;
+    CStaticEx m_lblTitle;
+    CStaticEx m_lblInstallTo;
+    CEditEx m_editPath;
+    CCheckBoxEx m_chkAgree;
+    CStaticEx m_lblAgree;
+    CTextButtonEx m_lnkLicence;
+    CImageTextButtonEx m_btnInstall;
+    CImageTextButtonEx m_btnChange;
+    CStaticEx m_lblSmallTitle;
+    CProgressCtrlEx m_progress;
+    CStaticEx m_lblFeature1;
+    CStaticEx m_lblFeature2;
+    CStaticEx m_lblFeature3;
+    CStaticEx m_lblStatus;
+    CStaticEx m_lblFailed;
+    CTextButtonEx m_lnkOfficial;
+    CTextButtonEx m_lnkRetry;
+    CImageTextButtonEx m_btnRun;
+    CStaticEx m_lblDone;
+    CStaticEx m_lblSlogan;
     wchar_t m_szDownloadDir[260] = {};
     wchar_t m_szInstallDir[260] = {};
     std::wstring m_strInstallerPath;
@@ -30,6 +88,25 @@ protected:
     BOOL OnInitDialog() override;
     void OnPaint() override;
     BOOL OnEraseBkgnd(CDC* pDC) override;
+    BOOL OnCommand(UINT nID, UINT nCode) override;
+    BOOL PreTranslateMessage(MSG* pMsg) override;
+
+private:
+    void CreateControls();
+    // Places a label or link at (x, y) with exactly the size of its text.
+    template <typename TextControl>
+    void PlaceTextSized(TextControl& control, int x, int y);
+    // Left edge for a control that follows `left` with a gap of `gap` design pixels.
+    int RightOf(CWnd& left, int gap);
+    void ShowWindows(std::initializer_list<CWnd*> windows, int nCmdShow);
+    // Shows a message box over this window and returns its answer.
+    int AskUser(const std::wstring& text, int nType);
+
+    // Runs a page switch on the window thread; true when the caller must stop
+    // because it was handed over from another thread.
+    bool HandOverToWindowThread(void (CZelqa_DownloaderDlg::*pSwitch)());
+
+    bool m_bPickingFolder = false;
 };
 
 // The one installer window, for the download's progress reports.
@@ -40,3 +117,7 @@ extern std::atomic<int> g_bAbortDownload;
 // The default install directory for a desktop folder path: the desktop's drive
 // letter (none if the path is empty) followed by the fixed program folder.
 std::wstring DefaultInstallDir(const std::wstring& desktopPath);
+
+// The location the folder picker's choice gives: the folder with "\Zelqa"
+// appended as it stands, so a drive root keeps its own separator (D:\\Zelqa).
+std::wstring LocationForChosenFolder(const std::wstring& folder);

@@ -23,7 +23,8 @@ INT_PTR CDialog::DoModal()
     // A dialog that did not place itself while initialising is centred.
     if (!m_hWnd->bMoved)
         CenterWindow(m_pParentWnd);
-    if ((tmpl.dwStyle & WS_VISIBLE) && !m_hWnd->bEndModal)
+    // A modal dialog is shown whether or not its template says visible.
+    if (!m_hWnd->bEndModal)
         CWindowSystem::Get().Show(m_hWnd, true);
 
     INT_PTR result = CWindowSystem::Get().RunModal(m_hWnd);
@@ -39,7 +40,22 @@ void CDialog::EndDialog(INT_PTR nResult)
 
 BOOL CDialog::OnInitDialog() { return TRUE; }
 
-void CDialog::OnClose() { OnCancel(); }
+void CDialog::OnWindowClose() { OnCancel(); }
+
+BOOL CDialog::PreTranslateMessage(MSG* pMsg)
+{
+    if (pMsg->message != WM_KEYDOWN)
+        return FALSE;
+    if (pMsg->wParam == VK_ESCAPE) {
+        OnCancel();
+        return TRUE;
+    }
+    if (pMsg->wParam == VK_RETURN) {
+        OnOK();
+        return TRUE;
+    }
+    return FALSE;
+}
 
 BOOL CDialog::DefaultEraseBkgnd(CDC* pDC)
 {

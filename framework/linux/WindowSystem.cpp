@@ -137,6 +137,7 @@ void CWindowSystem::DestroyWindowNode(HWND hWnd)
     if (m_hFocus == hWnd) m_hFocus = nullptr;
     if (m_hMouseOver == hWnd) m_hMouseOver = nullptr;
     if (m_hTracked == hWnd) { m_hTracked = nullptr; m_dwTrackFlags = 0; }
+    if (m_hDragged == hWnd) { m_hDragged = nullptr; SDL_CaptureMouse(SDL_FALSE); }
     m_timers.erase(std::remove_if(m_timers.begin(), m_timers.end(), [hWnd](const Timer& t) { return t.hWnd == hWnd; }),
                    m_timers.end());
 
@@ -402,6 +403,8 @@ void CWindowSystem::CheckHoverTimer()
 
 int CWindowSystem::MillisecondsToNextTimer() const
 {
+    if (m_hDragged)
+        return 10;
     bool bAny = false;
     std::chrono::steady_clock::time_point next;
     if (m_hTracked && (m_dwTrackFlags & TME_HOVER)) {
@@ -433,6 +436,40 @@ bool CWindowSystem::KillTimer(HWND hWnd, UINT_PTR nId)
     bool bFound = it != m_timers.end();
     m_timers.erase(it, m_timers.end());
     return bFound;
+}
+
+void CWindowSystem::BeginMoveDrag(HWND hTop)
+{
+    if (!hTop || !hTop->IsTopLevel())
+        return;
+    int x = 0, y = 0;
+    SDL_GetGlobalMouseState(&x, &y);
+    m_hDragged = hTop;
+    m_ptDragPointerStart = CPoint(x, y);
+    m_ptDragWindowStart = hTop->rect.TopLeft();
+    SDL_CaptureMouse(SDL_TRUE);
+}
+
+// SDL drops motion events while the window moves under the pointer, so the
+// drag follows the pointer's global position instead, polled while it lasts.
+void CWindowSystem::FollowMoveDrag()
+{
+    if (!m_hDragged)
+        return;
+    int x = 0, y = 0;
+    const Uint32 buttons = SDL_GetGlobalMouseState(&x, &y);
+    if (!(buttons & SDL_BUTTON_LMASK)) {
+        m_hDragged = nullptr;
+        m_bLButtonDown = false;
+        SDL_CaptureMouse(SDL_FALSE);
+        return;
+    }
+    const CPoint target(m_ptDragWindowStart.x + x - m_ptDragPointerStart.x,
+                        m_ptDragWindowStart.y + y - m_ptDragPointerStart.y);
+    if (target == m_hDragged->rect.TopLeft())
+        return;
+    m_hDragged->rect.OffsetRect(target.x - m_hDragged->rect.left, target.y - m_hDragged->rect.top);
+    SDL_SetWindowPosition(m_hDragged->pSdlWindow, target.x, target.y);
 }
 
 void CWindowSystem::RunDueTimers()
@@ -614,7 +651,7 @@ void CWindowSystem::HandleEvent(const SDL_Event& event)
             break;
         case SDL_WINDOWEVENT_CLOSE:
             if (AcceptsInput(hTop) && hTop->pWnd)
-                hTop->pWnd->OnClose();
+                hTop->pWnd->OnWindowClose();
             break;
         default:
             break;
@@ -623,7 +660,7 @@ void CWindowSystem::HandleEvent(const SDL_Event& event)
     }
     case SDL_QUIT:
         if (!m_modalStack.empty() && m_modalStack.back()->pWnd)
-            m_modalStack.back()->pWnd->OnClose();
+            m_modalStack.back()->pWnd->OnWindowClose();
         break;
     default:
         break;
@@ -737,6 +774,7 @@ void CWindowSystem::RunLoopIteration(int nMaxWaitMs)
     DrainPosted();
     CheckHoverTimer();
     RunDueTimers();
+    FollowMoveDrag();
     PaintAll();
 
     bool bPending = false;

@@ -77,6 +77,7 @@ public:
     HWND GetFocus() const { return m_hFocus; }
     void TrackMouse(HWND hWnd, DWORD dwFlags, DWORD dwHoverMs);
     void SetTimer(HWND hWnd, UINT_PTR nId, UINT nElapse);
+    void BeginMoveDrag(HWND hTop);
     bool KillTimer(HWND hWnd, UINT_PTR nId);
     UINT Modifiers() const { return m_nModifiers; }
 
@@ -113,6 +114,7 @@ private:
     bool HasPendingPaint(HWND hWnd) const;
     void CheckHoverTimer();
     void RunDueTimers();
+    void FollowMoveDrag();
     int MillisecondsToNextTimer() const;
     HWND HitTest(HWND hWnd, CPoint ptInClient) const;
     HWND TopLevelFromSdl(uint32_t nWindowId) const;
@@ -149,4 +151,9 @@ private:
         std::chrono::steady_clock::time_point due;
     };
     std::vector<Timer> m_timers;
+
+    // A window moved by the pointer: where pointer and window started.
+    HWND m_hDragged = nullptr;
+    CPoint m_ptDragPointerStart;
+    CPoint m_ptDragWindowStart;
 };

@@ -309,7 +309,7 @@ HBRUSH CWnd::OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor)
     return pWnd ? pWnd->CtlColor(pDC, nCtlColor) : nullptr;
 }
 
-void CWnd::OnClose()
+void CWnd::OnWindowClose()
 {
     DestroyWindow();
 }

@@ -147,6 +147,6 @@ TEST_F(WindowTest, RequestsForADestroyedWindowAreDropped)
 TEST_F(WindowTest, SystemCloseEndsTheModalRun)
 {
     CTestDialog dlg;
-    RunWhenIdle([&] { dlg.OnClose(); });
+    RunWhenIdle([&] { dlg.SendCloseMessage(); });
     EXPECT_EQ(dlg.DoModal(), static_cast<INT_PTR>(IDCANCEL));
 }

@@ -1,0 +1,7 @@
+#pragma once
+
+#include <string>
+
+// Address of a page or file on the vendor's web host, fixed when the program
+// is built: L"https://host[:port]" followed by `path` (which starts with '/').
+std::wstring VendorUrl(const wchar_t* path);

@@ -1,0 +1,97 @@
+// The installer window's pages and its background painting.
+#include "framework/DC.h"
+#include "framework/Graphics.h"
+#include "framework/UiThread.h"
+#include "res/resource.h"
+#include "wizard/Zelqa_DownloaderDlg.h"
+
+bool CZelqa_DownloaderDlg::HandOverToWindowThread(void (CZelqa_DownloaderDlg::*pSwitch)())
+{
+    if (IsUiThread())
+        return false;
+    // Workers never change pages themselves; the window thread does it, and
+    // only while the window exists.
+    PostTask([this, pSwitch] { (this->*pSwitch)(); });
+    return true;
+}
+
+void CZelqa_DownloaderDlg::HideWelcomeControls()
+{
+    ShowWindows({&m_lblTitle, &m_btnInstall, &m_lblInstallTo, &m_editPath, &m_btnChange, &m_chkAgree, &m_lblAgree,
+                 &m_lnkLicence},
+                SW_HIDE);
+    Invalidate(TRUE);
+}
+
+void CZelqa_DownloaderDlg::ShowProgressPage()
+{
+    m_bInstallEnded = 0;
+    if (HandOverToWindowThread(&CZelqa_DownloaderDlg::ShowProgressPage))
+        return;
+    SetBackground(IDB_BACKGROUND_PROGRESS);
+    HideWelcomeControls();
+    ShowWindows({&m_lblSmallTitle, &m_lblFeature1, &m_lblFeature2, &m_lblFeature3, &m_lblStatus, &m_progress},
+                SW_SHOW);
+    Invalidate(TRUE);
+}
+
+void CZelqa_DownloaderDlg::ShowFailureState()
+{
+    m_bInstallEnded = 1;
+    if (HandOverToWindowThread(&CZelqa_DownloaderDlg::ShowFailureState))
+        return;
+    m_lblStatus.ShowWindow(SW_HIDE);
+    ShowWindows({&m_lblFailed, &m_lnkOfficial, &m_lnkRetry}, SW_SHOW);
+    Invalidate(TRUE);
+}
+
+void CZelqa_DownloaderDlg::ShowFinishPage()
+{
+    m_bInstallEnded = 1;
+    if (HandOverToWindowThread(&CZelqa_DownloaderDlg::ShowFinishPage))
+        return;
+    SetBackground(IDB_BACKGROUND_FINISH);
+    ShowWindows({&m_lblSmallTitle, &m_lblFeature1, &m_lblFeature2, &m_lblFeature3, &m_lblStatus, &m_progress},
+                SW_HIDE);
+    Invalidate(TRUE);
+    ShowWindows({&m_btnRun, &m_lblDone, &m_lblSlogan, &m_lblSmallTitle}, SW_SHOW);
+    Invalidate(TRUE);
+    // Back in front of the full installer's window when monitoring ends.
+    SetForegroundWindow();
+}
+
+void CZelqa_DownloaderDlg::ClearFailureState()
+{
+    if (HandOverToWindowThread(&CZelqa_DownloaderDlg::ClearFailureState))
+        return;
+    ShowWindows({&m_lblFailed, &m_lnkOfficial, &m_lnkRetry}, SW_HIDE);
+    m_progress.m_nPos = 0;
+    m_progress.Invalidate(TRUE);
+}
+
+BOOL CZelqa_DownloaderDlg::OnEraseBkgnd(CDC*)
+{
+    // The paint covers the whole client area.
+    return TRUE;
+}
+
+void CZelqa_DownloaderDlg::OnPaint()
+{
+    CPaintDC paintDc(this);
+    if (!m_pBackground)
+        return;
+    CClientDC dc(this);
+    CRect rc;
+    GetClientRect(&rc);
+    // Composed off screen and copied in one step, so the page never flickers.
+    CDC memDc;
+    memDc.CreateCompatibleDC(&dc);
+    CBitmap bitmap;
+    if (!bitmap.CreateCompatibleBitmap(&dc, rc.Width(), rc.Height()))
+        return;
+    CSelectGuard<HBITMAP> select(memDc, bitmap.GetSafeHandle());
+    CGraphics graphics(&memDc);
+    graphics.DrawImage(m_pBackground.get(), rc, 0, 0, static_cast<int>(m_pBackground->GetWidth()),
+                       static_cast<int>(m_pBackground->GetHeight()));
+    dc.BitBlt(0, 0, rc.Width(), rc.Height(), &memDc, 0, 0, SRCCOPY);
+}
