@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "os/Download.h"
+
 // What the installer needs from the operating system, in Windows terms: drive
 // paths such as L"D:\\Apps\\Zelqa", drive kinds, the install record under
 // HKEY_LOCAL_MACHINE, and so on. Each target provides one implementation;
@@ -116,6 +118,13 @@ public:
     // closes, so a window that must stay responsive calls it from a worker thread.
     virtual bool BrowseForFolder(const std::wstring& title, const std::wstring& startFolder,
                                  std::wstring& chosen) = 0;
+
+    // --- Download ---
+    // Fetches an https URL of the vendor's host into the file at a drive path,
+    // reporting progress to `pProgress` (may be null) on the calling thread.
+    // A failed or aborted transfer leaves no file behind (see os/Download.h).
+    virtual DownloadResult DownloadToFile(const std::wstring& url, const std::wstring& path,
+                                          IDownloadProgress* pProgress) = 0;
 
     // --- Threads ---
 

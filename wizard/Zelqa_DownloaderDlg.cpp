@@ -4,6 +4,7 @@
 #include <cwchar>
 
 #include "common/DpiScaler.h"
+#include "common/VendorHost.h"
 #include "controls/PngResource.h"
 #include "framework/Imaging.h"
 #include "framework/WinApp.h"
@@ -11,7 +12,6 @@
 #include "res/resource.h"
 
 CZelqa_DownloaderDlg* g_pDownloaderDlg = nullptr;
-std::atomic<int> g_bAbortDownload{0};
 
 namespace
 {
@@ -37,7 +37,9 @@ std::wstring DefaultInstallDir(const std::wstring& desktopPath)
     return buffer;
 }
 
-CZelqa_DownloaderDlg::CZelqa_DownloaderDlg() : CDialog(IDD_ZELQA_DOWNLOADER_DIALOG, nullptr)
+CZelqa_DownloaderDlg::CZelqa_DownloaderDlg()
+    : CDialog(IDD_ZELQA_DOWNLOADER_DIALOG, nullptr),
+      m_engine(OsServices(), this, VendorUrl(L"/down/down?path=ZELQACONVERT_Download.exe"))
 {
     g_pDownloaderDlg = this;
     m_hIcon = LoadAppIcon(IDR_MAINFRAME);
@@ -53,6 +55,9 @@ CZelqa_DownloaderDlg::CZelqa_DownloaderDlg() : CDialog(IDD_ZELQA_DOWNLOADER_DIAL
 
 CZelqa_DownloaderDlg::~CZelqa_DownloaderDlg()
 {
+    m_engine.Detach();
+    if (g_pDownloaderDlg == this)
+        g_pDownloaderDlg = nullptr;
     m_pBackground.reset();
     if (m_gdiplusToken != 0)
         ImagingShutdown(m_gdiplusToken);
@@ -208,4 +213,33 @@ void CZelqa_DownloaderDlg::CreateControls()
 
     ShowWindows({&m_btnRun, &m_lblDone, &m_lblSlogan, &m_lblSmallTitle}, SW_HIDE);
     Invalidate(TRUE);
+}
+
+void CZelqa_DownloaderDlg::OnDestroy()
+{
+    // From here on no worker thread reaches this window.
+    m_engine.Detach();
+    CDialog::OnDestroy();
+}
+
+std::wstring CZelqa_DownloaderDlg::GetLocationText()
+{
+    return m_editPath.m_edit.GetWindowText();
+}
+
+void CZelqa_DownloaderDlg::ShowNotice(const std::wstring& text)
+{
+    AskUser(text, 0);
+}
+
+void CZelqa_DownloaderDlg::SetInstallDir(const std::wstring& dir)
+{
+    std::wcsncpy(m_szInstallDir, dir.c_str(), 259);
+    m_szInstallDir[259] = L'\0';
+}
+
+void CZelqa_DownloaderDlg::SetProgressPos(int64_t nPos)
+{
+    m_progress.m_nPos = nPos;
+    m_progress.Invalidate(TRUE);
 }

@@ -11,6 +11,9 @@
 #include "controls/ProgressCtrlEx.h"
 #include "controls/StaticEx.h"
 #include "controls/TextButtonEx.h"
+#include "engine/BindCallback.h"
+#include "engine/InstallEngine.h"
+#include "engine/InstallView.h"
 #include "framework/Dialog.h"
 #include "framework/Image.h"
 
@@ -26,7 +29,7 @@ constexpr UINT IDC_RETRY = 10008;
 
 // The installer window: a borderless, skinned wizard of three pages (welcome,
 // progress with its failure state, finish).
-class CZelqa_DownloaderDlg : public CDialog
+class CZelqa_DownloaderDlg : public CDialog, private IInstallView
 {
 public:
     CZelqa_DownloaderDlg();
@@ -39,9 +42,9 @@ public:
     // Page switches. Safe from worker threads: they are carried out on the
     // window thread.
     void HideWelcomeControls();
-    void ShowProgressPage();
-    void ShowFailureState();
-    void ShowFinishPage();
+    void ShowProgressPage() override;
+    void ShowFailureState() override;
+    void ShowFinishPage() override;
     void ClearFailureState();
 
     // The commands behind the window's controls.
@@ -79,10 +82,9 @@ public:
     CImageTextButtonEx m_btnRun;
     CStaticEx m_lblDone;
     CStaticEx m_lblSlogan;
-    wchar_t m_szDownloadDir[260] = {};
     wchar_t m_szInstallDir[260] = {};
-    std::wstring m_strInstallerPath;
     std::atomic<int> m_bInstallEnded{0};
+    CInstallEngine m_engine;
 
 protected:
     BOOL OnInitDialog() override;
@@ -90,6 +92,13 @@ protected:
     BOOL OnEraseBkgnd(CDC* pDC) override;
     BOOL OnCommand(UINT nID, UINT nCode) override;
     BOOL PreTranslateMessage(MSG* pMsg) override;
+    void OnDestroy() override;
+
+    // What the install engine asks of the window.
+    std::wstring GetLocationText() override;
+    void ShowNotice(const std::wstring& text) override;
+    void SetInstallDir(const std::wstring& dir) override;
+    void SetProgressPos(int64_t nPos) override;
 
 private:
     void CreateControls();
@@ -111,8 +120,6 @@ private:
 
 // The one installer window, for the download's progress reports.
 extern CZelqa_DownloaderDlg* g_pDownloaderDlg;
-// Set when the user confirmed closing; a running download then aborts.
-extern std::atomic<int> g_bAbortDownload;
 
 // The default install directory for a desktop folder path: the desktop's drive
 // letter (none if the path is empty) followed by the fixed program folder.

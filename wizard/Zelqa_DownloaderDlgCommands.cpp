@@ -58,8 +58,7 @@ void CZelqa_DownloaderDlg::OnClose()
 
 void CZelqa_DownloaderDlg::OnInstall()
 {
-    // Placeholder until the install engine lands: say so rather than pretend.
-    AskUser(L"此版本尚不能安装，请从官网下载完整安装包", 0);
+    m_engine.OnInstall(false);
 }
 
 void CZelqa_DownloaderDlg::OnAgreeToggled()
@@ -111,5 +110,5 @@ void CZelqa_DownloaderDlg::OnRun()
 void CZelqa_DownloaderDlg::OnRetry()
 {
     ClearFailureState();
-    OnInstall();
+    m_engine.OnInstall(true);
 }

@@ -318,6 +318,16 @@ bool CPosixOsServices::BrowseForFolder(const std::wstring& title, const std::wst
     return true;
 }
 
+DownloadResult CPosixOsServices::DownloadToFile(const std::wstring& url, const std::wstring& path,
+                                                IDownloadProgress* pProgress)
+{
+    std::string native;
+    if (!ToNativePath(path, native))
+        return DownloadResult::FileError;
+    // libcurl keeps no cache between transfers, so there is no cached copy to purge first.
+    return DownloadUrlToFile(WideToUtf8(url), native, pProgress);
+}
+
 bool CPosixOsServices::StartThread(std::function<void()> body)
 {
     if (!body)

@@ -49,6 +49,8 @@ public:
                          std::wstring& chosen) override;
 
     using IOsServices::StartThread;
+    DownloadResult DownloadToFile(const std::wstring& url, const std::wstring& path,
+                                  IDownloadProgress* pProgress) override;
     bool StartThread(std::function<void()> body) override;
 
     bool RegEnsureKey(const std::wstring& key) override;

@@ -1,0 +1,19 @@
+#include "engine/InstallChecks.h"
+
+std::wstring DriveRootOf(const std::wstring& location)
+{
+    return location.substr(0, 2);
+}
+
+DriveKind GetInstallDriveType(IOsServices& os, const std::wstring& location)
+{
+    return os.GetDriveKind(DriveRootOf(location));
+}
+
+bool HasEnoughDiskSpace(IOsServices& os, const std::wstring& location)
+{
+    uint64_t bytes = 0;
+    if (!os.GetFreeBytesForCaller(DriveRootOf(location), bytes))
+        return true;
+    return (bytes >> 20) > 50;
+}

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "os/OsServices.h"
+
+// The location checks made when Install is pressed.
+
+// The drive root of a location: its first two characters, as they stand.
+std::wstring DriveRootOf(const std::wstring& location);
+
+// The drive kind of the location's root.
+DriveKind GetInstallDriveType(IOsServices& os, const std::wstring& location);
+
+// True when the caller may use more than 50 whole MiB on the location's drive,
+// or when that can't be determined.
+bool HasEnoughDiskSpace(IOsServices& os, const std::wstring& location);
+
+// The longest location the install record can hold.
+constexpr size_t MAX_LOCATION_CHARS = 259;

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "engine/InstallSession.h"
+#include "os/OsServices.h"
+
+// What one install attempt works with, shared by its threads.
+struct CInstallAttempt
+{
+    IOsServices& os;
+    std::shared_ptr<CInstallSession> pSession;
+    std::wstring strDownloadUrl;
+    std::wstring m_szDownloadDir;      // "<desktop drive>:\brovix"
+    std::wstring m_strInstallerPath;   // the downloaded full installer
+    int64_t m_nLastPos = -1;
+};
+
+// Runs installs for the installer window: the location checks, the download,
+// the full installer's launch and the monitoring of its progress.
+class CInstallEngine
+{
+public:
+    CInstallEngine(IOsServices& os, IInstallView* pView, std::wstring strDownloadUrl);
+    ~CInstallEngine();
+
+    // The Install command. bRetry: the window is on the failure line, which a
+    // refused check must put back.
+    void OnInstall(bool bRetry);
+
+    // The window is going: workers stop reaching it, and a running download ends.
+    void Detach();
+
+    // Polling interval of the monitor.
+    static constexpr int MONITOR_INTERVAL_MS = 50;
+
+private:
+    IOsServices& m_os;
+    std::shared_ptr<CInstallSession> m_pSession;
+    std::wstring m_strDownloadUrl;
+};
+
+// The steps of an attempt, on its worker threads.
+uint32_t DownloadThreadProc(std::shared_ptr<CInstallAttempt> pAttempt);
+bool DownloadInstaller(CInstallAttempt& attempt);
+void LaunchInstaller(const std::shared_ptr<CInstallAttempt>& pAttempt, bool bDownloaded);
+uint32_t MonitorThreadProc(std::shared_ptr<CInstallAttempt> pAttempt);
+int32_t ReadInstallPercent(CInstallAttempt& attempt);
+
+// Progress bar position for a progress-file value: 90 to 100 over the installation.
+int64_t InstallPosition(int32_t nPercent);
+
+// The progress file the full installer writes.
+std::wstring ProgressFilePath(const std::wstring& downloadDir);

@@ -1,0 +1,269 @@
+#include <algorithm>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "engine/BindCallback.h"
+#include "engine/InstallChecks.h"
+#include "engine/InstallEngine.h"
+#include "engine/InstallRecord.h"
+#include "tests/engine/FakeInstallView.h"
+#include "tests/engine/FakeOsServices.h"
+
+namespace
+{
+const std::wstring NOT_LOCAL = L"请选择本地磁盘路径进行安装";
+const std::wstring NO_SPACE = L"当前所选磁盘内存不足，请重新选择安装路径";
+const std::wstring PROGRESS_FILE = L"C:\\brovix\\Zelqa\\Percent.ini";
+const std::wstring INSTALLER = L"C:\\brovix\\ZELQACONVERT.exe";
+constexpr uint64_t MIB = 1024 * 1024;
+
+class InstallEngine : public ::testing::Test
+{
+protected:
+    void SetUp() override { g_bAbortDownload = 0; }
+    void TearDown() override
+    {
+        m_engine.Detach();
+        m_os.JoinThreads();
+    }
+    void Install(const std::wstring& location, bool bRetry = false)
+    {
+        m_view.m_strLocation = location;
+        m_engine.OnInstall(bRetry);
+    }
+    std::vector<uint8_t> Value(const std::wstring& name)
+    {
+        std::lock_guard<std::mutex> lock(m_os.m_mutex);
+        return m_os.m_values[std::wstring(INSTALL_RECORD_KEY) + L"|" + name];
+    }
+
+    CFakeOsServices m_os;
+    CFakeInstallView m_view;
+    CInstallEngine m_engine{m_os, &m_view, L"https://vendor.example/down/down?path=ZELQACONVERT_Download.exe"};
+};
+} // namespace
+
+TEST_F(InstallEngine, OnlyAFixedDiskIsAccepted)
+{
+    const DriveKind refused[] = {DriveKind::Unknown, DriveKind::NoRootDir, DriveKind::Removable,
+                                 DriveKind::Remote, DriveKind::CdRom, DriveKind::RamDisk};
+    for (DriveKind kind : refused) {
+        m_os.m_drives[L'E'] = kind;
+        Install(L"E:\\Apps\\Zelqa");
+    }
+    Install(L"Q:\\Apps");   // no such drive
+    EXPECT_EQ(m_view.m_notices, std::vector<std::wstring>(7, NOT_LOCAL));
+    EXPECT_TRUE(m_view.Pages().empty());
+    EXPECT_EQ(m_os.m_nThreadStarts, 0);
+}
+
+TEST_F(InstallEngine, ShortTextsAreTestedAsTheyStand)
+{
+    Install(L"C");
+    Install(L"");
+    EXPECT_EQ(m_view.m_notices, std::vector<std::wstring>(2, NOT_LOCAL));
+    EXPECT_EQ(DriveRootOf(L"D:"), L"D:");
+    EXPECT_EQ(DriveRootOf(L"Dx\\Apps"), L"Dx");
+    Install(L"C:");
+    EXPECT_TRUE(m_view.WaitForPage(L"progress"));
+}
+
+TEST_F(InstallEngine, MoreThanFiftyWholeMebibytesAreNeeded)
+{
+    m_os.m_freeBytes[L'C'] = 51 * MIB - 1;
+    Install(L"C:\\Apps");
+    EXPECT_EQ(m_view.m_notices, std::vector<std::wstring>{NO_SPACE});
+    EXPECT_TRUE(m_view.Pages().empty());
+
+    m_os.m_freeBytes[L'C'] = 51 * MIB;
+    Install(L"C:\\Apps");
+    EXPECT_EQ(m_view.m_notices.size(), 1u);
+    EXPECT_TRUE(m_view.WaitForPage(L"progress"));
+}
+
+TEST_F(InstallEngine, FreeSpaceThatCannotBeReadCountsAsEnough)
+{
+    m_os.m_freeBytes.erase(L'C');
+    Install(L"C:\\Apps");
+    EXPECT_TRUE(m_view.m_notices.empty());
+    EXPECT_TRUE(m_view.WaitForPage(L"progress"));
+}
+
+TEST_F(InstallEngine, ALocationTooLongForTheRecordIsRefused)
+{
+    Install(L"C:\\" + std::wstring(257, L'a'));   // 260 characters
+    ASSERT_EQ(m_view.m_notices.size(), 1u);
+    EXPECT_NE(m_view.m_notices[0], NOT_LOCAL);
+    EXPECT_TRUE(m_view.Pages().empty());
+    EXPECT_TRUE(Value(L"Path").empty());
+
+    const std::wstring longest = L"C:\\" + std::wstring(256, L'a');   // 259 fit
+    Install(longest);
+    EXPECT_EQ(m_view.m_strInstallDir, longest);
+}
+
+TEST_F(InstallEngine, RecordHoldsTheLocationInFixedBlocks)
+{
+    m_os.SetOperation(L"UnInstall");   // left from an earlier run
+    Install(L"D:\\Apps\\Zelqa");
+    // D: is not a drive yet: nothing is written.
+    EXPECT_EQ(IsOperationUninstall(m_os), true);
+    m_os.m_drives[L'D'] = DriveKind::Fixed;
+    Install(L"D:\\Apps\\Zelqa");
+
+    const std::vector<uint8_t> path = Value(L"Path");
+    ASSERT_EQ(path.size(), 520u);
+    EXPECT_EQ(IOsServices::DecodeUtf16LeToNul(path), L"D:\\Apps\\Zelqa");
+    EXPECT_TRUE(std::all_of(path.begin() + 26, path.end(), [](uint8_t b) { return b == 0; }));
+    const std::vector<uint8_t> operation = Value(L"Operation");
+    ASSERT_EQ(operation.size(), 520u);
+    EXPECT_TRUE(std::all_of(operation.begin(), operation.end(), [](uint8_t b) { return b == 0; }));
+    EXPECT_FALSE(IsOperationUninstall(m_os));
+    EXPECT_EQ(m_view.m_strInstallDir, L"D:\\Apps\\Zelqa");
+}
+
+TEST_F(InstallEngine, OnlyTheExactUninstallCounts)
+{
+    for (const wchar_t* text : {L"uninstall", L"UnInstall ", L"UNINSTALL", L"", L"UnInstal"}) {
+        m_os.SetOperation(text);
+        EXPECT_FALSE(IsOperationUninstall(m_os)) << text;
+    }
+    m_os.SetOperation(L"UnInstall");
+    EXPECT_TRUE(IsOperationUninstall(m_os));
+}
+
+TEST_F(InstallEngine, AWholeInstallFromDownloadToFinish)
+{
+    m_os.SetPercent(100);   // a progress file left by an earlier run
+    Install(L"C:\\Apps\\Zelqa");
+    ASSERT_TRUE(m_view.WaitForPosition(90));
+    {
+        std::lock_guard<std::mutex> lock(m_os.m_mutex);
+        EXPECT_EQ(m_os.m_downloads.size(), 1u);
+        EXPECT_TRUE(m_os.m_dirs.count(L"C:\\brovix"));
+        ASSERT_EQ(m_os.m_opened, std::vector<std::wstring>{INSTALLER});
+        // The old file went before the launch, so the new run did not end at once.
+        EXPECT_EQ(m_os.m_removed.front(), PROGRESS_FILE);
+    }
+    EXPECT_EQ(m_view.Pages(), std::vector<std::wstring>{L"progress"});
+
+    m_os.SetPercent(57);
+    ASSERT_TRUE(m_view.WaitForPosition(95));
+    m_os.SetPercent(150);
+    ASSERT_TRUE(m_view.WaitForPage(L"finish"));
+    const std::vector<int64_t> positions = m_view.Positions();
+    EXPECT_EQ(positions.back(), 105);   // the bar itself draws no further than full
+    EXPECT_TRUE(std::is_sorted(positions.begin(), positions.end()));
+    EXPECT_EQ(std::count(positions.begin(), positions.end(), 89), 1);
+    m_os.JoinThreads();
+    std::lock_guard<std::mutex> lock(m_os.m_mutex);
+    EXPECT_EQ(m_os.m_removed.back(), PROGRESS_FILE);
+}
+
+TEST_F(InstallEngine, UninstallEndsTheMonitoringWhateverThePercent)
+{
+    Install(L"C:\\Apps\\Zelqa");
+    ASSERT_TRUE(m_view.WaitForPosition(90));
+    m_os.SetPercent(30);
+    ASSERT_TRUE(m_view.WaitForPosition(93));
+    m_os.SetOperation(L"UnInstall");
+    EXPECT_TRUE(m_view.WaitForPage(L"finish"));
+}
+
+TEST_F(InstallEngine, NoMonitorAfterThreeFailedStartsGoesStraightToTheFinish)
+{
+    m_os.m_download = [this](IDownloadProgress*) {
+        std::lock_guard<std::mutex> lock(m_os.m_mutex);
+        m_os.m_nThreadFailures = 3;
+        return DownloadResult::Ok;
+    };
+    Install(L"C:\\Apps\\Zelqa");
+    ASSERT_TRUE(m_view.WaitForPage(L"finish"));
+    m_os.JoinThreads();
+    EXPECT_EQ(m_os.m_nThreadStarts, 4);   // the download, then three tries
+}
+
+TEST_F(InstallEngine, FailuresShowTheFailureLine)
+{
+    m_os.m_nThreadFailures = 1;
+    Install(L"C:\\Apps\\Zelqa");
+    EXPECT_EQ(m_view.Pages(), (std::vector<std::wstring>{L"progress", L"failure"}));
+    EXPECT_TRUE(Value(L"Path").empty());   // no record without a download
+
+    m_os.m_download = [](IDownloadProgress*) { return DownloadResult::HttpError; };
+    Install(L"C:\\Apps\\Zelqa");
+    ASSERT_TRUE(m_view.WaitForPage(L"failure"));
+    m_os.JoinThreads();
+    EXPECT_TRUE(m_os.m_opened.empty());   // an error answer is never launched
+
+    m_os.m_download = [](IDownloadProgress*) { return DownloadResult::Ok; };
+    m_os.m_nShellOpenResult = 31;
+    Install(L"C:\\Apps\\Zelqa");
+    m_os.JoinThreads();
+    const std::vector<std::wstring> pages = m_view.Pages();
+    EXPECT_EQ(std::count(pages.begin(), pages.end(), L"failure"), 3);
+}
+
+TEST_F(InstallEngine, ARefusedRetryPutsTheFailureLineBack)
+{
+    m_os.m_drives[L'C'] = DriveKind::Remote;
+    Install(L"C:\\Apps\\Zelqa", true);
+    EXPECT_EQ(m_view.m_notices, std::vector<std::wstring>{NOT_LOCAL});
+    EXPECT_EQ(m_view.Pages(), std::vector<std::wstring>{L"failure"});
+}
+
+TEST_F(InstallEngine, ConfirmedCloseAbortsTheDownload)
+{
+    m_os.m_download = [](IDownloadProgress* p) {
+        p->OnProgress(100, 1000, 5, "");
+        g_bAbortDownload = 1;
+        // The aborting report still moves the bar.
+        if (p->OnProgress(500, 1000, 5, "") == ProgressAnswer::Abort)
+            return DownloadResult::Aborted;
+        return DownloadResult::Ok;
+    };
+    Install(L"C:\\Apps\\Zelqa");
+    ASSERT_TRUE(m_view.WaitForPage(L"failure"));
+    EXPECT_EQ(m_view.Positions().back(), 44);
+}
+
+TEST_F(InstallEngine, AWindowThatWentIsNeverReachedAgain)
+{
+    std::atomic<bool> bAborted{false};
+    m_os.m_download = [&](IDownloadProgress* p) {
+        p->OnProgress(0, 1000, 4, "");
+        m_engine.Detach();   // the window closes during the transfer
+        bAborted = p->OnProgress(10, 1000, 5, "") == ProgressAnswer::Abort && p->IsAbortRequested();
+        return DownloadResult::Ok;
+    };
+    Install(L"C:\\Apps\\Zelqa");
+    m_os.JoinThreads();
+    EXPECT_TRUE(bAborted);
+    EXPECT_TRUE(m_os.m_opened.empty());
+    EXPECT_EQ(m_view.Pages(), std::vector<std::wstring>{L"progress"});
+}
+
+TEST(ProgressArithmetic, DownloadAndInstallPositions)
+{
+    EXPECT_EQ(DownloadPosition(0, 0), 0);
+    EXPECT_EQ(DownloadPosition(5000, 0), 0);   // size unknown: not past the download's share
+    EXPECT_EQ(DownloadPosition(0, 1000), 0);
+    EXPECT_EQ(DownloadPosition(1000, 1000), 89);
+    EXPECT_EQ(DownloadPosition(89, 89), 89);
+    EXPECT_EQ(DownloadPosition(5, 5), 75);
+    const uint64_t huge = 6ull << 40;   // byte counts beyond 32 bits
+    EXPECT_EQ(DownloadPosition(huge / 2, huge), 44);
+    int64_t last = 0;
+    for (uint64_t done = 0; done <= 12345; done += 17) {
+        const int64_t pos = DownloadPosition(done, 12345);
+        EXPECT_GE(pos, last);
+        last = pos;
+    }
+    EXPECT_EQ(InstallPosition(0), 90);
+    EXPECT_EQ(InstallPosition(9), 90);
+    EXPECT_EQ(InstallPosition(57), 95);
+    EXPECT_EQ(InstallPosition(99), 99);
+    EXPECT_EQ(InstallPosition(100), 100);
+    EXPECT_EQ(InstallPosition(150), 105);
+}
