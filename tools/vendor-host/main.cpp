@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -87,6 +88,18 @@ std::string GeneratedPayload()
     return strData;
 }
 
+// The stand-in full installer built beside us, so a demo download runs and
+// reports progress; empty when there is none.
+std::string StandinBesideUs()
+{
+    std::error_code error;
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (error)
+        return std::string();
+    const std::filesystem::path standin = self.parent_path() / "zelqa-standin";
+    return std::filesystem::is_regular_file(standin, error) ? standin.string() : std::string();
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -138,8 +151,12 @@ int main(int argc, char** argv)
     }
 
     if (strPayloadFile.empty())
+        strPayloadFile = StandinBesideUs();
+    if (strPayloadFile.empty())
     {
         settings.m_strPayload = GeneratedPayload();
+        fprintf(stderr, "zelqa-vendor-host: payload: generated %zu bytes (no zelqa-standin beside the host)\n",
+                settings.m_strPayload.size());
     }
     else
     {
@@ -150,6 +167,8 @@ int main(int argc, char** argv)
             return 1;
         }
         settings.m_strPayload.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        fprintf(stderr, "zelqa-vendor-host: payload: %s (%zu bytes)\n", strPayloadFile.c_str(),
+                settings.m_strPayload.size());
     }
 
     // Writes to a client that has gone must fail, not end the process.
