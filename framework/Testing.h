@@ -30,6 +30,12 @@ void SendMouseButton(CWnd* pWnd, CPoint pt, bool bDown);
 void SendKey(CWnd* pWnd, UINT vk, bool bDown = true, UINT nModifiers = 0);
 void SendText(CWnd* pWnd, const std::wstring& text);
 
+// Whether the modal run of `pWnd` has been told to end (EndDialog or a close).
+bool IsModalRunEnded(CWnd* pWnd);
+
+// The window of the innermost modal run (a message box over its owner), or null.
+CWnd* GetModalWindow();
+
 // The pixels the top-level window of `pWnd` shows, 0x00RRGGBB per pixel.
 bool CaptureWindowPixels(CWnd* pWnd, std::vector<uint32_t>& pixels, int& width, int& height);
 // Same, written as a PNG file.

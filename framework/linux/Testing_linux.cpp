@@ -25,6 +25,17 @@ void PumpMessages(int ms) { CWindowSystem::Get().Pump(ms); }
 
 void RunWhenIdle(std::function<void()> task) { CWindowSystem::Get().PostWhenIdle(std::move(task)); }
 
+bool IsModalRunEnded(CWnd* pWnd)
+{
+    return pWnd && pWnd->m_hWnd && pWnd->m_hWnd->bEndModal;
+}
+
+CWnd* GetModalWindow()
+{
+    HWND h = CWindowSystem::Get().InnermostModal();
+    return h ? h->pWnd : nullptr;
+}
+
 void SendMouseMove(CWnd* pWnd, CPoint pt)
 {
     if (HWND top = TopOf(pWnd))

@@ -84,6 +84,7 @@ public:
     // Modal runs: input goes only to the innermost modal window.
     INT_PTR RunModal(HWND hWnd);
     void EndModal(HWND hWnd, INT_PTR nResult);
+    HWND InnermostModal() const { return m_modalStack.empty() ? nullptr : m_modalStack.back(); }
 
     void Post(std::function<void()> task);
     void PostWhenIdle(std::function<void()> task);
