@@ -136,5 +136,6 @@ const char* StandinSettings::Usage()
 {
     return "usage: zelqa-standin [--scenario normal|stall57|uninstall30|garbage] [--seconds S]\n"
            "       zelqa-standin --launcher [--marker FILE]   (also when started as brovixStart.exe)\n"
-           "environment: ZELQA_STANDIN_SCENARIO, ZELQA_STANDIN_SECONDS, ZELQA_STANDIN_MARKER\n";
+           "environment: ZELQA_STANDIN_SCENARIO, ZELQA_STANDIN_SECONDS, ZELQA_STANDIN_MARKER,\n"
+           "             ZELQA_STANDIN_LOG (file that receives the log instead of standard error)\n";
 }

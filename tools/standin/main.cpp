@@ -16,6 +16,17 @@
 
 int main(int argc, char** argv)
 {
+    // Started by the installer our standard error is /dev/null; a log file keeps what happened.
+    const char* pszLog = std::getenv("ZELQA_STANDIN_LOG");
+    if (pszLog != nullptr && pszLog[0] != '\0')
+    {
+        if (FILE* pProbe = std::fopen(pszLog, "a"))
+        {
+            std::fclose(pProbe);
+            std::freopen(pszLog, "a", stderr);
+        }
+    }
+
     StandinSettings settings;
     std::string strError;
     const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
@@ -38,7 +49,11 @@ int main(int argc, char** argv)
         return 1;
     }
 
-    if (settings.m_bLauncher || CStandinLauncher::IsLauncherName(selfPath))
+    // A bare name found through PATH resolves to the link's target, so the
+    // name as typed decides too.
+    const bool bLauncherName = CStandinLauncher::IsLauncherName(selfPath) ||
+                               (argc > 0 && CStandinLauncher::IsLauncherName(std::filesystem::path(argv[0])));
+    if (settings.m_bLauncher || bLauncherName)
         return CStandinLauncher(selfPath, settings.m_strMarkerFile).Run();
     return CStandinInstaller(OsServices(), selfPath, settings).Run();
 }
