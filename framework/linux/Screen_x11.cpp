@@ -9,6 +9,7 @@
 #include <SDL.h>
 #include <X11/Xlib.h>
 
+#include "framework/linux/GlobalPointer.h"
 #include "framework/linux/WindowSystem.h"
 
 namespace
@@ -95,6 +96,27 @@ bool GetScreenDpi(int& dpiX, int& dpiY)
         return false;
     dpiX = s_dpiX;
     dpiY = s_dpiY;
+    return true;
+}
+
+bool QueryGlobalPointer(int& x, int& y, bool& bLeftDown)
+{
+    const char* driver = CWindowSystem::Get().IsInitialised() ? SDL_GetCurrentVideoDriver() : nullptr;
+    if (!driver || std::strcmp(driver, "x11") != 0) {
+        const Uint32 buttons = SDL_GetGlobalMouseState(&x, &y);
+        bLeftDown = (buttons & SDL_BUTTON_LMASK) != 0;
+        return true;
+    }
+    // One connection of our own, used only from the window thread.
+    static Display* s_display = XOpenDisplay(nullptr);
+    if (!s_display)
+        return false;
+    Window root = 0, child = 0;
+    int winX = 0, winY = 0;
+    unsigned int mask = 0;
+    if (!XQueryPointer(s_display, DefaultRootWindow(s_display), &root, &child, &x, &y, &winX, &winY, &mask))
+        return false;
+    bLeftDown = (mask & Button1Mask) != 0;
     return true;
 }
 

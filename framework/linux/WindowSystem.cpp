@@ -8,6 +8,7 @@
 
 #include "common/Utf8.h"
 #include "framework/Wnd.h"
+#include "framework/linux/GlobalPointer.h"
 
 namespace
 {
@@ -443,7 +444,9 @@ void CWindowSystem::BeginMoveDrag(HWND hTop)
     if (!hTop || !hTop->IsTopLevel())
         return;
     int x = 0, y = 0;
-    SDL_GetGlobalMouseState(&x, &y);
+    bool bLeftDown = false;
+    if (!QueryGlobalPointer(x, y, bLeftDown))
+        return;
     m_hDragged = hTop;
     m_ptDragPointerStart = CPoint(x, y);
     m_ptDragWindowStart = hTop->rect.TopLeft();
@@ -457,8 +460,8 @@ void CWindowSystem::FollowMoveDrag()
     if (!m_hDragged)
         return;
     int x = 0, y = 0;
-    const Uint32 buttons = SDL_GetGlobalMouseState(&x, &y);
-    if (!(buttons & SDL_BUTTON_LMASK)) {
+    bool bLeftDown = false;
+    if (!QueryGlobalPointer(x, y, bLeftDown) || !bLeftDown) {
         m_hDragged = nullptr;
         m_bLButtonDown = false;
         SDL_CaptureMouse(SDL_FALSE);

@@ -1,0 +1,111 @@
+#!/usr/bin/env bash
+# End to end: the real installer on a virtual X server, driven only by pointer
+# input at the window's design coordinates, installs the stand-in full
+# installer from the local vendor host and starts its launcher.
+# usage: install-e2e.sh BUILD_DIR OUT_DIR [DPI]
+set -euo pipefail
+build=$(cd "$1" && pwd)
+out=$2
+dpi=${3:-96}
+mkdir -p "$out"
+rm -f "$out"/*.png
+
+work=$(mktemp -d)
+export ZELQA_PREFIX=$work/prefix
+export ZELQA_STANDIN_SECONDS=3
+export ZELQA_STANDIN_MARKER=$work/launched.txt
+# Pages would go to a browser; record them instead.
+printf '#!/bin/sh\necho "$@" >> %s/opened.txt\n' "$work" > "$work/opener"
+chmod +x "$work/opener"
+export ZELQA_OPENER=$work/opener
+export NO_PROXY=localhost,127.0.0.1 no_proxy=localhost,127.0.0.1
+
+pids=()
+cleanup() {
+  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+  pkill -f "$work/prefix" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+"$build/zelqa-vendor-host" >"$work/host.log" 2>&1 &
+pids+=($!)
+for _ in $(seq 50); do grep -q listening "$work/host.log" && break; sleep 0.1; done
+grep -q listening "$work/host.log" || fail "vendor host did not start: $(cat "$work/host.log")"
+
+display=:$((500 + RANDOM % 400))
+Xvfb "$display" -screen 0 1600x1200x24 -dpi "$dpi" -nolisten tcp >/dev/null 2>&1 &
+pids+=($!)
+export DISPLAY=$display
+for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+
+"$build/zelqa-setup" >"$work/setup.log" 2>&1 &
+app=$!
+pids+=($app)
+win=""
+for _ in $(seq 50); do
+  win=$(xdotool search --onlyvisible --pid "$app" 2>/dev/null | head -n1 || true)
+  [ -n "$win" ] && break
+  sleep 0.1
+done
+[ -n "$win" ] || fail "installer window did not appear"
+sleep 0.5
+geometry() { eval "$(xdotool getwindowgeometry --shell "$1")"; }
+geometry "$win"
+[ "$WIDTH" -eq $((600 * dpi / 96)) ] && [ "$HEIGHT" -eq $((400 * dpi / 96)) ] || fail "window is ${WIDTH}x${HEIGHT}"
+wx=$X; wy=$Y; ww=$WIDTH; wh=$HEIGHT
+s() { echo $(( ($1 * dpi + 48) / 96 )); }
+at() { xdotool mousemove $((wx + $(s "$1"))) $((wy + $(s "$2"))); }
+shot() { sleep 0.3; import -window root -crop "${ww}x${wh}+${wx}+${wy}" "$out/$1.png"; }
+
+shot 01-welcome
+
+# The close button asks first; the question box drags by its title band.
+at 573 27; sleep 0.1; xdotool click 1
+box=""
+for _ in $(seq 30); do
+  box=$(xdotool search --onlyvisible --pid "$app" 2>/dev/null | grep -v "^$win$" | head -n1 || true)
+  [ -n "$box" ] && break
+  sleep 0.1
+done
+[ -n "$box" ] || fail "no question box"
+geometry "$box"; bx=$X; by=$Y
+import -window root -crop "${WIDTH}x${HEIGHT}+${bx}+${by}" "$out/02-question.png"
+xdotool mousemove $((bx + $(s 100))) $((by + $(s 20))); xdotool mousedown 1
+for step in 1 2 3 4 5 6; do xdotool mousemove $((bx + $(s 100) + step * 20)) $((by + $(s 20) + step * 10)); sleep 0.05; done
+sleep 0.2; xdotool mouseup 1; sleep 0.2
+geometry "$box"
+[ "$X" -eq $((bx + 120)) ] && [ "$Y" -eq $((by + 60)) ] || fail "box went to $X,$Y from $bx,$by"
+import -window root "$out/03-question-dragged-full.png"
+# "否" keeps the installer open.
+xdotool mousemove $((X + $(s 332))) $((Y + $(s 166))); sleep 0.1; xdotool click 1; sleep 0.3
+kill -0 "$app" 2>/dev/null || fail "installer closed after 否"
+
+# The licence link goes to the page on the vendor host.
+at 165 287; sleep 0.1; xdotool click 1; sleep 0.3
+grep -q "/cn/license-agreement.html" "$work/opened.txt" 2>/dev/null || fail "licence page not opened"
+
+# Install: download, launch, monitor, finish.
+at 300 230; sleep 0.1; xdotool click 1
+sleep 1; shot 04-progress
+finished=""
+for _ in $(seq 150); do
+  if [ -f "$work/prefix/drive_c/brovix/Zelqa/Percent.ini" ]; then
+    grep -q "Percent=[3-9][0-9]" "$work/prefix/drive_c/brovix/Zelqa/Percent.ini" 2>/dev/null && [ ! -f "$out/05-installing.png" ] && shot 05-installing
+  elif [ -f "$out/05-installing.png" ]; then
+    finished=1; break   # the finish page deletes the progress file
+  fi
+  sleep 0.1
+done
+[ -n "$finished" ] || fail "never reached the finish page"
+shot 06-finish
+"$build/zelqa-reg" query 'HKLM\Software\brovix\Zelqa' /v Path | grep -q 'Program Files (x86)' || fail "no install record"
+
+# Run starts the launcher and closes the installer.
+at 300 354; sleep 0.1; xdotool click 1
+for _ in $(seq 50); do [ -f "$ZELQA_STANDIN_MARKER" ] && break; sleep 0.1; done
+[ -f "$ZELQA_STANDIN_MARKER" ] || fail "launcher did not run"
+for _ in $(seq 50); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$app" 2>/dev/null && fail "installer still running after Run"
+echo "install-e2e: passed at $dpi DPI; screenshots in $out"
