@@ -28,6 +28,8 @@ cleanup() {
 }
 trap cleanup EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
+# Polls a condition for up to $1 seconds: a busy machine answers late, not never.
+wait_for() { local t=$1; shift; for _ in $(seq $((t * 10))); do "$@" && return 0; sleep 0.1; done; return 1; }
 
 "$build/zelqa-vendor-host" >"$work/host.log" 2>&1 &
 pids+=($!)
@@ -44,12 +46,13 @@ for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 app=$!
 pids+=($app)
 win=""
-for _ in $(seq 50); do
+# A first start builds the font cache and may take a while on a busy machine.
+for _ in $(seq 300); do
   win=$(xdotool search --onlyvisible --pid "$app" 2>/dev/null | head -n1 || true)
   [ -n "$win" ] && break
   sleep 0.1
 done
-[ -n "$win" ] || fail "installer window did not appear"
+[ -n "$win" ] || fail "installer window did not appear: $(cat "$work/setup.log")"
 sleep 0.5
 geometry() { eval "$(xdotool getwindowgeometry --shell "$1")"; }
 geometry "$win"
@@ -64,7 +67,7 @@ shot 01-welcome
 # The close button asks first; the question box drags by its title band.
 at 573 27; sleep 0.1; xdotool click 1
 box=""
-for _ in $(seq 30); do
+for _ in $(seq 100); do
   box=$(xdotool search --onlyvisible --pid "$app" 2>/dev/null | grep -v "^$win$" | head -n1 || true)
   [ -n "$box" ] && break
   sleep 0.1
@@ -74,23 +77,25 @@ geometry "$box"; bx=$X; by=$Y
 import -window root -crop "${WIDTH}x${HEIGHT}+${bx}+${by}" "$out/02-question.png"
 xdotool mousemove $((bx + $(s 100))) $((by + $(s 20))); xdotool mousedown 1
 for step in 1 2 3 4 5 6; do xdotool mousemove $((bx + $(s 100) + step * 20)) $((by + $(s 20) + step * 10)); sleep 0.05; done
-sleep 0.2; xdotool mouseup 1; sleep 0.2
-geometry "$box"
-[ "$X" -eq $((bx + 120)) ] && [ "$Y" -eq $((by + 60)) ] || fail "box went to $X,$Y from $bx,$by"
+box_moved() { geometry "$box"; [ "$X" -eq $((bx + 120)) ] && [ "$Y" -eq $((by + 60)) ]; }
+wait_for 5 box_moved || fail "box went to $X,$Y from $bx,$by"
+xdotool mouseup 1; sleep 0.2
 import -window root "$out/03-question-dragged-full.png"
 # "否" keeps the installer open.
-xdotool mousemove $((X + $(s 332))) $((Y + $(s 166))); sleep 0.1; xdotool click 1; sleep 0.3
+xdotool mousemove $((X + $(s 332))) $((Y + $(s 166))); sleep 0.1; xdotool click 1
+box_gone() { ! xdotool search --onlyvisible --pid "$app" 2>/dev/null | grep -qv "^$win$"; }
+wait_for 10 box_gone || fail "question box still open after 否"
 kill -0 "$app" 2>/dev/null || fail "installer closed after 否"
 
 # The licence link goes to the page on the vendor host.
-at 165 287; sleep 0.1; xdotool click 1; sleep 0.3
-grep -q "/cn/license-agreement.html" "$work/opened.txt" 2>/dev/null || fail "licence page not opened"
+at 165 287; sleep 0.1; xdotool click 1
+wait_for 10 grep -q "/cn/license-agreement.html" "$work/opened.txt" 2>/dev/null || fail "licence page not opened"
 
 # Install: download, launch, monitor, finish.
 at 300 230; sleep 0.1; xdotool click 1
 sleep 1; shot 04-progress
 finished=""
-for _ in $(seq 150); do
+for _ in $(seq 600); do
   if [ -f "$work/prefix/drive_c/brovix/Zelqa/Percent.ini" ]; then
     grep -q "Percent=[3-9][0-9]" "$work/prefix/drive_c/brovix/Zelqa/Percent.ini" 2>/dev/null && [ ! -f "$out/05-installing.png" ] && shot 05-installing
   elif [ -f "$out/05-installing.png" ]; then
@@ -99,13 +104,16 @@ for _ in $(seq 150); do
   sleep 0.1
 done
 [ -n "$finished" ] || fail "never reached the finish page"
-shot 06-finish
+sleep 1; shot 06-finish
 "$build/zelqa-reg" query 'HKLM\Software\brovix\Zelqa' /v Path | grep -q 'Program Files (x86)' || fail "no install record"
 
 # Run starts the launcher and closes the installer.
-at 300 354; sleep 0.1; xdotool click 1
-for _ in $(seq 50); do [ -f "$ZELQA_STANDIN_MARKER" ] && break; sleep 0.1; done
+# (On a busy machine the page may still be turning: click again until it takes.)
+for _ in 1 2 3 4 5; do
+  at 300 354; sleep 0.1; xdotool click 1
+  wait_for 2 test -f "$ZELQA_STANDIN_MARKER" && break
+done
 [ -f "$ZELQA_STANDIN_MARKER" ] || fail "launcher did not run"
-for _ in $(seq 50); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$app" 2>/dev/null && fail "installer still running after Run"
+app_gone() { ! kill -0 "$app" 2>/dev/null; }
+wait_for 10 app_gone || fail "installer still running after Run"
 echo "install-e2e: passed at $dpi DPI; screenshots in $out"
