@@ -1,4 +1,5 @@
 #include "os/posix/DriveMap.h"
+#include "common/Utf8.h"
 
 #include "os/posix/WideText.h"
 
@@ -173,7 +174,7 @@ bool CDriveMap::ToHost(const std::wstring& drivePath, std::string& hostPath) con
     {
         if (host.back() != '/')
             host.push_back('/');
-        host += WideToUtf8(name);
+        host += ToUtf8(name);
     }
     hostPath = host;
     return true;
@@ -212,7 +213,7 @@ bool CDriveMap::FromHost(const std::string& hostPath, std::wstring& drivePath) c
         size_t end = path.find('/', pos);
         if (end == std::string::npos)
             end = path.size();
-        names.push_back(Utf8ToWide(path.substr(pos, end - pos)));
+        names.push_back(FromUtf8(path.substr(pos, end - pos)));
         pos = end + 1;
     }
     drivePath = JoinDrivePath(static_cast<wchar_t>(L'A' + best), names);

@@ -1,4 +1,5 @@
 #include "os/posix/IniReader.h"
+#include "common/Utf8.h"
 
 #include "os/posix/WideText.h"
 
@@ -157,12 +158,12 @@ std::wstring CIniReader::Decode(const std::string& bytes)
     if (bytes.size() >= 2 && byteAt(0) == 0xFE && byteAt(1) == 0xFF)
         return DecodeUtf16(bytes, 2, true);
     if (bytes.size() >= 3 && byteAt(0) == 0xEF && byteAt(1) == 0xBB && byteAt(2) == 0xBF)
-        return Utf8ToWide(bytes.substr(3));
+        return FromUtf8(bytes.substr(3));
     // Unmarked UTF-16LE: ASCII text shows as every second byte zero.
     if (bytes.size() >= 4 && bytes.size() % 2 == 0 && byteAt(0) != 0 && byteAt(1) == 0 && byteAt(2) != 0 &&
         byteAt(3) == 0)
         return DecodeUtf16(bytes, 0, false);
-    return Utf8ToWide(bytes);
+    return FromUtf8(bytes);
 }
 
 bool CIniReader::ReadFile(const std::string& hostPath, std::wstring& content)

@@ -1,4 +1,5 @@
 #include "os/posix/PosixOsServices.h"
+#include "common/Utf8.h"
 
 #include "os/posix/DriveMap.h"
 #include "os/posix/DriveProbe.h"
@@ -50,7 +51,7 @@ std::string FindNoCase(const std::string& folder, const std::wstring& name)
         const std::string entryName = entry->d_name;
         if (entryName == "." || entryName == "..")
             continue;
-        if (EqualsNoCase(Utf8ToWide(entryName), name) && (found.empty() || entryName < found))
+        if (EqualsNoCase(FromUtf8(entryName), name) && (found.empty() || entryName < found))
             found = entryName;
     }
     return found;
@@ -130,7 +131,7 @@ bool CPosixOsServices::ToHostPath(const std::wstring& path, std::string& host) c
     bool exists = true;
     for (const std::wstring& name : names)
     {
-        std::string entry = WideToUtf8(name);
+        std::string entry = ToUtf8(name);
         struct stat st{};
         if (exists && lstat(JoinHost(result, entry).c_str(), &st) != 0)
         {
@@ -160,7 +161,7 @@ bool CPosixOsServices::DriveRootFolder(const std::wstring& root, std::string& ho
 
 bool CPosixOsServices::GetDesktopFolder(std::wstring& path)
 {
-    path = L"C:\\users\\" + Utf8ToWide(m_options.m_strLogin) + L"\\Desktop";
+    path = L"C:\\users\\" + FromUtf8(m_options.m_strLogin) + L"\\Desktop";
     return true;
 }
 
@@ -248,7 +249,7 @@ int32_t CPosixOsServices::OpenWithHandler(const std::string& target) const
 int32_t CPosixOsServices::ShellOpen(const std::wstring& fileOrUrl)
 {
     if (CProcessLauncher::LooksLikeUrl(fileOrUrl))
-        return OpenWithHandler(WideToUtf8(fileOrUrl));
+        return OpenWithHandler(ToUtf8(fileOrUrl));
 
     std::string host;
     if (!ToHostPath(fileOrUrl, host))
@@ -301,7 +302,7 @@ bool CPosixOsServices::BrowseForFolder(const std::wstring& title, const std::wst
     const std::string picker = CProcessLauncher::FindProgram(m_options.m_strFolderPicker);
     if (picker.empty())
         return false;
-    std::vector<std::string> args = {picker, "--file-selection", "--directory", "--title=" + WideToUtf8(title)};
+    std::vector<std::string> args = {picker, "--file-selection", "--directory", "--title=" + ToUtf8(title)};
     std::string start;
     if (!startFolder.empty() && ToHostPath(startFolder, start))
         args.push_back("--filename=" + JoinHost(start, ""));
@@ -325,7 +326,7 @@ DownloadResult CPosixOsServices::DownloadToFile(const std::wstring& url, const s
     if (!ToNativePath(path, native))
         return DownloadResult::FileError;
     // libcurl keeps no cache between transfers, so there is no cached copy to purge first.
-    return DownloadUrlToFile(WideToUtf8(url), native, pProgress);
+    return DownloadUrlToFile(ToUtf8(url), native, pProgress);
 }
 
 bool CPosixOsServices::StartThread(std::function<void()> body)

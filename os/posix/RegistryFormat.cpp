@@ -1,4 +1,5 @@
 #include "os/posix/RegistryFormat.h"
+#include "common/Utf8.h"
 
 #include "os/posix/WideText.h"
 
@@ -100,12 +101,12 @@ bool CRegistryFormat::Unescape(const std::string& text, std::string& utf8)
 
 std::string CRegistryFormat::KeyFileName(const std::wstring& name)
 {
-    return Escape(WideToUtf8(name), true);
+    return Escape(ToUtf8(name), true);
 }
 
 std::string CRegistryFormat::ValueFileName(const std::wstring& name)
 {
-    return "@" + Escape(WideToUtf8(name), false);
+    return "@" + Escape(ToUtf8(name), false);
 }
 
 bool CRegistryFormat::ParseFileName(const std::string& fileName, bool& isValue, std::wstring& name)
@@ -116,7 +117,7 @@ bool CRegistryFormat::ParseFileName(const std::string& fileName, bool& isValue, 
     std::string utf8;
     if (!Unescape(isValue ? fileName.substr(1) : fileName, utf8))
         return false;
-    name = Utf8ToWide(utf8);
+    name = FromUtf8(utf8);
     return isValue || !name.empty();
 }
 

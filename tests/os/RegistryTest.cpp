@@ -1,4 +1,5 @@
 #include "os/posix/PosixOsServices.h"
+#include "common/Utf8.h"
 #include "os/posix/Prefix.h"
 #include "os/posix/RegistryFormat.h"
 #include "os/posix/RegistryStore.h"
@@ -140,7 +141,7 @@ TEST_F(OsRegistry, AwkwardNamesSurviveTheTripThroughFileNames)
     ASSERT_TRUE(m_services.RegEnsureKey(key));
     const std::vector<std::wstring> names = {L"", L"a/b", L"100%", L".dot", L"@", L"tab\there", L"名字"};
     for (const std::wstring& name : names)
-        ASSERT_TRUE(m_services.RegSetString(key, name, L"v:" + name)) << WideToUtf8(name);
+        ASSERT_TRUE(m_services.RegSetString(key, name, L"v:" + name)) << ToUtf8(name);
 
     const CRegistryStore store(CPrefix::RegistryRoot(m_prefix.Path()));
     std::vector<std::wstring> listed;

@@ -1,4 +1,5 @@
 #include "tools/reg/RegTool.h"
+#include "common/Utf8.h"
 
 #include "os/OsServices.h"
 #include "os/posix/RegistryFormat.h"
@@ -36,7 +37,7 @@ bool IsOption(const std::string& arg)
 std::vector<uint8_t> Utf16WithNul(const std::string& utf8)
 {
     std::vector<uint8_t> data;
-    IOsServices::AppendUtf16Le(Utf8ToWide(utf8), data);
+    IOsServices::AppendUtf16Le(FromUtf8(utf8), data);
     data.push_back(0);
     data.push_back(0);
     return data;
@@ -125,7 +126,7 @@ std::string Hex(const std::vector<uint8_t>& data)
 std::string ShowData(uint32_t type, const std::vector<uint8_t>& data)
 {
     if (type == 1 || type == 2)
-        return WideToUtf8(IOsServices::DecodeUtf16LeToNul(data));
+        return ToUtf8(IOsServices::DecodeUtf16LeToNul(data));
     if (type == 7)
     {
         std::string out;
@@ -136,7 +137,7 @@ std::string ShowData(uint32_t type, const std::vector<uint8_t>& data)
             const std::wstring part = IOsServices::DecodeUtf16LeToNul(rest);
             if (part.empty())
                 break;
-            out += (out.empty() ? "" : "\\0") + WideToUtf8(part);
+            out += (out.empty() ? "" : "\\0") + ToUtf8(part);
             std::vector<uint8_t> units;
             IOsServices::AppendUtf16Le(part, units);
             pos += units.size() + 2;
@@ -200,7 +201,7 @@ std::string CRegTool::FullKeyName(const std::wstring& key) const
     std::wstring stored;
     if (!m_store.StoredKeyPath(key, stored))
         stored = key;
-    return stored.empty() ? m_strRootName : m_strRootName + "\\" + WideToUtf8(stored);
+    return stored.empty() ? m_strRootName : m_strRootName + "\\" + ToUtf8(stored);
 }
 
 bool CRegTool::Confirm(const std::string& question)
@@ -240,7 +241,7 @@ int CRegTool::Run(const std::vector<std::string>& args)
     const std::string root = Upper(fullKey.substr(0, slash));
     if (root != "HKLM" && root != "HKEY_LOCAL_MACHINE")
         return Fail("ERROR: Invalid key name.\nType \"REG " + Upper(operation) + " /?\" for usage.");
-    request.m_strKey = slash == std::string::npos ? std::wstring() : Utf8ToWide(fullKey.substr(slash + 1));
+    request.m_strKey = slash == std::string::npos ? std::wstring() : FromUtf8(fullKey.substr(slash + 1));
     std::vector<std::wstring> names;
     if (!CRegistryFormat::SplitKeyPath(request.m_strKey, names))
         return Fail("ERROR: Invalid key name.\nType \"REG " + Upper(operation) + " /?\" for usage.");
@@ -256,7 +257,7 @@ int CRegTool::Run(const std::vector<std::string>& args)
         if (option == "v" && hasNext && !request.m_bHasValue)
         {
             request.m_bHasValue = true;
-            request.m_strValue = Utf8ToWide(args[++i]);
+            request.m_strValue = FromUtf8(args[++i]);
         }
         else if (option == "ve" && !request.m_bHasValue)
         {
@@ -301,7 +302,7 @@ int CRegTool::Run(const std::vector<std::string>& args)
 
 void CRegTool::PrintValue(const std::wstring& name, uint32_t type, const std::vector<uint8_t>& data)
 {
-    m_out << "    " << (name.empty() ? std::string("(Default)") : WideToUtf8(name)) << "    "
+    m_out << "    " << (name.empty() ? std::string("(Default)") : ToUtf8(name)) << "    "
           << CRegistryFormat::TypeName(type) << "    " << ShowData(type, data) << "\n";
 }
 
@@ -381,7 +382,7 @@ int CRegTool::Add(const Request& request)
     {
         uint32_t oldType = 0;
         std::vector<uint8_t> oldData;
-        const std::string shown = request.m_strValue.empty() ? "(Default)" : WideToUtf8(request.m_strValue);
+        const std::string shown = request.m_strValue.empty() ? "(Default)" : ToUtf8(request.m_strValue);
         if (!request.m_bForce && m_store.ReadValue(request.m_strKey, request.m_strValue, oldType, oldData) &&
             !Confirm("Value " + shown + " exists, overwrite(Yes/No)? "))
             return 1;
@@ -402,7 +403,7 @@ int CRegTool::Delete(const Request& request)
         std::vector<uint8_t> data;
         if (!m_store.ReadValue(request.m_strKey, request.m_strValue, type, data))
             return NotFound();
-        const std::string shown = request.m_strValue.empty() ? "(Default)" : WideToUtf8(request.m_strValue);
+        const std::string shown = request.m_strValue.empty() ? "(Default)" : ToUtf8(request.m_strValue);
         if (!request.m_bForce && !Confirm("Delete the registry value " + shown + " (Yes/No)? "))
             return 1;
         if (!m_store.RemoveValue(request.m_strKey, request.m_strValue))
