@@ -46,6 +46,9 @@ CInstallEngine::~CInstallEngine()
 void CInstallEngine::Detach()
 {
     m_pSession->Detach();
+    // A download cut short by the window's going removes its partial file; let
+    // it finish that before the process ends. It notices within a second.
+    m_pSession->WaitForWork(std::chrono::seconds(3));
 }
 
 void CInstallEngine::OnInstall(bool bRetry)
@@ -90,7 +93,11 @@ uint32_t DownloadThreadProc(std::shared_ptr<CInstallAttempt> pAttempt)
 {
     if (!pAttempt)
         return 0;
-    const bool bDownloaded = DownloadInstaller(*pAttempt);
+    bool bDownloaded = false;
+    {
+        CInstallSession::CWork work(*pAttempt->pSession);
+        bDownloaded = DownloadInstaller(*pAttempt);
+    }
     LaunchInstaller(pAttempt, bDownloaded);
     return 0;
 }

@@ -30,7 +30,8 @@ public:
     // refused check must put back.
     void OnInstall(bool bRetry);
 
-    // The window is going: workers stop reaching it, and a running download ends.
+    // The window is going: workers stop reaching it, and a running download
+    // ends (it is given a moment to remove its partial file).
     void Detach();
 
     // Polling interval of the monitor.

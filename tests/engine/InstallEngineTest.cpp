@@ -267,3 +267,22 @@ TEST(ProgressArithmetic, DownloadAndInstallPositions)
     EXPECT_EQ(InstallPosition(100), 100);
     EXPECT_EQ(InstallPosition(150), 105);
 }
+
+TEST_F(InstallEngine, GoingAwayLetsARunningDownloadCleanUp)
+{
+    std::atomic<bool> bStarted{false};
+    std::atomic<bool> bCleanedUp{false};
+    m_os.m_download = [&](IDownloadProgress* p) {
+        bStarted = true;
+        while (!p->IsAbortRequested())
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));   // removing the partial file
+        bCleanedUp = true;
+        return DownloadResult::Aborted;
+    };
+    Install(L"C:\\Apps\\Zelqa");
+    while (!bStarted)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    m_engine.Detach();
+    EXPECT_TRUE(bCleanedUp);
+}
