@@ -1,6 +1,7 @@
 #include "controls/StaticEx.h"
 
 #include "common/UiFont.h"
+#include "controls/TextMeasure.h"
 
 bool CStaticEx::s_bNeedBackground = true;
 
@@ -17,12 +18,7 @@ void CStaticEx::SetFontHeight(int nHeight)
 
 CSize CStaticEx::CalcTextSize()
 {
-    CClientDC dc(this);
-    CSelectGuard<HFONT> select(dc, m_font.GetSafeHandle());
-    const CSize extent = dc.GetTextExtent(GetWindowText());
-    CRect rc;
-    GetClientRect(&rc);
-    return CSize(extent.cx, rc.Height());
+    return CalcWindowTextSize(this, m_font);
 }
 
 void CStaticEx::OnPaint()

@@ -2,6 +2,7 @@
 
 #include "common/DpiScaler.h"
 #include "common/UiFont.h"
+#include "controls/TextMeasure.h"
 #include "framework/DC.h"
 
 CTextButtonEx::CTextButtonEx()
@@ -19,12 +20,7 @@ void CTextButtonEx::SetFontHeight(int nHeight)
 
 CSize CTextButtonEx::CalcTextSize()
 {
-    CClientDC dc(this);
-    CSelectGuard<HFONT> select(dc, m_font.GetSafeHandle());
-    const CSize extent = dc.GetTextExtent(GetWindowText());
-    CRect rc;
-    GetClientRect(&rc);
-    return CSize(extent.cx, rc.Height());
+    return CalcWindowTextSize(this, m_font);
 }
 
 void CTextButtonEx::OnPaint()

@@ -70,5 +70,9 @@ void ResetDcCairo(HDC hDC);
 // Sets the cairo source colour from a COLORREF.
 void SetCairoColour(cairo_t* cr, COLORREF colour);
 
+// Decodes PNG bytes into a new image surface (premultiplied ARGB); the
+// surface's status says whether that worked. The caller destroys it.
+cairo_surface_t* DecodePng(const BYTE* pData, size_t nSize);
+
 // The font used when none has been selected.
 HFONT GetDefaultFont();

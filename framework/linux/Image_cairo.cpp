@@ -40,13 +40,18 @@ std::atomic<int> g_nImagingUsers{0};
 std::atomic<ULONG_PTR> g_nNextToken{1};
 } // namespace
 
+cairo_surface_t* DecodePng(const BYTE* pData, size_t nSize)
+{
+    PngReader reader{pData, nSize, 0};
+    return cairo_image_surface_create_from_png_stream(ReadPng, &reader);
+}
+
 CImage::CImage(std::shared_ptr<const BYTE[]> encoded, size_t nSize) : m_pImpl(std::make_unique<Impl>())
 {
     if (!encoded || nSize == 0)
         return;
     // Decoded at once, so the encoded bytes are needed no longer than this.
-    PngReader reader{encoded.get(), nSize, 0};
-    cairo_surface_t* surface = cairo_image_surface_create_from_png_stream(ReadPng, &reader);
+    cairo_surface_t* surface = DecodePng(encoded.get(), nSize);
     if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
         cairo_surface_destroy(surface);
         return;

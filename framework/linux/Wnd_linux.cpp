@@ -2,10 +2,10 @@
 
 #include "framework/DC.h"
 #include "framework/Screen.h"
+#include "framework/linux/GdiTypes.h"
 #include "framework/linux/Icon.h"
 #include "framework/linux/WindowSystem.h"
 
-#include <cstring>
 
 namespace
 {
@@ -326,16 +326,7 @@ HICON CWnd::SetIcon(HICON hIcon, BOOL)
 {
     if (!m_hWnd || !hIcon || !m_hWnd->IsTopLevel() || !m_hWnd->pSdlWindow)
         return nullptr;
-    struct Reader { const BYTE* p; size_t n; size_t pos; } reader{hIcon->pData, hIcon->nSize, 0};
-    auto read = [](void* closure, unsigned char* data, unsigned int length) -> cairo_status_t {
-        auto* r = static_cast<Reader*>(closure);
-        if (r->n - r->pos < length)
-            return CAIRO_STATUS_READ_ERROR;
-        std::memcpy(data, r->p + r->pos, length);
-        r->pos += length;
-        return CAIRO_STATUS_SUCCESS;
-    };
-    cairo_surface_t* png = cairo_image_surface_create_from_png_stream(read, &reader);
+    cairo_surface_t* png = DecodePng(hIcon->pData, hIcon->nSize);
     if (cairo_surface_status(png) == CAIRO_STATUS_SUCCESS) {
         cairo_surface_flush(png);
         SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(

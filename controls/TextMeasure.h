@@ -1,0 +1,10 @@
+#pragma once
+
+#include "framework/Font.h"
+#include "framework/Types.h"
+
+class CWnd;
+
+// The size a one-line text control takes for its text: the width of its window
+// text drawn in `font`, and its current client height (not the text's).
+CSize CalcWindowTextSize(CWnd* pWnd, const CFont& font);
