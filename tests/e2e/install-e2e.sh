@@ -11,6 +11,7 @@ mkdir -p "$out"
 rm -f "$out"/*.png
 
 work=$(mktemp -d)
+. "$(dirname "$0")/xvfb-session.sh"
 export ZELQA_PREFIX=$work/prefix
 export ZELQA_STANDIN_SECONDS=3
 export ZELQA_STANDIN_MARKER=$work/launched.txt
@@ -20,44 +21,14 @@ chmod +x "$work/opener"
 export ZELQA_OPENER=$work/opener
 export NO_PROXY=localhost,127.0.0.1 no_proxy=localhost,127.0.0.1
 
-pids=()
-cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-  pkill -f "$work/prefix" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
-# Polls a condition for up to $1 seconds: a busy machine answers late, not never.
-wait_for() { local t=$1; shift; for _ in $(seq $((t * 10))); do "$@" && return 0; sleep 0.1; done; return 1; }
-
 "$build/zelqa-vendor-host" >"$work/host.log" 2>&1 &
-pids+=($!)
-for _ in $(seq 50); do grep -q listening "$work/host.log" && break; sleep 0.1; done
-grep -q listening "$work/host.log" || fail "vendor host did not start: $(cat "$work/host.log")"
+e2e_pids+=($!)
+wait_for 10 grep -q listening "$work/host.log" || fail "vendor host did not start: $(cat "$work/host.log")"
 
-display=:$((500 + RANDOM % 400))
-Xvfb "$display" -screen 0 1600x1200x24 -dpi "$dpi" -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-export DISPLAY=$display
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-
-"$build/zelqa-setup" >"$work/setup.log" 2>&1 &
-app=$!
-pids+=($app)
-win=""
-# A first start builds the font cache and may take a while on a busy machine.
-for _ in $(seq 300); do
-  win=$(xdotool search --onlyvisible --pid "$app" 2>/dev/null | head -n1 || true)
-  [ -n "$win" ] && break
-  sleep 0.1
-done
-[ -n "$win" ] || fail "installer window did not appear: $(cat "$work/setup.log")"
-sleep 0.5
+start_xvfb "$dpi"
+start_window "$work/setup.log" "$build/zelqa-setup"
 geometry() { eval "$(xdotool getwindowgeometry --shell "$1")"; }
-geometry "$win"
-[ "$WIDTH" -eq $((600 * dpi / 96)) ] && [ "$HEIGHT" -eq $((400 * dpi / 96)) ] || fail "window is ${WIDTH}x${HEIGHT}"
-wx=$X; wy=$Y; ww=$WIDTH; wh=$HEIGHT
+[ "$ww" -eq $((600 * dpi / 96)) ] && [ "$wh" -eq $((400 * dpi / 96)) ] || fail "window is ${ww}x${wh}"
 s() { echo $(( ($1 * dpi + 48) / 96 )); }
 at() { xdotool mousemove $((wx + $(s "$1"))) $((wy + $(s "$2"))); }
 shot() { sleep 0.3; import -window root -crop "${ww}x${wh}+${wx}+${wy}" "$out/$1.png"; }
@@ -66,13 +37,7 @@ shot 01-welcome
 
 # The close button asks first; the question box drags by its title band.
 at 573 27; sleep 0.1; xdotool click 1
-box=""
-for _ in $(seq 100); do
-  box=$(xdotool search --onlyvisible --pid "$app" 2>/dev/null | grep -v "^$win$" | head -n1 || true)
-  [ -n "$box" ] && break
-  sleep 0.1
-done
-[ -n "$box" ] || fail "no question box"
+box=$(second_window) || fail "no question box"
 geometry "$box"; bx=$X; by=$Y
 import -window root -crop "${WIDTH}x${HEIGHT}+${bx}+${by}" "$out/02-question.png"
 xdotool mousemove $((bx + $(s 100))) $((by + $(s 20))); xdotool mousedown 1
@@ -114,6 +79,5 @@ for _ in 1 2 3 4 5; do
   wait_for 2 test -f "$ZELQA_STANDIN_MARKER" && break
 done
 [ -f "$ZELQA_STANDIN_MARKER" ] || fail "launcher did not run"
-app_gone() { ! kill -0 "$app" 2>/dev/null; }
 wait_for 10 app_gone || fail "installer still running after Run"
 echo "install-e2e: passed at $dpi DPI; screenshots in $out"

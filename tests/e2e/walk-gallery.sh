@@ -8,25 +8,11 @@ out=$2
 dpi=${3:-96}
 mkdir -p "$out"
 
-display=:$((90 + RANDOM % 400))
-Xvfb "$display" -screen 0 1600x1200x24 -dpi "$dpi" -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-trap 'kill $app 2>/dev/null || true; kill $xvfb 2>/dev/null || true' EXIT
-export DISPLAY=$display
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-
-"$gallery" >"$out/stdout.txt" 2>&1 &
-app=$!
-win=""
-# A first start builds the font cache and may take a while on a busy machine.
-for _ in $(seq 300); do
-  win=$(xdotool search --onlyvisible --pid "$app" 2>/dev/null | head -n1 || true)
-  [ -n "$win" ] && break
-  sleep 0.1
-done
-[ -n "$win" ] || { echo "gallery window did not appear" >&2; exit 1; }
-sleep 0.3
-eval "$(xdotool getwindowgeometry --shell "$win")"   # X, Y, WIDTH, HEIGHT
+work=$(mktemp -d)
+. "$(dirname "$0")/xvfb-session.sh"
+start_xvfb "$dpi"
+start_window "$out/stdout.txt" "$gallery"
+X=$wx; Y=$wy; WIDTH=$ww; HEIGHT=$wh
 s() { echo $(( ($1 * dpi + 48) / 96 )); }            # 96-DPI design units to pixels
 
 shot() { sleep 0.25; import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" "$out/$1.png"; }
@@ -47,8 +33,7 @@ at 533 354; sleep 0.2; xdotool click 1; xdotool click 1; xdotool click 1; shot 1
 at 300 230; xdotool mousedown 1; at 300 320; xdotool mouseup 1; shot 11-pressed-dragged-off
 at 573 27; sleep 0.2; shot 12-close-hover
 xdotool click 1
-for _ in $(seq 50); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
-if kill -0 "$app" 2>/dev/null; then echo "gallery did not close" >&2; exit 1; fi
+wait_for 10 app_gone || fail "gallery did not close"
 # Clicks reach the gallery only from live controls: the disabled Install
 # button and the press dragged off Install send nothing.
 commands=$(grep -o 'command [0-9]*' "$out/stdout.txt" | cut -d' ' -f2 | tr '\n' ' ')

@@ -1,0 +1,57 @@
+# Shared by the end-to-end scripts: a virtual X server, programs on it, and
+# waiting on conditions (a busy machine answers late, not never).
+# Sourced; the caller sets `work` (a scratch folder) first.
+
+e2e_pids=()
+e2e_cleanup() {
+  for p in "${e2e_pids[@]}"; do kill "$p" 2>/dev/null || true; done
+  [ -n "${work:-}" ] && { pkill -f "$work/" 2>/dev/null || true; rm -rf "$work"; }
+}
+trap e2e_cleanup EXIT
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+# wait_for SECONDS COMMAND...: polls until COMMAND succeeds.
+wait_for() { local t=$1; shift; for _ in $(seq $((t * 10))); do "$@" && return 0; sleep 0.1; done; return 1; }
+
+# start_xvfb DPI: a 1600x1200 screen at that DPI on a free display; exports DISPLAY.
+start_xvfb() {
+  local display=:$((500 + RANDOM % 400))
+  Xvfb "$display" -screen 0 1600x1200x24 -dpi "$1" -nolisten tcp >/dev/null 2>&1 &
+  e2e_pids+=($!)
+  export DISPLAY=$display
+  wait_for 10 xdpyinfo >/dev/null 2>&1 || fail "no X server on $display"
+}
+
+# start_window LOG PROGRAM...: starts PROGRAM, waits for its first window and
+# sets app (its pid), win (the window) and wx, wy, ww, wh (its geometry).
+start_window() {
+  local log=$1; shift
+  "$@" >"$log" 2>&1 &
+  app=$!
+  e2e_pids+=($app)
+  win=""
+  # A first start builds the font cache and may take a while.
+  for _ in $(seq 300); do
+    win=$(xdotool search --onlyvisible --pid "$app" 2>/dev/null | head -n1 || true)
+    [ -n "$win" ] && break
+    sleep 0.1
+  done
+  [ -n "$win" ] || fail "no window from $1: $(cat "$log")"
+  sleep 0.5
+  eval "$(xdotool getwindowgeometry --shell "$win")"
+  wx=$X; wy=$Y; ww=$WIDTH; wh=$HEIGHT
+}
+
+# second_window: the program's window that is not $win (a message box), or fails.
+second_window() {
+  local other=""
+  for _ in $(seq 100); do
+    other=$(xdotool search --onlyvisible --pid "$app" 2>/dev/null | grep -v "^$win$" | head -n1 || true)
+    [ -n "$other" ] && { echo "$other"; return 0; }
+    sleep 0.1
+  done
+  return 1
+}
+
+app_gone() { ! kill -0 "$app" 2>/dev/null; }
