@@ -29,7 +29,8 @@ at 300 230; sleep 0.2; xdotool click 1; shot 08-disabled-install-ignores-click
 at 27 287; xdotool click 1; sleep 0.1
 at 150 287; sleep 0.2; shot 09-licence-hover
 xdotool click 1
-at 533 354; sleep 0.2; xdotool click 1; xdotool click 1; xdotool click 1; shot 10-progress-45
+at 533 334; sleep 0.2; xdotool click 1; xdotool click 1; xdotool click 1; shot 10-progress-45
+at 450 334; xdotool click 1; xdotool key End; xdotool type --delay 30 '\Bin'; xdotool key shift+Home; shot 13-edit-typed-and-selected
 at 300 230; xdotool mousedown 1; at 300 320; xdotool mouseup 1; shot 11-pressed-dragged-off
 at 573 27; sleep 0.2; shot 12-close-hover
 xdotool click 1

@@ -80,7 +80,13 @@ BOOL CGalleryDlg::OnInitDialog()
     m_lnkRetry.m_crText[3] = RGB(102, 102, 102);
     PlaceLink(m_lnkRetry, 200, 279, 20);
 
-    m_btnChange.Create(L"更改", 0x50000200, CRect(S(496), SY(338), S(506), SY(348)), this, ID_CHANGE);
+    m_editPath.Create(L"", 0x50000080, CRect(0, 0, 0, 0), this, 10041);
+    m_editPath.MoveWindow(S(76), SY(318), S(414), SY(32));
+    m_editPath.SetWhiteBackground();
+    m_editPath.m_edit.m_crText = RGB(101, 101, 101);
+    m_editPath.SetText(L"D:\\Apps\\Zelqa");
+
+    m_btnChange.Create(L"更改", 0x50000200, CRect(S(496), SY(318), S(506), SY(328)), this, ID_CHANGE);
     m_btnChange.SetImage(IDB_CHANGE_BUTTON);
     m_btnChange.m_nFontHeight = S(20);
     for (COLORREF& cr : m_btnChange.m_crText)
@@ -92,7 +98,7 @@ BOOL CGalleryDlg::OnInitDialog()
 
     m_lblLast.Create(L"", 0x50020000, CRect(0, 0, 10, S(20)), this, 10029);
     m_lblLast.SetFontHeight(S(20));
-    PlaceText(m_lblLast, 40, 334);
+    PlaceText(m_lblLast, 400, 280);
     return TRUE;
 }
 
@@ -118,7 +124,7 @@ void CGalleryDlg::ShowLastCommand(UINT nID)
     std::printf("command %u\n", nID);
     std::fflush(stdout);
     m_lblLast.SetWindowText((L"命令 " + std::to_wstring(nID)).c_str());
-    PlaceText(m_lblLast, 40, 334);
+    PlaceText(m_lblLast, 400, 280);
     Invalidate(TRUE);
 }
 

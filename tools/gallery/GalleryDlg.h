@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "controls/CheckBoxEx.h"
+#include "controls/EditEx.h"
 #include "controls/ImageButtonEx.h"
 #include "controls/ImageTextButtonEx.h"
 #include "controls/ProgressCtrlEx.h"
@@ -33,6 +34,7 @@ private:
     CImageButtonEx m_btnClose;
     CImageTextButtonEx m_btnInstall;
     CImageTextButtonEx m_btnChange;
+    CEditEx m_editPath;
     CCheckBoxEx m_chkAgree;
     CStaticEx m_lblAgree;
     CTextButtonEx m_lnkLicence;
