@@ -1,11 +1,27 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
 #include "framework/Types.h"
 
 class CDC;
+
+// Where work for a window can be sent from any thread. It may outlive the
+// window: work sent after the window has gone is dropped, never run.
+class CWindowTarget
+{
+public:
+    CWindowTarget() = default;
+    void Post(std::function<void()> task) const;
+
+private:
+    friend class CWnd;
+    CWindowTarget(HWND hWnd, uint64_t nSerial) : m_hWnd(hWnd), m_nSerial(nSerial) {}
+    HWND m_hWnd = nullptr;
+    uint64_t m_nSerial = 0;
+};
 
 // A window: a top-level window or a child control inside one. The handlers in
 // the middle block are called by the window system; their base versions are the
@@ -62,9 +78,11 @@ public:
     BOOL IsIconic() const;
     BOOL SetForegroundWindow();
     HICON SetIcon(HICON hIcon, BOOL bBigIcon);
-    // Runs `task` on the window thread if this window still exists by then;
-    // safe from any thread. The way workers hand results to a window.
-    void PostTask(std::function<void()> task);
+    // Runs `task` on the window thread if this window still exists by then.
+    // A worker that may outlive the window takes a target on the window
+    // thread first and posts through that.
+    void PostTask(std::function<void()> task) { GetWindowTarget().Post(std::move(task)); }
+    CWindowTarget GetWindowTarget() const;
     // Lets the user move this top-level window by dragging with the left button
     // held, as a press on a title bar does. Call from a left-button press.
     void BeginMoveDrag();

@@ -82,10 +82,13 @@ void CZelqa_DownloaderDlg::OnChangeFolder()
     if (m_bPickingFolder)
         return;
     m_bPickingFolder = true;
-    const bool bStarted = OsServices().StartThread([this] {
+    // The picker may still be open when the window closes: the thread reaches
+    // the window only through the target, which drops the answer then.
+    const CWindowTarget target = GetWindowTarget();
+    const bool bStarted = OsServices().StartThread([this, target] {
         std::wstring folder;
         const bool bChosen = OsServices().BrowseForFolder(L"请选择安装目录", L"", folder);
-        PostTask([this, bChosen, folder] {
+        target.Post([this, bChosen, folder] {
             m_bPickingFolder = false;
             if (bChosen && !folder.empty())
                 m_editPath.SetText(LocationForChosenFolder(folder));

@@ -357,13 +357,16 @@ BOOL CWnd::KillTimer(UINT_PTR nIDEvent)
     return TRUE;
 }
 
-void CWnd::PostTask(std::function<void()> task)
+CWindowTarget CWnd::GetWindowTarget() const
+{
+    return m_hWnd ? CWindowTarget(m_hWnd, CWindowSystem::Get().SerialOf(m_hWnd)) : CWindowTarget();
+}
+
+void CWindowTarget::Post(std::function<void()> task) const
 {
     if (!m_hWnd)
         return;
-    uint64_t serial = CWindowSystem::Get().SerialOf(m_hWnd);
-    HWND hWnd = m_hWnd;
-    CWindowSystem::Get().Post([hWnd, serial, task = std::move(task)]() {
+    CWindowSystem::Get().Post([hWnd = m_hWnd, serial = m_nSerial, task = std::move(task)]() {
         if (CWindowSystem::Get().IsAlive(hWnd, serial))
             task();
     });

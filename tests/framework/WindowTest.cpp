@@ -150,3 +150,28 @@ TEST_F(WindowTest, SystemCloseEndsTheModalRun)
     RunWhenIdle([&] { dlg.SendCloseMessage(); });
     EXPECT_EQ(dlg.DoModal(), static_cast<INT_PTR>(IDCANCEL));
 }
+
+TEST_F(WindowTest, WorkSentToAWindowThatWentIsNeverRun)
+{
+    CWindowTarget target;
+    std::atomic<int> nRuns{0};
+    {
+        CTestDialog dlg;
+        RunWhenIdle([&] {
+            target = dlg.GetWindowTarget();
+            std::thread([&] { target.Post([&] { ++nRuns; }); }).join();
+            PumpMessages();
+            dlg.EndDialog(0);
+        });
+        dlg.DoModal();
+    }
+    EXPECT_EQ(nRuns, 1);
+    CTestDialog other;
+    RunWhenIdle([&] {
+        std::thread([&] { target.Post([&] { ++nRuns; }); }).join();
+        PumpMessages();
+        other.EndDialog(0);
+    });
+    other.DoModal();
+    EXPECT_EQ(nRuns, 1);
+}
