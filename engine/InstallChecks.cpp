@@ -1,5 +1,7 @@
 #include "engine/InstallChecks.h"
 
+#include <vector>
+
 std::wstring DriveRootOf(const std::wstring& location)
 {
     return location.substr(0, 2);
@@ -8,6 +10,13 @@ std::wstring DriveRootOf(const std::wstring& location)
 DriveKind GetInstallDriveType(IOsServices& os, const std::wstring& location)
 {
     return os.GetDriveKind(DriveRootOf(location));
+}
+
+size_t Utf16Length(const std::wstring& text)
+{
+    std::vector<uint8_t> bytes;
+    IOsServices::AppendUtf16Le(text, bytes);
+    return bytes.size() / 2;
 }
 
 bool HasEnoughDiskSpace(IOsServices& os, const std::wstring& location)

@@ -17,5 +17,8 @@ DriveKind GetInstallDriveType(IOsServices& os, const std::wstring& location);
 // or when that can't be determined.
 bool HasEnoughDiskSpace(IOsServices& os, const std::wstring& location);
 
-// The longest location the install record can hold.
+// The longest location the install record can hold, in UTF-16 units.
 constexpr size_t MAX_LOCATION_CHARS = 259;
+
+// Length of a text in UTF-16 units, as the install record stores it.
+size_t Utf16Length(const std::wstring& text);

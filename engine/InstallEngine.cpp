@@ -45,6 +45,9 @@ CInstallEngine::~CInstallEngine()
 
 void CInstallEngine::Detach()
 {
+    if (m_bDetached)
+        return;
+    m_bDetached = true;
     m_pSession->Detach();
     // A download cut short by the window's going removes its partial file; let
     // it finish that before the process ends. It notices within a second.
@@ -74,7 +77,7 @@ void CInstallEngine::OnInstall(bool bRetry)
         refuse(L"当前所选磁盘内存不足，请重新选择安装路径");
         return;
     }
-    if (location.size() > MAX_LOCATION_CHARS) {
+    if (Utf16Length(location) > MAX_LOCATION_CHARS) {
         refuse(L"安装路径过长，请选择较短的安装路径");
         return;
     }
@@ -129,10 +132,17 @@ void LaunchInstaller(const std::shared_ptr<CInstallAttempt>& pAttempt, bool bDow
     }
     // A progress file left by an earlier run must not end this one at once.
     attempt.os.RemoveFile(ProgressFilePath(attempt.m_szDownloadDir));
-    if (attempt.os.ShellOpen(attempt.m_strInstallerPath) <= 32) {
-        ShowFailure(attempt);
+    // Launched under the session, so a window closing at this moment either
+    // sees the launch happen first or prevents it.
+    int32_t nOpened = 0;
+    if (!attempt.pSession->WithView([&](IInstallView& view) {
+            nOpened = attempt.os.ShellOpen(attempt.m_strInstallerPath);
+            if (nOpened <= 32)
+                view.ShowFailureState();
+        }))
         return;
-    }
+    if (nOpened <= 32)
+        return;
     for (int nTry = 0; nTry < 3; ++nTry) {
         if (attempt.os.StartThread([pAttempt] { MonitorThreadProc(pAttempt); }))
             return;

@@ -41,6 +41,7 @@ private:
     IOsServices& m_os;
     std::shared_ptr<CInstallSession> m_pSession;
     std::wstring m_strDownloadUrl;
+    bool m_bDetached = false;
 };
 
 // The steps of an attempt, on its worker threads.

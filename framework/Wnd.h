@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -15,6 +16,8 @@ class CWindowTarget
 public:
     CWindowTarget() = default;
     void Post(std::function<void()> task) const;
+    // The same, handing the task the window's handle.
+    void PostToWindow(std::function<void(HWND)> task) const;
 
 private:
     friend class CWnd;
@@ -137,4 +140,12 @@ public:
     virtual BOOL DefaultEraseBkgnd(CDC* pDC);
 
     HWND m_hWnd = nullptr;
+
+    // Set and cleared by the window system on the window thread; what other
+    // threads go by, since m_hWnd itself is the window thread's alone.
+    void SetPostTarget(HWND hWnd, uint64_t nSerial);
+
+private:
+    std::atomic<HWND> m_hPostWnd{nullptr};
+    std::atomic<uint64_t> m_nPostSerial{0};
 };

@@ -217,7 +217,10 @@ void CZelqa_DownloaderDlg::CreateControls()
 
 void CZelqa_DownloaderDlg::OnDestroy()
 {
-    // From here on no worker thread reaches this window.
+    // From here on no worker thread reaches this window. A download may take a
+    // moment to clean up; the window is gone from the screen meanwhile.
+    ShowWindow(SW_HIDE);
+    UpdateWindow();
     m_engine.Detach();
     CDialog::OnDestroy();
 }

@@ -77,10 +77,11 @@ BOOL CZelqa_DownloaderDlg::OnEraseBkgnd(CDC*)
 
 void CZelqa_DownloaderDlg::OnPaint()
 {
-    CPaintDC paintDc(this);
+    // Copied through the paint context, so only the part being repainted is
+    // covered: the controls elsewhere keep their pixels.
+    CPaintDC dc(this);
     if (!m_pBackground)
         return;
-    CClientDC dc(this);
     CRect rc;
     GetClientRect(&rc);
     // Composed off screen and copied in one step, so the page never flickers.

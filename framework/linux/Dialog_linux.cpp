@@ -24,9 +24,6 @@ INT_PTR CDialog::DoModal()
     if (!m_hWnd->bMoved)
         CenterWindow(m_pParentWnd);
     // A modal dialog is shown whether or not its template says visible.
-    if (!m_hWnd->bEndModal)
-        CWindowSystem::Get().Show(m_hWnd, true);
-
     INT_PTR result = CWindowSystem::Get().RunModal(m_hWnd);
     DestroyWindow();
     return result;

@@ -13,9 +13,19 @@
 namespace
 {
 std::thread::id g_uiThread;
-std::mutex g_postMutex;
-std::deque<std::function<void()>> g_posted;
-std::deque<std::function<void()>> g_idleTasks;
+// Workers may still post while the process exits, so the queue outlives
+// every static destructor: it is never destroyed.
+struct PostQueue
+{
+    std::mutex mutex;
+    std::deque<std::function<void()>> posted;
+    std::deque<std::function<void()>> idle;
+};
+PostQueue& Queue()
+{
+    static PostQueue* s_queue = new PostQueue;
+    return *s_queue;
+}
 std::unordered_map<HWND, uint64_t> g_live;   // UI thread only
 
 UINT VirtualKeyFromSdl(SDL_Keycode key)
@@ -58,8 +68,9 @@ UINT ModifiersFromSdl(uint16_t mod)
 
 CWindowSystem& CWindowSystem::Get()
 {
-    static CWindowSystem system;
-    return system;
+    // Never destroyed, for the same reason as the post queue.
+    static CWindowSystem* s_system = new CWindowSystem;
+    return *s_system;
 }
 
 bool CWindowSystem::Init()
@@ -115,10 +126,14 @@ HWND CWindowSystem::CreateWindowNode(CWnd* pWnd, DWORD dwExStyle, const wchar_t*
             return nullptr;
         }
         SDL_SetWindowData(node->pSdlWindow, "hwnd", node);
+        // The window manager keeps an owned window (a message box) above its owner.
+        if (hParent && hParent->pSdlWindow)
+            SDL_SetWindowModalFor(node->pSdlWindow, hParent->pSdlWindow);
         m_topLevels.push_back(node);
         RecreateBacking(node);
     }
     pWnd->m_hWnd = node;
+    pWnd->SetPostTarget(node, node->nSerial);
     pWnd->PreSubclassWindow();
     if (dwStyle & WS_VISIBLE)
         Show(node, true);
@@ -157,8 +172,10 @@ void CWindowSystem::DestroyWindowNode(HWND hWnd)
         if (hWnd->pSdlWindow)
             SDL_DestroyWindow(hWnd->pSdlWindow);
     }
-    if (hWnd->pWnd)
+    if (hWnd->pWnd) {
+        hWnd->pWnd->SetPostTarget(nullptr, 0);
         hWnd->pWnd->m_hWnd = nullptr;
+    }
     g_live.erase(hWnd);
     delete hWnd;
 }
@@ -238,7 +255,7 @@ void CWindowSystem::Show(HWND hWnd, bool bShow)
         if (bShow) {
             SDL_SetWindowPosition(hWnd->pSdlWindow, hWnd->rect.left, hWnd->rect.top);
             SDL_ShowWindow(hWnd->pSdlWindow);
-            SDL_RaiseWindow(hWnd->pSdlWindow);
+            RaiseTopLevel(hWnd);
             Invalidate(hWnd, nullptr, true);
         } else {
             SDL_HideWindow(hWnd->pSdlWindow);
@@ -277,7 +294,7 @@ void CWindowSystem::SetPos(HWND hWnd, const CRect& rect, bool bMove, bool bSize,
         SDL_SetWindowSize(hWnd->pSdlWindow, std::max(1, rcNew.Width()), std::max(1, rcNew.Height()));
         RecreateBacking(hWnd);
         if (bRaise && bVisible)
-            SDL_RaiseWindow(hWnd->pSdlWindow);
+            RaiseTopLevel(hWnd);
         Invalidate(hWnd, nullptr, true);
         return;
     }
@@ -652,6 +669,10 @@ void CWindowSystem::HandleEvent(const SDL_Event& event)
         case SDL_WINDOWEVENT_RESTORED:
             Invalidate(hTop, nullptr, true);
             break;
+        case SDL_WINDOWEVENT_FOCUS_GAINED:
+            // Activating a window behind a running modal box brings the box back up.
+            KeepModalOnTop(hTop);
+            break;
         case SDL_WINDOWEVENT_CLOSE:
             if (AcceptsInput(hTop) && hTop->pWnd)
                 hTop->pWnd->OnWindowClose();
@@ -673,8 +694,8 @@ void CWindowSystem::HandleEvent(const SDL_Event& event)
 void CWindowSystem::Post(std::function<void()> task)
 {
     {
-        std::lock_guard<std::mutex> lock(g_postMutex);
-        g_posted.push_back(std::move(task));
+        std::lock_guard<std::mutex> lock(Queue().mutex);
+        Queue().posted.push_back(std::move(task));
     }
     if (m_bInitialised) {
         SDL_Event wake{};
@@ -685,16 +706,16 @@ void CWindowSystem::Post(std::function<void()> task)
 
 void CWindowSystem::PostWhenIdle(std::function<void()> task)
 {
-    std::lock_guard<std::mutex> lock(g_postMutex);
-    g_idleTasks.push_back(std::move(task));
+    std::lock_guard<std::mutex> lock(Queue().mutex);
+    Queue().idle.push_back(std::move(task));
 }
 
 void CWindowSystem::DrainPosted()
 {
     std::deque<std::function<void()>> tasks;
     {
-        std::lock_guard<std::mutex> lock(g_postMutex);
-        tasks.swap(g_posted);
+        std::lock_guard<std::mutex> lock(Queue().mutex);
+        tasks.swap(Queue().posted);
     }
     for (auto& task : tasks)
         task();
@@ -727,9 +748,12 @@ void CWindowSystem::PaintTree(HWND hWnd)
         TopLevelOf(hWnd)->bPresentPending = true;
     }
     // Children paint after (over) their parent, bottom of the z-order first.
-    std::vector<HWND> children = hWnd->children;
-    for (HWND child : children)
-        if (IsAlive(child, child->nSerial))
+    // A paint may destroy windows, so each is looked up again before use.
+    std::vector<std::pair<HWND, uint64_t>> children;
+    for (HWND child : hWnd->children)
+        children.emplace_back(child, child->nSerial);
+    for (const auto& [child, childSerial] : children)
+        if (IsAlive(child, childSerial))
             PaintTree(child);
 }
 
@@ -758,14 +782,33 @@ void CWindowSystem::Present(HWND hTop)
 
 void CWindowSystem::PaintAll()
 {
-    std::vector<HWND> tops = m_topLevels;
-    for (HWND top : tops) {
-        if (!IsAlive(top, top->nSerial))
+    std::vector<std::pair<HWND, uint64_t>> tops;
+    for (HWND top : m_topLevels)
+        tops.emplace_back(top, top->nSerial);
+    for (const auto& [top, serial] : tops) {
+        if (!IsAlive(top, serial))
             continue;
         PaintTree(top);
-        if (IsAlive(top, top->nSerial) && top->bPresentPending)
+        if (IsAlive(top, serial) && top->bPresentPending)
             Present(top);
     }
+}
+
+void CWindowSystem::RaiseTopLevel(HWND hTop)
+{
+    if (!hTop || !hTop->pSdlWindow || !(hTop->dwStyle & WS_VISIBLE))
+        return;
+    SDL_RaiseWindow(hTop->pSdlWindow);
+    KeepModalOnTop(hTop);
+}
+
+void CWindowSystem::KeepModalOnTop(HWND hRaised)
+{
+    if (m_modalStack.empty())
+        return;
+    HWND hModal = m_modalStack.back();
+    if (hModal != hRaised && hModal->pSdlWindow && (hModal->dwStyle & WS_VISIBLE))
+        SDL_RaiseWindow(hModal->pSdlWindow);
 }
 
 void CWindowSystem::RunLoopIteration(int nMaxWaitMs)
@@ -784,15 +827,15 @@ void CWindowSystem::RunLoopIteration(int nMaxWaitMs)
     for (HWND top : m_topLevels)
         bPending = bPending || HasPendingPaint(top);
     {
-        std::unique_lock<std::mutex> lock(g_postMutex);
-        if (!bPending && g_posted.empty() && !g_idleTasks.empty()) {
-            auto task = std::move(g_idleTasks.front());
-            g_idleTasks.pop_front();
+        std::unique_lock<std::mutex> lock(Queue().mutex);
+        if (!bPending && Queue().posted.empty() && !Queue().idle.empty()) {
+            auto task = std::move(Queue().idle.front());
+            Queue().idle.pop_front();
             lock.unlock();
             task();
             return;
         }
-        if (bPending || !g_posted.empty())
+        if (bPending || !Queue().posted.empty())
             return;
     }
 
@@ -815,6 +858,9 @@ INT_PTR CWindowSystem::RunModal(HWND hWnd)
 {
     uint64_t serial = hWnd->nSerial;
     m_modalStack.push_back(hWnd);
+    // Shown once it heads the modal stack, so nothing raises its owner over it.
+    if (!hWnd->bEndModal)
+        Show(hWnd, true);
     while (IsAlive(hWnd, serial) && !hWnd->bEndModal)
         RunLoopIteration(-1);
     INT_PTR result = IsAlive(hWnd, serial) ? hWnd->nModalResult : IDCANCEL;

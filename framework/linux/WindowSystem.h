@@ -78,10 +78,12 @@ public:
     void TrackMouse(HWND hWnd, DWORD dwFlags, DWORD dwHoverMs);
     void SetTimer(HWND hWnd, UINT_PTR nId, UINT nElapse);
     void BeginMoveDrag(HWND hTop);
+    // Raises a top-level window, but never above a running modal box.
+    void RaiseTopLevel(HWND hTop);
     bool KillTimer(HWND hWnd, UINT_PTR nId);
     UINT Modifiers() const { return m_nModifiers; }
 
-    // Modal runs: input goes only to the innermost modal window.
+    // Modal runs: shows the window and gives input only to the innermost modal window.
     INT_PTR RunModal(HWND hWnd);
     void EndModal(HWND hWnd, INT_PTR nResult);
     HWND InnermostModal() const { return m_modalStack.empty() ? nullptr : m_modalStack.back(); }
@@ -116,6 +118,7 @@ private:
     void CheckHoverTimer();
     void RunDueTimers();
     void FollowMoveDrag();
+    void KeepModalOnTop(HWND hRaised);
     int MillisecondsToNextTimer() const;
     HWND HitTest(HWND hWnd, CPoint ptInClient) const;
     HWND TopLevelFromSdl(uint32_t nWindowId) const;

@@ -11,22 +11,17 @@ namespace
 {
 CWindowSystem& Ws() { return CWindowSystem::Get(); }
 
-// Runs `action` on the window thread against `hWnd` if the window still exists
-// by then; at once when already on that thread.
+// Runs `action` with the window's handle on the window thread: at once when
+// called there, else later, and only if the window still exists by then.
 template <typename Action>
-void OnWindowThread(HWND hWnd, Action action)
+void OnWindowThread(const CWnd* pWnd, Action action)
 {
-    if (!hWnd)
-        return;
     if (Ws().IsUiThread()) {
-        action(hWnd);
+        if (pWnd->m_hWnd)
+            action(pWnd->m_hWnd);
         return;
     }
-    uint64_t serial = Ws().SerialOf(hWnd);
-    Ws().Post([hWnd, serial, action]() {
-        if (CWindowSystem::Get().IsAlive(hWnd, serial))
-            action(hWnd);
-    });
+    pWnd->GetWindowTarget().PostToWindow(action);
 }
 } // namespace
 
@@ -98,10 +93,9 @@ std::wstring CWnd::GetWindowText() const
 
 BOOL CWnd::ShowWindow(int nCmdShow)
 {
-    if (!m_hWnd)
-        return FALSE;
-    BOOL bWasVisible = (m_hWnd->dwStyle & WS_VISIBLE) != 0;
-    OnWindowThread(m_hWnd, [nCmdShow](HWND h) { CWindowSystem::Get().Show(h, nCmdShow != SW_HIDE); });
+    // Whether it was visible can be told only on the window thread.
+    const BOOL bWasVisible = Ws().IsUiThread() && m_hWnd && (m_hWnd->dwStyle & WS_VISIBLE) != 0;
+    OnWindowThread(this, [nCmdShow](HWND h) { CWindowSystem::Get().Show(h, nCmdShow != SW_HIDE); });
     return bWasVisible;
 }
 
@@ -114,22 +108,20 @@ void CWnd::MoveWindow(int x, int y, int cx, int cy, BOOL bRepaint)
 {
     (void)bRepaint;
     CRect rect(x, y, x + cx, y + cy);
-    OnWindowThread(m_hWnd, [rect](HWND h) { CWindowSystem::Get().SetPos(h, rect, true, true, false); });
+    OnWindowThread(this, [rect](HWND h) { CWindowSystem::Get().SetPos(h, rect, true, true, false); });
 }
 
 BOOL CWnd::SetWindowPos(const CWnd*, int x, int y, int cx, int cy, UINT nFlags)
 {
-    if (!m_hWnd)
-        return FALSE;
     CRect rect(x, y, x + cx, y + cy);
     const bool bMove = !(nFlags & SWP_NOMOVE);
     const bool bSize = !(nFlags & SWP_NOSIZE);
     const bool bRaise = !(nFlags & SWP_NOZORDER);
     const bool bActivate = !(nFlags & SWP_NOACTIVATE);
-    OnWindowThread(m_hWnd, [=](HWND h) {
+    OnWindowThread(this, [=](HWND h) {
         CWindowSystem::Get().SetPos(h, rect, bMove, bSize, bRaise);
-        if (bActivate && h->IsTopLevel() && h->pSdlWindow && (h->dwStyle & WS_VISIBLE))
-            SDL_RaiseWindow(h->pSdlWindow);
+        if (bActivate && h->IsTopLevel())
+            CWindowSystem::Get().RaiseTopLevel(h);
     });
     return TRUE;
 }
@@ -207,7 +199,7 @@ void CWnd::ScreenToClient(CRect* pRect) const
 
 void CWnd::Invalidate(BOOL bErase)
 {
-    OnWindowThread(m_hWnd, [bErase](HWND h) { CWindowSystem::Get().Invalidate(h, nullptr, bErase != FALSE); });
+    OnWindowThread(this, [bErase](HWND h) { CWindowSystem::Get().Invalidate(h, nullptr, bErase != FALSE); });
 }
 
 void CWnd::InvalidateRect(const CRect* pRect, BOOL bErase)
@@ -217,12 +209,12 @@ void CWnd::InvalidateRect(const CRect* pRect, BOOL bErase)
         return;
     }
     CRect rect = *pRect;
-    OnWindowThread(m_hWnd, [rect, bErase](HWND h) { CWindowSystem::Get().Invalidate(h, &rect, bErase != FALSE); });
+    OnWindowThread(this, [rect, bErase](HWND h) { CWindowSystem::Get().Invalidate(h, &rect, bErase != FALSE); });
 }
 
 void CWnd::UpdateWindow()
 {
-    OnWindowThread(m_hWnd, [](HWND h) { CWindowSystem::Get().UpdateWindow(h); });
+    OnWindowThread(this, [](HWND h) { CWindowSystem::Get().UpdateWindow(h); });
 }
 
 CWnd* CWnd::SetCapture()
@@ -263,10 +255,8 @@ BOOL CWnd::IsIconic() const
 
 BOOL CWnd::SetForegroundWindow()
 {
-    OnWindowThread(m_hWnd, [](HWND h) {
-        HWND top = CWindowSystem::Get().TopLevelOf(h);
-        if (top->pSdlWindow)
-            SDL_RaiseWindow(top->pSdlWindow);
+    OnWindowThread(this, [](HWND h) {
+        CWindowSystem::Get().RaiseTopLevel(CWindowSystem::Get().TopLevelOf(h));
     });
     return TRUE;
 }
@@ -345,7 +335,7 @@ UINT_PTR CWnd::SetTimer(UINT_PTR nIDEvent, UINT nElapse)
 {
     if (!m_hWnd)
         return 0;
-    OnWindowThread(m_hWnd, [nIDEvent, nElapse](HWND h) { CWindowSystem::Get().SetTimer(h, nIDEvent, nElapse); });
+    OnWindowThread(this, [nIDEvent, nElapse](HWND h) { CWindowSystem::Get().SetTimer(h, nIDEvent, nElapse); });
     return nIDEvent;
 }
 
@@ -353,23 +343,37 @@ BOOL CWnd::KillTimer(UINT_PTR nIDEvent)
 {
     if (!m_hWnd)
         return FALSE;
-    OnWindowThread(m_hWnd, [nIDEvent](HWND h) { CWindowSystem::Get().KillTimer(h, nIDEvent); });
+    OnWindowThread(this, [nIDEvent](HWND h) { CWindowSystem::Get().KillTimer(h, nIDEvent); });
     return TRUE;
+}
+
+void CWnd::SetPostTarget(HWND hWnd, uint64_t nSerial)
+{
+    m_nPostSerial = nSerial;
+    m_hPostWnd = hWnd;
 }
 
 CWindowTarget CWnd::GetWindowTarget() const
 {
-    return m_hWnd ? CWindowTarget(m_hWnd, CWindowSystem::Get().SerialOf(m_hWnd)) : CWindowTarget();
+    HWND hWnd = m_hPostWnd.load();
+    return hWnd ? CWindowTarget(hWnd, m_nPostSerial.load()) : CWindowTarget();
+}
+
+void CWindowTarget::PostToWindow(std::function<void(HWND)> task) const
+{
+    if (!m_hWnd)
+        return;
+    // The handle is only compared here; it is used on the window thread, and
+    // only once the serial shows it is still the same window.
+    CWindowSystem::Get().Post([hWnd = m_hWnd, serial = m_nSerial, task = std::move(task)]() {
+        if (CWindowSystem::Get().IsAlive(hWnd, serial))
+            task(hWnd);
+    });
 }
 
 void CWindowTarget::Post(std::function<void()> task) const
 {
-    if (!m_hWnd)
-        return;
-    CWindowSystem::Get().Post([hWnd = m_hWnd, serial = m_nSerial, task = std::move(task)]() {
-        if (CWindowSystem::Get().IsAlive(hWnd, serial))
-            task();
-    });
+    PostToWindow([task = std::move(task)](HWND) { task(); });
 }
 
 void CWnd::BeginMoveDrag()

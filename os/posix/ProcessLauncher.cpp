@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <sys/prctl.h>
 #include <unistd.h>
 
 namespace
@@ -216,11 +217,19 @@ int CProcessLauncher::Run(const std::vector<std::string>& argv, std::string& out
     if (devNull.Get() < 0)
         return -1;
 
+    const pid_t parent = getpid();
     const pid_t child = fork();
     if (child < 0)
         return -1;
     if (child == 0)
+    {
+        // A helper we wait for (the folder picker) goes when we go, rather
+        // than staying on screen after the installer has ended.
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
+        if (getppid() != parent)
+            _exit(127);
         ExecChild(args.data(), devNull.Get(), outWrite.Get(), devNull.Get(), errorWrite.Get(), maxFd);
+    }
 
     errorWrite.Close();
     outWrite.Close();
