@@ -286,3 +286,13 @@ TEST_F(InstallEngine, GoingAwayLetsARunningDownloadCleanUp)
     m_engine.Detach();
     EXPECT_TRUE(bCleanedUp);
 }
+
+TEST_F(InstallEngine, LocationLengthCountsAsTheRecordStoresIt)
+{
+    // 250 characters, ten of them outside the basic plane: 260 UTF-16 units.
+    const std::wstring location = L"C:\\" + std::wstring(237, L'a') + std::wstring(10, L'\U0001F680');
+    ASSERT_EQ(location.size(), 250u);
+    Install(location);
+    EXPECT_EQ(m_view.m_notices.size(), 1u);
+    EXPECT_TRUE(m_view.Pages().empty());
+}

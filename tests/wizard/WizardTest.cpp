@@ -343,3 +343,27 @@ TEST_F(Wizard, ChosenFolderBecomesTheLocation)
     EXPECT_EQ(runPicker("echo /proc"), L"C:\\Program Files (x86)\\brovix\\Zelqa");   // outside every drive
     SetPickerAnswer("exit 1");
 }
+
+TEST_F(Wizard, HidingSomeControlsLeavesTheOthersDrawn)
+{
+    WithWindow(96, [&](CZelqa_DownloaderDlg& dlg) {
+        dlg.ShowProgressPage();
+        dlg.ShowFailureState();
+        PumpMessages();
+        std::vector<uint32_t> before, after;
+        int w = 0, h = 0;
+        ASSERT_TRUE(CaptureWindowPixels(&dlg, before, w, h));
+        // A retry clears the failure line only; the rest of the page must stay.
+        dlg.ClearFailureState();
+        PumpMessages();
+        ASSERT_TRUE(CaptureWindowPixels(&dlg, after, w, h));
+        for (CWnd* pKept : std::initializer_list<CWnd*>{&dlg.m_btnClose, &dlg.m_lblSmallTitle, &dlg.m_lblFeature1}) {
+            const CRect rc = RectIn(dlg, *pKept);
+            int nChanged = 0;
+            for (int y = rc.top; y < rc.bottom; ++y)
+                for (int x = rc.left; x < rc.right; ++x)
+                    nChanged += before[static_cast<size_t>(y) * w + x] != after[static_cast<size_t>(y) * w + x];
+            EXPECT_EQ(nChanged, 0) << pKept->GetDlgCtrlID();
+        }
+    });
+}
