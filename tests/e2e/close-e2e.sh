@@ -17,11 +17,14 @@ start_xvfb 96
 
 host=""
 start_host() {
-  [ -n "$host" ] && kill "$host" 2>/dev/null && wait "$host" 2>/dev/null || true
+  if [ -n "$host" ]; then
+    kill "$host" 2>/dev/null || true
+    wait "$host" 2>/dev/null || true
+  fi
   "$build/zelqa-vendor-host" "$@" >"$work/host.log" 2>&1 &
   host=$!
   e2e_pids+=($host)
-  wait_for 10 grep -q listening "$work/host.log" || fail "vendor host did not start"
+  wait_for 10 grep -q listening "$work/host.log" || fail "vendor host did not start: $(cat "$work/host.log")"
 }
 
 start_installer() { start_window "$work/setup.log" "$build/zelqa-setup"; }

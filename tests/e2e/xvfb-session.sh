@@ -5,7 +5,13 @@
 e2e_pids=()
 e2e_cleanup() {
   for p in "${e2e_pids[@]}"; do kill "$p" 2>/dev/null || true; done
-  [ -n "${work:-}" ] && { pkill -f "$work/" 2>/dev/null || true; rm -rf "$work"; }
+  [ -n "${work:-}" ] && { pkill -f "$work/" 2>/dev/null || true; }
+  # The next run binds the same vendor port: wait until everything has gone.
+  for p in "${e2e_pids[@]}"; do
+    for _ in $(seq 50); do kill -0 "$p" 2>/dev/null || break; sleep 0.1; done
+    kill -9 "$p" 2>/dev/null || true
+  done
+  [ -n "${work:-}" ] && rm -rf "$work"
 }
 trap e2e_cleanup EXIT
 
@@ -14,13 +20,18 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 # wait_for SECONDS COMMAND...: polls until COMMAND succeeds.
 wait_for() { local t=$1; shift; for _ in $(seq $((t * 10))); do "$@" && return 0; sleep 0.1; done; return 1; }
 
-# start_xvfb DPI: a 1600x1200 screen at that DPI on a free display; exports DISPLAY.
+# start_xvfb DPI: a 1600x1200 screen at that DPI on a display Xvfb picks
+# itself (so two runs never collide); exports DISPLAY.
 start_xvfb() {
-  local display=:$((500 + RANDOM % 400))
-  Xvfb "$display" -screen 0 1600x1200x24 -dpi "$1" -nolisten tcp >/dev/null 2>&1 &
+  local fifo="$work/displayfd"
+  mkfifo "$fifo"
+  Xvfb -displayfd 3 -screen 0 1600x1200x24 -dpi "$1" -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
   e2e_pids+=($!)
-  export DISPLAY=$display
-  wait_for 10 xdpyinfo >/dev/null 2>&1 || fail "no X server on $display"
+  local number=""
+  read -r -t 20 number <"$fifo" || true
+  [ -n "$number" ] || fail "Xvfb did not start"
+  export DISPLAY=:$number
+  wait_for 10 xdpyinfo >/dev/null 2>&1 || fail "no X server on $DISPLAY"
 }
 
 # start_window LOG PROGRAM...: starts PROGRAM, waits for its first window and
@@ -32,12 +43,12 @@ start_window() {
   e2e_pids+=($app)
   win=""
   # A first start builds the font cache and may take a while.
-  for _ in $(seq 300); do
+  for _ in $(seq 600); do
     win=$(xdotool search --onlyvisible --pid "$app" 2>/dev/null | head -n1 || true)
     [ -n "$win" ] && break
     sleep 0.1
   done
-  [ -n "$win" ] || fail "no window from $1: $(cat "$log")"
+  [ -n "$win" ] || fail "no window from $1 (pid $app, $(kill -0 "$app" 2>/dev/null && echo running || echo gone)): $(cat "$log"); windows: $(xdotool search --onlyvisible --name '' 2>&1 | tr '\n' ' ')"
   sleep 0.5
   eval "$(xdotool getwindowgeometry --shell "$win")"
   wx=$X; wy=$Y; ww=$WIDTH; wh=$HEIGHT
