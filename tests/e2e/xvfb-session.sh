@@ -48,7 +48,12 @@ start_window() {
     [ -n "$win" ] && break
     sleep 0.1
   done
-  [ -n "$win" ] || fail "no window from $1 (pid $app, $(kill -0 "$app" 2>/dev/null && echo running || echo gone)): $(cat "$log"); windows: $(xdotool search --onlyvisible --name '' 2>&1 | tr '\n' ' ')"
+  if [ -z "$win" ]; then
+    # Say where a program that never showed its window is stuck.
+    command -v gdb >/dev/null && kill -0 "$app" 2>/dev/null &&
+      gdb -p "$app" -batch -ex "thread apply all bt 12" >&2 2>/dev/null || true
+    fail "no window from $1 (pid $app, $(kill -0 "$app" 2>/dev/null && echo running || echo gone)): $(cat "$log")"
+  fi
   sleep 0.5
   eval "$(xdotool getwindowgeometry --shell "$win")"
   wx=$X; wy=$Y; ww=$WIDTH; wh=$HEIGHT
