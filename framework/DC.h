@@ -59,6 +59,9 @@ public:
     // The same with corners rounded by an ellipse of nWidth x nHeight (0: square).
     BOOL RoundRect(int left, int top, int right, int bottom, int nWidth, int nHeight);
 
+    // Draws an icon at its standard size (GetIconSize) with its top-left at (x, y).
+    BOOL DrawIcon(int x, int y, HICON hIcon);
+
     BOOL BitBlt(int x, int y, int cx, int cy, CDC* pSrc, int xSrc, int ySrc, DWORD dwRop);
     BOOL StretchBlt(int x, int y, int cx, int cy, CDC* pSrc, int xSrc, int ySrc, int cxSrc, int cySrc, DWORD dwRop);
 

@@ -9,5 +9,8 @@ bool GetScreenDpi(int& dpiX, int& dpiY);
 // Makes GetScreenDpi report the given values (tests); 0 restores the real query.
 void SetScreenDpiForTesting(int dpiX, int dpiY);
 
+// Width and height of a standard icon, in pixels.
+CSize GetIconSize();
+
 // The work area windows are centred in, in screen coordinates.
 CRect GetScreenWorkArea();

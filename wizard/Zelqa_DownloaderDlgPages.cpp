@@ -1,6 +1,7 @@
 // The installer window's pages and its background painting.
 #include "framework/DC.h"
 #include "framework/Graphics.h"
+#include "framework/Screen.h"
 #include "framework/UiThread.h"
 #include "res/resource.h"
 #include "wizard/Zelqa_DownloaderDlg.h"
@@ -80,9 +81,17 @@ void CZelqa_DownloaderDlg::OnPaint()
     // Copied through the paint context, so only the part being repainted is
     // covered: the controls elsewhere keep their pixels.
     CPaintDC dc(this);
+    CRect rc;
+    if (IsIconic()) {
+        // Minimised: only the icon, centred.
+        GetClientRect(&rc);
+        dc.FillSolidRect(rc, RGB(240, 240, 240));
+        const CSize icon = GetIconSize();
+        dc.DrawIcon((rc.Width() - icon.cx + 1) / 2, (rc.Height() - icon.cy + 1) / 2, m_hIcon);
+        return;
+    }
     if (!m_pBackground)
         return;
-    CRect rc;
     GetClientRect(&rc);
     // Composed off screen and copied in one step, so the page never flickers.
     CDC memDc;

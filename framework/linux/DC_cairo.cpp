@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include "framework/Screen.h"
 #include "framework/Wnd.h"
+#include "framework/linux/Icon.h"
 #include "framework/linux/GdiTypes.h"
 #include "framework/linux/WindowSystem.h"
 
@@ -313,6 +315,28 @@ BOOL CDC::RoundRect(int left, int top, int right, int bottom, int nWidth, int nH
     }
     cairo_restore(c);
     return TRUE;
+}
+
+BOOL CDC::DrawIcon(int x, int y, HICON hIcon)
+{
+    if (!m_hDC || !m_hDC->pCairo || !hIcon)
+        return FALSE;
+    cairo_surface_t* icon = DecodePng(hIcon->pData, hIcon->nSize);
+    const bool bDecoded = cairo_surface_status(icon) == CAIRO_STATUS_SUCCESS;
+    if (bDecoded) {
+        const CSize size = GetIconSize();
+        cairo_t* c = m_hDC->pCairo;
+        cairo_save(c);
+        cairo_translate(c, x, y);
+        cairo_scale(c, static_cast<double>(size.cx) / cairo_image_surface_get_width(icon),
+                    static_cast<double>(size.cy) / cairo_image_surface_get_height(icon));
+        cairo_set_source_surface(c, icon, 0, 0);
+        cairo_pattern_set_filter(cairo_get_source(c), CAIRO_FILTER_BILINEAR);
+        cairo_paint(c);
+        cairo_restore(c);
+    }
+    cairo_surface_destroy(icon);
+    return bDecoded;
 }
 
 BOOL CDC::StretchBlt(int x, int y, int cx, int cy, CDC* pSrc, int xSrc, int ySrc, int cxSrc, int cySrc, DWORD)

@@ -120,6 +120,11 @@ bool QueryGlobalPointer(int& x, int& y, bool& bLeftDown)
     return true;
 }
 
+CSize GetIconSize()
+{
+    return CSize(32, 32);
+}
+
 CRect GetScreenWorkArea()
 {
     SDL_Rect rc{0, 0, 1024, 768};

@@ -5,7 +5,9 @@
 
 #include "framework/DC.h"
 #include "framework/Dialog.h"
+#include "framework/Screen.h"
 #include "framework/Testing.h"
+#include "framework/WinApp.h"
 #include "framework/Wnd.h"
 #include "res/resource.h"
 
@@ -174,4 +176,32 @@ TEST_F(WindowTest, WorkSentToAWindowThatWentIsNeverRun)
     });
     other.DoModal();
     EXPECT_EQ(nRuns, 1);
+}
+
+TEST_F(WindowTest, IconsDrawAtTheirStandardSize)
+{
+    HICON hIcon = LoadAppIcon(IDR_MAINFRAME);
+    ASSERT_NE(hIcon, nullptr);
+    EXPECT_EQ(LoadAppIcon(9999), nullptr);
+    CTestDialog dlg;
+    RunWhenIdle([&] {
+        dlg.m_child.ShowWindow(SW_HIDE);
+        PumpMessages();
+        {
+            CClientDC dc(&dlg);
+            dc.FillSolidRect(CRect(0, 0, 200, 100), RGB(255, 255, 255));
+            EXPECT_TRUE(dc.DrawIcon(50, 20, hIcon));
+        }
+        const CSize size = GetIconSize();
+        int nInside = 0;
+        for (int y = 20; y < 20 + size.cy; ++y)
+            for (int x = 50; x < 50 + size.cx; ++x)
+                nInside += PixelAt(&dlg, x, y) != 0xFFFFFFu;
+        EXPECT_GT(nInside, size.cx * size.cy / 3);
+        EXPECT_EQ(PixelAt(&dlg, 49, 30), 0xFFFFFFu);
+        EXPECT_EQ(PixelAt(&dlg, 50 + size.cx, 30), 0xFFFFFFu);
+        EXPECT_EQ(PixelAt(&dlg, 60, 20 + size.cy), 0xFFFFFFu);
+        dlg.EndDialog(0);
+    });
+    dlg.DoModal();
 }
