@@ -460,12 +460,10 @@ void CWindowSystem::BeginMoveDrag(HWND hTop)
 {
     if (!hTop || !hTop->IsTopLevel())
         return;
-    int x = 0, y = 0;
-    bool bLeftDown = false;
-    if (!QueryGlobalPointer(x, y, bLeftDown))
-        return;
+    // The drag starts where the button went down, wherever the pointer has
+    // got to by the time the press is handled.
     m_hDragged = hTop;
-    m_ptDragPointerStart = CPoint(x, y);
+    m_ptDragPointerStart = CPoint(hTop->rect.left + m_ptLastMouse.x, hTop->rect.top + m_ptLastMouse.y);
     m_ptDragWindowStart = hTop->rect.TopLeft();
     SDL_CaptureMouse(SDL_TRUE);
 }
