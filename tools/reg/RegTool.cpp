@@ -14,6 +14,12 @@
 
 namespace
 {
+// A value's name as reg prints it: the unnamed value is "(Default)".
+std::string ShownValueName(const std::wstring& name)
+{
+    return name.empty() ? std::string("(Default)") : ToUtf8(name);
+}
+
 
 std::string Lower(std::string text)
 {
@@ -302,7 +308,7 @@ int CRegTool::Run(const std::vector<std::string>& args)
 
 void CRegTool::PrintValue(const std::wstring& name, uint32_t type, const std::vector<uint8_t>& data)
 {
-    m_out << "    " << (name.empty() ? std::string("(Default)") : ToUtf8(name)) << "    "
+    m_out << "    " << ShownValueName(name) << "    "
           << CRegistryFormat::TypeName(type) << "    " << ShowData(type, data) << "\n";
 }
 
@@ -382,7 +388,7 @@ int CRegTool::Add(const Request& request)
     {
         uint32_t oldType = 0;
         std::vector<uint8_t> oldData;
-        const std::string shown = request.m_strValue.empty() ? "(Default)" : ToUtf8(request.m_strValue);
+        const std::string shown = ShownValueName(request.m_strValue);
         if (!request.m_bForce && m_store.ReadValue(request.m_strKey, request.m_strValue, oldType, oldData) &&
             !Confirm("Value " + shown + " exists, overwrite(Yes/No)? "))
             return 1;
@@ -403,7 +409,7 @@ int CRegTool::Delete(const Request& request)
         std::vector<uint8_t> data;
         if (!m_store.ReadValue(request.m_strKey, request.m_strValue, type, data))
             return NotFound();
-        const std::string shown = request.m_strValue.empty() ? "(Default)" : ToUtf8(request.m_strValue);
+        const std::string shown = ShownValueName(request.m_strValue);
         if (!request.m_bForce && !Confirm("Delete the registry value " + shown + " (Yes/No)? "))
             return 1;
         if (!m_store.RemoveValue(request.m_strKey, request.m_strValue))
