@@ -1,6 +1,6 @@
 #include "common/DpiScaler.h"
 
-#include "common/MulDiv.h"
+#include "framework/Types.h"
 #include "framework/Screen.h"
 
 int32_t DpiScaler::ScaleX(int32_t value)

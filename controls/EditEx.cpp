@@ -80,7 +80,7 @@ void CEditEx::DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct)
     CDC dc;
     dc.Attach(lpDrawItemStruct->hDC);
     {
-        const CRect& rc = lpDrawItemStruct->rcItem;
+        const CRect rc(lpDrawItemStruct->rcItem);
         CPen pen(PS_SOLID, 1, m_crBorder);
         CSelectGuard<HPEN> selectPen(dc, pen.GetSafeHandle());
         CSelectGuard<HBRUSH> selectBrush(dc, m_brBack.GetSafeHandle());

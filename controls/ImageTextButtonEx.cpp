@@ -17,7 +17,7 @@ void CImageTextButtonEx::DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct)
         return;
     CDC dc;
     dc.Attach(lpDrawItemStruct->hDC);
-    const CRect& rcItem = lpDrawItemStruct->rcItem;
+    const CRect rcItem(lpDrawItemStruct->rcItem);
     DrawStateCell(&dc, rcItem);
 
     // The caption font lives for this paint only, so a new height shows at the next one.

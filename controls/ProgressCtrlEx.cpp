@@ -67,7 +67,7 @@ void CProgressCtrlEx::DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct)
     CDC dc;
     dc.Attach(lpDrawItemStruct->hDC);
     dc.SetBkMode(TRANSPARENT);
-    const CRect& rcItem = lpDrawItemStruct->rcItem;
+    const CRect rcItem(lpDrawItemStruct->rcItem);
 
     CDC memDc;
     memDc.CreateCompatibleDC(&dc);

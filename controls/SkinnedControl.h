@@ -19,7 +19,8 @@ public:
 
     void OnMouseMove(UINT nFlags, CPoint point) override
     {
-        TRACKMOUSEEVENT track;
+        TRACKMOUSEEVENT track{};
+        track.cbSize = sizeof(track);
         track.dwFlags = TME_HOVER | TME_LEAVE;
         track.hwndTrack = this->m_hWnd;
         track.dwHoverTime = 50;

@@ -5,13 +5,10 @@
 #include <memory>
 #include <string>
 
+#include "framework/Types.h"
 #include "os/Download.h"
 
 class CInstallSession;
-
-using HRESULT = int32_t;
-constexpr HRESULT S_OK = 0;
-constexpr HRESULT E_ABORT = static_cast<HRESULT>(0x80004004);
 
 // Set when the user confirmed closing; a running download then aborts at its
 // next progress report.

@@ -20,7 +20,6 @@ public:
     virtual void OnOK() { EndDialog(IDOK); }
     virtual void OnCancel() { EndDialog(IDCANCEL); }
 
-    BOOL DefaultEraseBkgnd(CDC* pDC) override;
     // The dialog's keyboard handling: Escape cancels, Enter confirms.
     BOOL PreTranslateMessage(MSG* pMsg) override;
 

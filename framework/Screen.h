@@ -6,9 +6,6 @@
 // asked (no display, window system not started); callers then assume 96.
 bool GetScreenDpi(int& dpiX, int& dpiY);
 
-// Makes GetScreenDpi report the given values (tests); 0 restores the real query.
-void SetScreenDpiForTesting(int dpiX, int dpiY);
-
 // Width and height of a standard icon, in pixels.
 CSize GetIconSize();
 

@@ -2,17 +2,14 @@
 
 #include "framework/Wnd.h"
 
-// A static text. Without SS_NOTIFY it lets the mouse through to whatever lies
-// beneath it; with SS_NOTIFY a press tells its parent STN_CLICKED.
+// A static control of the platform's STATIC class. Without SS_NOTIFY it lets
+// the mouse through to whatever lies beneath it; with SS_NOTIFY a press tells
+// its parent STN_CLICKED. With SS_OWNERDRAW it paints through DrawItem.
 class CStatic : public CWnd
 {
 public:
-    BOOL Create(const wchar_t* pszText, DWORD dwStyle, const CRect& rect, CWnd* pParentWnd, UINT nID)
+    BOOL Create(LPCWSTR lpszText, DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nID)
     {
-        return CreateEx(0, pszText, dwStyle, rect, pParentWnd, nID);
+        return CreateEx(0, L"STATIC", lpszText, dwStyle, rect, pParentWnd, nID);
     }
-
-    bool IsMouseTransparent() const override { return (GetStyle() & SS_NOTIFY) == 0; }
-    void OnLButtonDown(UINT nFlags, CPoint point) override;
-    void DefaultPaint(CDC* pDC) override;
 };

@@ -1,7 +1,10 @@
 #pragma once
 
-// Hooks for tests and tools: run the window system without a display, feed it
-// input as a person would, and read back what a window shows.
+// Hooks for tests and tools that both backends provide, with real windows on
+// a real or virtual display: start the window system, show a window, feed it
+// input as a person would, and read back what it shows. Hooks that only the
+// Linux backend has (offscreen windows without any display) are in
+// framework/linux/HeadlessTesting.h.
 
 #include <cstdint>
 #include <functional>
@@ -12,9 +15,13 @@
 
 class CWnd;
 
-// Starts the window system with no display (offscreen windows). False if it
-// cannot start.
-bool InitHeadlessWindowSystem();
+// Starts the window system on the display tests run on (Linux: SDL's
+// offscreen driver, no X server needed; Windows: the desktop, which under
+// Wine is a virtual X server's). False if it cannot start.
+bool InitTestWindowSystem();
+
+// Makes the screen report the given DPI, both axes (0 restores the real query).
+void SetScreenDpiForTesting(int dpiX, int dpiY);
 
 // Handles everything pending and goes on for `ms` milliseconds (timers, paints).
 void PumpMessages(int ms = 0);
@@ -23,11 +30,15 @@ void PumpMessages(int ms = 0);
 // the way to act on a modal window from a test.
 void RunWhenIdle(std::function<void()> task);
 
-// Pointer and keyboard input to the top-level window of `pWnd`, at a point in
-// that top-level window's client coordinates.
+// Input to the top-level window of `pWnd` as the user gives it, at a point in
+// that top-level window's client coordinates: it takes the same way as the
+// display's own input (hit testing, capture, hover after the pointer rests,
+// focus), so the window must be shown and not covered.
 void SendMouseMove(CWnd* pWnd, CPoint pt);
 void SendMouseButton(CWnd* pWnd, CPoint pt, bool bDown);
 void SendKey(CWnd* pWnd, UINT vk, bool bDown = true, UINT nModifiers = 0);
+// Text typed into the focused window, as a keyboard layout or an input
+// method commits it.
 void SendText(CWnd* pWnd, const std::wstring& text);
 
 // Whether the modal run of `pWnd` has been told to end (EndDialog or a close).

@@ -8,6 +8,7 @@
 #include "framework/Types.h"
 
 class CDC;
+class CFont;
 
 // Where work for a window can be sent from any thread. It may outlive the
 // window: work sent after the window has gone is dropped, never run.
@@ -50,15 +51,22 @@ public:
     DWORD GetStyle() const;
     BOOL ModifyStyle(DWORD dwRemove, DWORD dwAdd);
 
-    void SetWindowText(const wchar_t* pszText);
+    void SetWindowText(LPCWSTR lpszString);
     std::wstring GetWindowText() const;
+    // The font the window draws its text in; not owned: it must outlive the
+    // window or be replaced first.
+    void SetFont(CFont* pFont, BOOL bRedraw = TRUE);
+    void SetFont(HFONT hFont, BOOL bRedraw = TRUE);
+    HFONT GetFont() const;
 
     BOOL ShowWindow(int nCmdShow);
     BOOL IsWindowVisible() const;
     void MoveWindow(int x, int y, int cx, int cy, BOOL bRepaint = TRUE);
-    void MoveWindow(const CRect& rect, BOOL bRepaint = TRUE) { MoveWindow(rect.left, rect.top, rect.Width(), rect.Height(), bRepaint); }
-    // pInsertAfter is accepted for the call's shape; without SWP_NOZORDER the
-    // window goes to the top of its siblings.
+    void MoveWindow(const RECT& rect, BOOL bRepaint = TRUE)
+    {
+        MoveWindow(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, bRepaint);
+    }
+    // Without SWP_NOZORDER the window goes to the top of its siblings.
     BOOL SetWindowPos(const CWnd* pInsertAfter, int x, int y, int cx, int cy, UINT nFlags);
     void CenterWindow(CWnd* pAlternateOwner = nullptr);
 
@@ -118,26 +126,19 @@ public:
     // The window is asked to close (the window manager's close, or
     // SendCloseMessage); the default destroys it.
     virtual void OnWindowClose();
-    virtual void OnTimer(UINT_PTR) {}
-    // SetWindowText has stored a new text (controls that keep their own state follow it).
-    virtual void OnSetText() {}
-    virtual void OnDestroy() {}
+    virtual void OnTimer(UINT_PTR nIDEvent);
+    virtual void OnDestroy();
 
     // Reflected requests, answered by the control they concern.
     virtual void DrawItem(LPDRAWITEMSTRUCT) {}
     virtual HBRUSH CtlColor(CDC*, UINT) { return nullptr; }
 
     // ---- Plumbing, not intended to be overridden by application classes
-    // Creates the window object's window. Used by the control classes' Create.
-    BOOL CreateEx(DWORD dwExStyle, const wchar_t* pszText, DWORD dwStyle, const CRect& rect, CWnd* pParent, UINT nID);
-    // Whether the window lets the mouse through to what lies beneath it.
-    virtual bool IsMouseTransparent() const { return false; }
-    // Whether a press makes the window take the keyboard focus.
-    virtual bool WantsFocusOnClick() const { return false; }
-    // Painting for window classes that draw themselves by default.
-    virtual void DefaultPaint(CDC* pDC);
-    // Fills the background as the window class's own erase would.
-    virtual BOOL DefaultEraseBkgnd(CDC* pDC);
+    // Creates the window object's window of the named window class (the
+    // platform's BUTTON, STATIC, EDIT; null for a plain window). Used by the
+    // control classes' Create and by dialogs.
+    BOOL CreateEx(DWORD dwExStyle, LPCWSTR lpszClassName, LPCWSTR lpszWindowName, DWORD dwStyle, const RECT& rect,
+                  CWnd* pParentWnd, UINT nID);
 
     HWND m_hWnd = nullptr;
 

@@ -465,3 +465,22 @@ CClientDC::CClientDC(CWnd* pWnd) : m_pWnd(pWnd)
 }
 
 CClientDC::~CClientDC() = default;
+
+int CDC::DrawText(std::wstring_view text, const CRect& rect, UINT nFormat)
+{
+    const CSize size = GetTextExtent(text);
+    int x = rect.left;
+    if (nFormat & DT_CENTER)
+        x = (rect.left + rect.right - size.cx) / 2;
+    else if (nFormat & DT_RIGHT)
+        x = rect.right - size.cx;
+    int y = rect.top;
+    if ((nFormat & DT_VCENTER) && (nFormat & DT_SINGLELINE))
+        y = (rect.top + rect.bottom - size.cy) / 2;
+    const int saved = SaveDC();
+    IntersectClipRect(rect);
+    TextOut(x, y, text);
+    RestoreDC(saved);
+    return size.cy;
+}
+

@@ -14,7 +14,7 @@ INT_PTR CDialog::DoModal()
     FindDialogTemplate(m_nIDTemplate, tmpl);
     // Dialog units of the template's 9-point font: about 1.5 pixels across, 1.625 down.
     const CRect rect(0, 0, tmpl.cxDialogUnits * 3 / 2, tmpl.cyDialogUnits * 13 / 8);
-    if (!CreateEx(tmpl.dwExStyle, L"", tmpl.dwStyle & ~WS_VISIBLE, rect, m_pParentWnd, 0))
+    if (!CreateEx(tmpl.dwExStyle, L"#32770", L"", tmpl.dwStyle & ~WS_VISIBLE, rect, m_pParentWnd, 0))
         return -1;
 
     OnInitDialog();
@@ -52,12 +52,4 @@ BOOL CDialog::PreTranslateMessage(MSG* pMsg)
         return TRUE;
     }
     return FALSE;
-}
-
-BOOL CDialog::DefaultEraseBkgnd(CDC* pDC)
-{
-    CRect rc;
-    GetClientRect(&rc);
-    pDC->FillSolidRect(rc, RGB(240, 240, 240));
-    return TRUE;
 }

@@ -1,6 +1,5 @@
 #include "framework/Image.h"
 
-#include <atomic>
 #include <cstring>
 
 #include <cairo.h>
@@ -36,8 +35,6 @@ cairo_status_t ReadPng(void* closure, unsigned char* data, unsigned int length)
     return CAIRO_STATUS_SUCCESS;
 }
 
-std::atomic<int> g_nImagingUsers{0};
-std::atomic<ULONG_PTR> g_nNextToken{1};
 } // namespace
 
 cairo_surface_t* DecodePng(const BYTE* pData, size_t nSize)
@@ -102,14 +99,12 @@ BOOL CGraphics::DrawImage(const CImage* pImage, const CRect& dest, int xSrc, int
     return TRUE;
 }
 
+// cairo needs no start-up: every token is valid and shutting one down is a no-op.
 ULONG_PTR ImagingStartup()
 {
-    ++g_nImagingUsers;
-    return g_nNextToken++;
+    return 1;
 }
 
-void ImagingShutdown(ULONG_PTR token)
+void ImagingShutdown(ULONG_PTR)
 {
-    if (token != 0)
-        --g_nImagingUsers;
 }

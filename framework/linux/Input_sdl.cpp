@@ -2,9 +2,9 @@
 #include <SDL.h>
 
 #include "common/Utf8.h"
-#include "framework/Clipboard.h"
-#include "framework/Keyboard.h"
-#include "framework/TextInput.h"
+#include "framework/linux/Clipboard.h"
+#include "framework/linux/Keyboard.h"
+#include "framework/linux/TextInput.h"
 #include "framework/Wnd.h"
 #include "framework/linux/WindowSystem.h"
 

@@ -1,4 +1,5 @@
 #include "framework/Screen.h"
+#include "framework/Testing.h"
 
 #include <atomic>
 #include <cmath>

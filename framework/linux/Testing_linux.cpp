@@ -5,6 +5,7 @@
 
 #include "framework/Wnd.h"
 #include "common/Utf8.h"
+#include "framework/linux/HeadlessTesting.h"
 #include "framework/linux/WindowSystem.h"
 
 namespace
@@ -19,6 +20,11 @@ bool InitHeadlessWindowSystem()
 {
     setenv("SDL_VIDEODRIVER", "offscreen", 1);
     return CWindowSystem::Get().Init();
+}
+
+bool InitTestWindowSystem()
+{
+    return InitHeadlessWindowSystem();
 }
 
 void PumpMessages(int ms) { CWindowSystem::Get().Pump(ms); }

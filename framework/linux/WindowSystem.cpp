@@ -97,11 +97,12 @@ bool CWindowSystem::IsUiThread() const
     return !m_bInitialised || std::this_thread::get_id() == g_uiThread;
 }
 
-HWND CWindowSystem::CreateWindowNode(CWnd* pWnd, DWORD dwExStyle, const wchar_t* pszText, DWORD dwStyle,
-                                     const CRect& rect, HWND hParent, UINT nId)
+HWND CWindowSystem::CreateWindowNode(CWnd* pWnd, const wchar_t* pszClassName, DWORD dwExStyle,
+                                     const wchar_t* pszText, DWORD dwStyle, const CRect& rect, HWND hParent, UINT nId)
 {
     auto* node = new HWND__;
     node->pWnd = pWnd;
+    node->pClass = CreateWindowClass(pszClassName, *pWnd);
     node->dwStyle = dwStyle & ~WS_VISIBLE;
     node->dwExStyle = dwExStyle;
     node->nId = nId;
@@ -512,7 +513,7 @@ HWND CWindowSystem::HitTest(HWND hWnd, CPoint pt) const
         HWND child = *it;
         if (!(child->dwStyle & WS_VISIBLE) || !child->rect.PtInRect(pt))
             continue;
-        if (child->pWnd && child->pWnd->IsMouseTransparent())
+        if (child->pClass->IsMouseTransparent())
             continue;
         return HitTest(child, CPoint(pt.x - child->rect.left, pt.y - child->rect.top));
     }
@@ -557,7 +558,7 @@ void CWindowSystem::HandleMouseButton(HWND hTop, CPoint pt, bool bDown)
     CPoint ptClient(pt.x - origin.x, pt.y - origin.y);
     UINT flags = m_nModifiers | (bDown ? MK_LBUTTON : 0);
     if (bDown) {
-        if (hTarget->pWnd->WantsFocusOnClick())
+        if (hTarget->pClass->WantsFocusOnClick())
             SetFocus(hTarget);
         hTarget->pWnd->OnLButtonDown(flags, ptClient);
     } else {
@@ -576,7 +577,7 @@ void CWindowSystem::HandleKey(HWND hTop, UINT vk, bool bDown, UINT nModifiers)
     if (!bDown || vk == 0)
         return;
     HWND hTarget = (m_hFocus && TopLevelOf(m_hFocus) == hTop) ? m_hFocus : hTop;
-    MSG msg;
+    MSG msg{};
     msg.hwnd = hTarget;
     msg.message = WM_KEYDOWN;
     msg.wParam = vk;

@@ -15,6 +15,7 @@
 #include <cairo.h>
 
 #include "framework/Types.h"
+#include "framework/linux/WindowClass.h"
 
 class CWnd;
 
@@ -29,6 +30,8 @@ struct HWND__
     DWORD dwExStyle = 0;
     UINT nId = 0;
     std::wstring text;
+    HFONT hFont = nullptr;
+    std::unique_ptr<CWindowClass> pClass;   // the class's default processing; never null
     CRect rcUpdate;                     // invalid part of the client area
     bool bErase = false;
     uint64_t nSerial = 0;
@@ -53,8 +56,8 @@ public:
     bool IsInitialised() const { return m_bInitialised; }
     bool IsUiThread() const;
 
-    HWND CreateWindowNode(CWnd* pWnd, DWORD dwExStyle, const wchar_t* pszText, DWORD dwStyle,
-                          const CRect& rect, HWND hParent, UINT nId);
+    HWND CreateWindowNode(CWnd* pWnd, const wchar_t* pszClassName, DWORD dwExStyle, const wchar_t* pszText,
+                          DWORD dwStyle, const CRect& rect, HWND hParent, UINT nId);
     void DestroyWindowNode(HWND hWnd);
     bool IsAlive(HWND hWnd, uint64_t nSerial) const;
     uint64_t SerialOf(HWND hWnd) const { return hWnd ? hWnd->nSerial : 0; }

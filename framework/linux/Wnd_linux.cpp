@@ -1,9 +1,11 @@
 #include "framework/Wnd.h"
 
 #include "framework/DC.h"
+#include "framework/Font.h"
 #include "framework/Screen.h"
 #include "framework/linux/GdiTypes.h"
 #include "framework/linux/Icon.h"
+#include "framework/linux/WindowClass.h"
 #include "framework/linux/WindowSystem.h"
 
 
@@ -37,14 +39,16 @@ CWnd* CWnd::FromHandle(HWND hWnd)
     return hWnd ? hWnd->pWnd : nullptr;
 }
 
-BOOL CWnd::CreateEx(DWORD dwExStyle, const wchar_t* pszText, DWORD dwStyle, const CRect& rect, CWnd* pParent, UINT nID)
+BOOL CWnd::CreateEx(DWORD dwExStyle, LPCWSTR lpszClassName, LPCWSTR lpszWindowName, DWORD dwStyle, const RECT& rect,
+                    CWnd* pParentWnd, UINT nID)
 {
     if (m_hWnd || !Ws().Init())
         return FALSE;
-    HWND hParent = pParent ? pParent->m_hWnd : nullptr;
+    HWND hParent = pParentWnd ? pParentWnd->m_hWnd : nullptr;
     if ((dwStyle & WS_CHILD) && !hParent)
         return FALSE;
-    return Ws().CreateWindowNode(this, dwExStyle, pszText, dwStyle, rect, hParent, nID) != nullptr;
+    return Ws().CreateWindowNode(this, lpszClassName, dwExStyle, lpszWindowName, dwStyle, rect, hParent, nID) !=
+           nullptr;
 }
 
 BOOL CWnd::DestroyWindow()
@@ -77,13 +81,33 @@ BOOL CWnd::ModifyStyle(DWORD dwRemove, DWORD dwAdd)
     return TRUE;
 }
 
-void CWnd::SetWindowText(const wchar_t* pszText)
+void CWnd::SetWindowText(LPCWSTR lpszString)
 {
     if (!m_hWnd)
         return;
-    m_hWnd->text = pszText ? pszText : L"";
-    OnSetText();
+    m_hWnd->text = lpszString ? lpszString : L"";
+    m_hWnd->pClass->OnSetText();
     Invalidate(TRUE);
+}
+
+void CWnd::SetFont(CFont* pFont, BOOL bRedraw)
+{
+    SetFont(pFont ? pFont->GetSafeHandle() : nullptr, bRedraw);
+}
+
+void CWnd::SetFont(HFONT hFont, BOOL bRedraw)
+{
+    if (!m_hWnd)
+        return;
+    m_hWnd->hFont = hFont;
+    m_hWnd->pClass->OnSetFont();
+    if (bRedraw)
+        Invalidate(FALSE);
+}
+
+HFONT CWnd::GetFont() const
+{
+    return m_hWnd ? m_hWnd->hFont : nullptr;
 }
 
 std::wstring CWnd::GetWindowText() const
@@ -268,24 +292,41 @@ BOOL CWnd::PreTranslateMessage(MSG*) { return FALSE; }
 void CWnd::OnPaint()
 {
     CPaintDC dc(this);
-    DefaultPaint(&dc);
+    if (CWindowClass* pClass = WindowClassOf(this))
+        pClass->OnPaint(&dc);
 }
 
-void CWnd::DefaultPaint(CDC*) {}
+// The base handlers are the window class's default processing.
+template <typename Call>
+static void ToClass(const CWnd* pWnd, Call call)
+{
+    if (CWindowClass* pClass = WindowClassOf(pWnd))
+        call(*pClass);
+}
 
-BOOL CWnd::OnEraseBkgnd(CDC* pDC) { return DefaultEraseBkgnd(pDC); }
+BOOL CWnd::OnEraseBkgnd(CDC* pDC)
+{
+    CWindowClass* pClass = WindowClassOf(this);
+    return pClass ? pClass->OnEraseBkgnd(pDC) : FALSE;
+}
 
-BOOL CWnd::DefaultEraseBkgnd(CDC*) { return FALSE; }
-
-void CWnd::OnMouseMove(UINT, CPoint) {}
+void CWnd::OnMouseMove(UINT nFlags, CPoint point) { ToClass(this, [&](CWindowClass& c) { c.OnMouseMove(nFlags, point); }); }
 void CWnd::OnMouseHover(UINT, CPoint) {}
 void CWnd::OnMouseLeave() {}
-void CWnd::OnLButtonDown(UINT, CPoint) {}
-void CWnd::OnLButtonUp(UINT, CPoint) {}
-void CWnd::OnKeyDown(UINT, UINT, UINT) {}
-void CWnd::OnChar(UINT, UINT, UINT) {}
-void CWnd::OnSetFocus(CWnd*) {}
-void CWnd::OnKillFocus(CWnd*) {}
+void CWnd::OnLButtonDown(UINT nFlags, CPoint point) { ToClass(this, [&](CWindowClass& c) { c.OnLButtonDown(nFlags, point); }); }
+void CWnd::OnLButtonUp(UINT nFlags, CPoint point) { ToClass(this, [&](CWindowClass& c) { c.OnLButtonUp(nFlags, point); }); }
+void CWnd::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags)
+{
+    ToClass(this, [&](CWindowClass& c) { c.OnKeyDown(nChar, nRepCnt, nFlags); });
+}
+void CWnd::OnChar(UINT nChar, UINT nRepCnt, UINT nFlags)
+{
+    ToClass(this, [&](CWindowClass& c) { c.OnChar(nChar, nRepCnt, nFlags); });
+}
+void CWnd::OnSetFocus(CWnd* pOldWnd) { ToClass(this, [&](CWindowClass& c) { c.OnSetFocus(pOldWnd); }); }
+void CWnd::OnKillFocus(CWnd* pNewWnd) { ToClass(this, [&](CWindowClass& c) { c.OnKillFocus(pNewWnd); }); }
+void CWnd::OnTimer(UINT_PTR nIDEvent) { ToClass(this, [&](CWindowClass& c) { c.OnTimer(nIDEvent); }); }
+void CWnd::OnDestroy() { ToClass(this, [](CWindowClass& c) { c.OnDestroy(); }); }
 BOOL CWnd::OnCommand(UINT, UINT) { return FALSE; }
 
 void CWnd::OnDrawItem(UINT, LPDRAWITEMSTRUCT lpDrawItemStruct)
@@ -304,9 +345,9 @@ void CWnd::OnWindowClose()
     DestroyWindow();
 }
 
-BOOL TrackMouseEvent(TRACKMOUSEEVENT* pTrack)
+BOOL TrackMouseEvent(LPTRACKMOUSEEVENT pTrack)
 {
-    if (!pTrack || !pTrack->hwndTrack)
+    if (!pTrack || pTrack->cbSize != sizeof(TRACKMOUSEEVENT) || !pTrack->hwndTrack)
         return FALSE;
     CWindowSystem::Get().TrackMouse(pTrack->hwndTrack, pTrack->dwFlags, pTrack->dwHoverTime);
     return TRUE;

@@ -2,10 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include "common/Colour.h"
 #include "common/DpiScaler.h"
-#include "common/MulDiv.h"
+#include "framework/Types.h"
 #include "framework/Screen.h"
+#include "framework/Testing.h"
 
 namespace
 {

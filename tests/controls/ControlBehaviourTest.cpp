@@ -36,7 +36,7 @@ struct Controls
 class ControlBehaviour : public ::testing::Test
 {
 protected:
-    static void SetUpTestSuite() { ASSERT_TRUE(InitHeadlessWindowSystem()); }
+    static void SetUpTestSuite() { ASSERT_TRUE(InitTestWindowSystem()); }
 
     // Runs `body` inside a modal host holding one of each mouse-driven control.
     void WithControls(std::function<void(CControlHost&, Controls&)> body)

@@ -105,7 +105,7 @@ int MeasuredFill(CWnd* host, const CProgressCtrlEx& bar)
 class ControlSheet : public ::testing::TestWithParam<int>
 {
 protected:
-    void SetUp() override { ASSERT_TRUE(InitHeadlessWindowSystem()); }
+    void SetUp() override { ASSERT_TRUE(InitTestWindowSystem()); }
     void TearDown() override { SetScreenDpiForTesting(0, 0); }
 };
 } // namespace

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "framework/EditState.h"
+#include "framework/linux/EditState.h"
 
 namespace
 {

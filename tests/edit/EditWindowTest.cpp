@@ -5,12 +5,14 @@
 
 #include "common/DpiScaler.h"
 #include "controls/EditEx.h"
-#include "framework/Clipboard.h"
 #include "framework/DC.h"
 #include "framework/Dialog.h"
 #include "framework/Screen.h"
 #include "framework/Testing.h"
-#include "framework/TextInput.h"
+#include "framework/linux/Clipboard.h"
+#include "framework/linux/EditClass.h"
+#include "framework/linux/HeadlessTesting.h"
+#include "framework/linux/TextInput.h"
 #include "res/resource.h"
 #include "support/GoldenImage.h"
 
@@ -217,7 +219,7 @@ TEST_F(EditBoxTest, TypedTextSurvivesEveryRepaintOfTheFrame)
         dlg.m_box.SetText(L"D:\\Apps\\Zelqa");
         PumpMessages();
         EXPECT_EQ(dlg.m_box.m_edit.GetWindowText(), L"D:\\Apps\\Zelqa");
-        EXPECT_EQ(dlg.m_box.m_edit.GetState().GetCaret(), 0u);
+        EXPECT_EQ(GetEditStateForTesting(dlg.m_box.m_edit)->GetCaret(), 0u);
         dlg.EndDialog(0);
     });
     dlg.DoModal();
@@ -272,7 +274,7 @@ TEST_F(EditBoxTest, KeyboardEditingSelectionAndClipboard)
         dlg.m_box.SetText(L"D:\\Apps");
         PumpMessages();
         Click(dlg, 2);
-        EXPECT_EQ(edit.GetState().GetCaret(), 0u);
+        EXPECT_EQ(GetEditStateForTesting(edit)->GetCaret(), 0u);
 
         Key(&dlg, VK_END);
         Key(&dlg, VK_BACK);
@@ -382,7 +384,7 @@ TEST_F(EditBoxTest, LongTextScrollsToKeepTheCaretInViewAndStaysInsideTheField)
         dc.SelectObject(edit.GetFont());
         const int textWidth = dc.GetTextExtent(edit.GetWindowText()).cx;
         ASSERT_GT(textWidth, rcEdit.Width());
-        const CEditState& state = edit.GetState();
+        const CEditState& state = *GetEditStateForTesting(edit);
         EXPECT_GT(state.GetScrollX(), 0);
         EXPECT_EQ(state.GetScrollX(), textWidth - (rcEdit.Width() - 3)) << "scrolled just enough";
 
@@ -427,7 +429,7 @@ TEST_F(EditBoxTest, CaretStandsAtTheInsertionPointOnlyWhileFocused)
         dc.CreateCompatibleDC(nullptr);
         dc.SelectObject(edit.GetFont());
         const auto measure = [&](std::wstring_view t) { return static_cast<int>(dc.GetTextExtent(t).cx); };
-        const CEditState& state = edit.GetState();
+        const CEditState& state = *GetEditStateForTesting(edit);
         const int x = rcEdit.left + 1 + state.PosToX(state.GetCaret(), measure) - state.GetScrollX();
         const CRect rcColumn(x, rcEdit.top, x + 1, rcEdit.bottom);
         // Typing shows the caret at once, a full cell high in the text colour.

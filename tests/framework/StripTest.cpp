@@ -2,6 +2,7 @@
 
 #include "controls/StateStrip.h"
 #include "framework/Screen.h"
+#include "framework/Testing.h"
 
 TEST(StateStrip, CellsOfEveryStripStackInStateOrder)
 {

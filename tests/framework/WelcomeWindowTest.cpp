@@ -15,7 +15,7 @@ class WelcomeWindow : public ::testing::TestWithParam<int>
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(InitHeadlessWindowSystem());
+        ASSERT_TRUE(InitTestWindowSystem());
         m_prefix = std::filesystem::temp_directory_path() / ("zelqa-welcome-" + std::to_string(::getpid()));
         setenv("ZELQA_PREFIX", m_prefix.c_str(), 1);
     }

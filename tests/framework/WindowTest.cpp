@@ -37,7 +37,7 @@ public:
     BOOL OnInitDialog() override
     {
         SetWindowPos(nullptr, 0, 0, 200, 100, SWP_NOMOVE);
-        m_child.CreateEx(0, L"", WS_CHILD | WS_VISIBLE, CRect(10, 10, 30, 30), this, 1);
+        m_child.CreateEx(0, nullptr, L"", WS_CHILD | WS_VISIBLE, CRect(10, 10, 30, 30), this, 1);
         return TRUE;
     }
     BOOL OnEraseBkgnd(CDC*) override { return TRUE; }
@@ -65,7 +65,7 @@ uint32_t PixelAt(CWnd* pWnd, int x, int y)
 class WindowTest : public ::testing::Test
 {
 protected:
-    static void SetUpTestSuite() { ASSERT_TRUE(InitHeadlessWindowSystem()); }
+    static void SetUpTestSuite() { ASSERT_TRUE(InitTestWindowSystem()); }
 };
 } // namespace
 

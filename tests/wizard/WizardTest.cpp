@@ -60,7 +60,7 @@ protected:
         setenv("ZELQA_PREFIX", g_prefix.c_str(), 1);
         setenv("ZELQA_FOLDER_PICKER", g_picker.c_str(), 1);
         SetPickerAnswer("exit 1");
-        ASSERT_TRUE(InitHeadlessWindowSystem());
+        ASSERT_TRUE(InitTestWindowSystem());
     }
     static void TearDownTestSuite()
     {

@@ -1,4 +1,4 @@
-#include "framework/EditState.h"
+#include "framework/linux/EditState.h"
 
 #include <algorithm>
 

@@ -1,12 +1,14 @@
-#include "framework/Edit.h"
+#include "framework/linux/EditClass.h"
 
 #include <algorithm>
 #include <memory>
 
-#include "framework/Clipboard.h"
+#include "framework/linux/Clipboard.h"
 #include "framework/DC.h"
-#include "framework/Keyboard.h"
-#include "framework/TextInput.h"
+#include "framework/Wnd.h"
+#include "framework/linux/Keyboard.h"
+#include "framework/linux/TextInput.h"
+#include "framework/linux/WindowSystem.h"
 
 namespace
 {
@@ -18,100 +20,80 @@ bool IsHighSurrogate(UINT c) { return c >= 0xD800 && c <= 0xDBFF; }
 bool IsLowSurrogate(UINT c) { return c >= 0xDC00 && c <= 0xDFFF; }
 } // namespace
 
-CEdit::~CEdit()
+void CEditClass::OnSetFont()
 {
-    // Destroyed here, while OnDestroy still reaches this class.
-    DestroyWindow();
-}
-
-BOOL CEdit::Create(DWORD dwStyle, const CRect& rect, CWnd* pParentWnd, UINT nID)
-{
-    return CreateEx(0, L"", dwStyle, rect, pParentWnd, nID);
-}
-
-void CEdit::SetFont(HFONT hFont, BOOL bRedraw)
-{
-    m_hFont = hFont;
-    if (!m_hWnd)
-        return;
     m_state.EnsureCaretVisible(ViewWidth(), Measurer());
-    if (bRedraw)
-        Invalidate(FALSE);
 }
 
-CEditState::TextMeasure CEdit::Measurer() const
+CEditState::TextMeasure CEditClass::Measurer() const
 {
     auto dc = std::make_shared<CDC>();
     dc->CreateCompatibleDC(nullptr);
-    if (m_hFont)
-        dc->SelectObject(m_hFont);
+    if (HFONT hFont = m_wnd.GetFont())
+        dc->SelectObject(hFont);
     return [dc](std::wstring_view text) { return static_cast<int>(dc->GetTextExtent(text).cx); };
 }
 
-int CEdit::ViewWidth() const
+int CEditClass::ViewWidth() const
 {
     CRect rc;
-    GetClientRect(&rc);
+    m_wnd.GetClientRect(&rc);
     // The caret may stand on the last column inside the margin.
     return std::max(0, static_cast<int>(rc.Width()) - 2 * kMargin - 1);
 }
 
-int CEdit::CellHeight() const
+int CEditClass::CellHeight() const
 {
     CDC dc;
     dc.CreateCompatibleDC(nullptr);
-    if (m_hFont)
-        dc.SelectObject(m_hFont);
+    if (HFONT hFont = m_wnd.GetFont())
+        dc.SelectObject(hFont);
     return dc.GetTextExtent(L" ", 1).cy;
 }
 
-CRect CEdit::CaretRect() const
+CRect CEditClass::CaretRect() const
 {
     CRect rc;
-    GetClientRect(&rc);
+    m_wnd.GetClientRect(&rc);
     const int x = kMargin + m_state.PosToX(m_state.GetCaret(), Measurer()) - m_state.GetScrollX();
     return CRect(x, 0, x + 1, std::min(static_cast<LONG>(CellHeight()), rc.Height()));
 }
 
-void CEdit::RestartBlink()
+void CEditClass::RestartBlink()
 {
     m_bCaretShown = true;
-    SetTimer(kCaretTimer, kCaretBlinkMs);
+    m_wnd.SetTimer(kCaretTimer, kCaretBlinkMs);
 }
 
-void CEdit::Changed(bool bTextChanged)
+void CEditClass::Changed(bool bTextChanged)
 {
-    if (!m_hWnd)
+    if (!m_wnd.m_hWnd)
         return;
     m_state.EnsureCaretVisible(ViewWidth(), Measurer());
-    if (bTextChanged) {
-        m_bStoringText = true;
-        CWnd::SetWindowText(m_state.GetText().c_str());
-        m_bStoringText = false;
-    }
+    // The window text follows the field; this is no new text from outside.
+    if (bTextChanged)
+        m_wnd.m_hWnd->text = m_state.GetText();
     if (m_bFocused)
         RestartBlink();
-    Invalidate(FALSE);
+    m_wnd.Invalidate(FALSE);
 }
 
-void CEdit::OnSetText()
+void CEditClass::OnSetText()
 {
-    if (m_bStoringText)
-        return;
     // A text from outside starts afresh: caret at the start, nothing selected.
-    m_state.SetText(GetWindowText());
+    m_state.SetText(m_wnd.GetWindowText());
     m_chPendingHigh = 0;
     if (m_bFocused)
         RestartBlink();
 }
 
-void CEdit::GetSel(int& nStartChar, int& nEndChar) const
+void CEditClass::GetSel(int& nStartChar, int& nEndChar) const
 {
     nStartChar = static_cast<int>(m_state.GetSelStart());
     nEndChar = static_cast<int>(m_state.GetSelEnd());
 }
 
-void CEdit::SetSel(int nStartChar, int nEndChar, BOOL bNoScroll)
+void CEditClass::SetSel(int nStartChar, int nEndChar, BOOL bNoScroll)
 {
     const size_t nEnd = nEndChar < 0 ? m_state.GetText().size() : static_cast<size_t>(nEndChar);
     if (nStartChar < 0)
@@ -119,30 +101,30 @@ void CEdit::SetSel(int nStartChar, int nEndChar, BOOL bNoScroll)
     else
         m_state.SetSel(static_cast<size_t>(nStartChar), nEnd);
     if (bNoScroll) {
-        Invalidate(FALSE);
+        m_wnd.Invalidate(FALSE);
         return;
     }
     Changed(false);
 }
 
-void CEdit::ReplaceSel(const wchar_t* pszNewText, BOOL)
+void CEditClass::ReplaceSel(const wchar_t* pszNewText, BOOL)
 {
     if (m_state.ReplaceSel(pszNewText ? pszNewText : L""))
         Changed(true);
 }
 
-void CEdit::LimitText(int nChars)
+void CEditClass::LimitText(int nChars)
 {
     m_state.SetLimit(nChars > 0 ? static_cast<size_t>(nChars) : kDefaultLimit);
 }
 
-void CEdit::Copy()
+void CEditClass::Copy()
 {
     if (m_state.HasSelection())
         SetClipboardText(m_state.GetSelectedText());
 }
 
-void CEdit::Cut()
+void CEditClass::Cut()
 {
     if (!m_state.HasSelection())
         return;
@@ -151,51 +133,51 @@ void CEdit::Cut()
         Clear();
 }
 
-void CEdit::Paste()
+void CEditClass::Paste()
 {
     std::wstring text;
     if (GetClipboardText(text))
-        ReplaceSel(text.c_str());
+        ReplaceSel(text.c_str(), FALSE);
 }
 
-void CEdit::Clear()
+void CEditClass::Clear()
 {
     if (m_state.HasSelection() && m_state.DeleteBack())
         Changed(true);
 }
 
-void CEdit::OnSetFocus(CWnd*)
+void CEditClass::OnSetFocus(CWnd*)
 {
     m_bFocused = true;
     m_chPendingHigh = 0;
     RestartBlink();
-    StartTextInput(this, CaretRect());
-    Invalidate(FALSE);
+    StartTextInput(&m_wnd, CaretRect());
+    m_wnd.Invalidate(FALSE);
 }
 
-void CEdit::OnKillFocus(CWnd*)
+void CEditClass::OnKillFocus(CWnd*)
 {
     m_bFocused = false;
     m_bCaretShown = false;
-    KillTimer(kCaretTimer);
+    m_wnd.KillTimer(kCaretTimer);
     StopTextInput();
     // The selection is shown only while the field has the focus.
-    Invalidate(FALSE);
+    m_wnd.Invalidate(FALSE);
 }
 
-void CEdit::OnDestroy()
+void CEditClass::OnDestroy()
 {
     // Destruction takes the focus without telling the window, so text input is stopped here.
     if (m_bFocused) {
         m_bFocused = false;
         StopTextInput();
     }
-    if (m_bDragging && GetCapture() == this)
-        ReleaseCapture();
+    if (m_bDragging && CWnd::GetCapture() == &m_wnd)
+        CWnd::ReleaseCapture();
     m_bDragging = false;
 }
 
-void CEdit::OnKeyDown(UINT nChar, UINT, UINT)
+void CEditClass::OnKeyDown(UINT nChar, UINT, UINT)
 {
     const bool bShift = IsKeyDown(VK_SHIFT);
     const bool bCtrl = IsKeyDown(VK_CONTROL);
@@ -256,7 +238,7 @@ void CEdit::OnKeyDown(UINT nChar, UINT, UINT)
     }
 }
 
-void CEdit::OnChar(UINT nChar, UINT, UINT)
+void CEditClass::OnChar(UINT nChar, UINT, UINT)
 {
     // A character outside the basic plane may come as two halves in a row.
     if (IsHighSurrogate(nChar)) {
@@ -274,15 +256,15 @@ void CEdit::OnChar(UINT nChar, UINT, UINT)
         Changed(true);
 }
 
-void CEdit::OnLButtonDown(UINT nFlags, CPoint point)
+void CEditClass::OnLButtonDown(UINT nFlags, CPoint point)
 {
     m_state.MoveTo(m_state.PosFromX(point.x - kMargin, Measurer()), (nFlags & MK_SHIFT) != 0);
     m_bDragging = true;
-    SetCapture();
+    m_wnd.SetCapture();
     Changed(false);
 }
 
-void CEdit::OnMouseMove(UINT nFlags, CPoint point)
+void CEditClass::OnMouseMove(UINT nFlags, CPoint point)
 {
     if (!m_bDragging || !(nFlags & MK_LBUTTON))
         return;
@@ -295,35 +277,35 @@ void CEdit::OnMouseMove(UINT nFlags, CPoint point)
     Changed(false);
 }
 
-void CEdit::OnLButtonUp(UINT, CPoint)
+void CEditClass::OnLButtonUp(UINT, CPoint)
 {
     if (!m_bDragging)
         return;
     m_bDragging = false;
-    if (GetCapture() == this)
-        ReleaseCapture();
+    if (CWnd::GetCapture() == &m_wnd)
+        CWnd::ReleaseCapture();
 }
 
-void CEdit::OnTimer(UINT_PTR nIDEvent)
+void CEditClass::OnTimer(UINT_PTR nIDEvent)
 {
     if (nIDEvent != kCaretTimer || !m_bFocused)
         return;
     m_bCaretShown = !m_bCaretShown;
     const CRect rc = CaretRect();
-    InvalidateRect(&rc, FALSE);
+    m_wnd.InvalidateRect(&rc, FALSE);
 }
 
-void CEdit::DefaultPaint(CDC* pDC)
+void CEditClass::OnPaint(CDC* pDC)
 {
     CRect rc;
-    GetClientRect(&rc);
+    m_wnd.GetClientRect(&rc);
     const int nSaved = pDC->SaveDC();
 
     // The system's window colours unless the parent answers otherwise.
     pDC->SetTextColor(RGB(0, 0, 0));
     pDC->SetBkColor(RGB(255, 255, 255));
-    CWnd* pParent = GetParent();
-    HBRUSH hBrush = pParent ? pParent->OnCtlColor(pDC, this, CTLCOLOR_EDIT) : nullptr;
+    CWnd* pParent = m_wnd.GetParent();
+    HBRUSH hBrush = pParent ? pParent->OnCtlColor(pDC, &m_wnd, CTLCOLOR_EDIT) : nullptr;
     if (hBrush)
         pDC->FillRect(rc, hBrush);
     else
@@ -331,8 +313,8 @@ void CEdit::DefaultPaint(CDC* pDC)
     const COLORREF crText = pDC->SetTextColor(0);
     pDC->SetTextColor(crText);
 
-    if (m_hFont)
-        pDC->SelectObject(m_hFont);
+    if (HFONT hFont = m_wnd.GetFont())
+        pDC->SelectObject(hFont);
     pDC->SetBkMode(TRANSPARENT);
     pDC->IntersectClipRect(CRect(kMargin, 0, rc.Width() - kMargin, rc.Height()));
 
@@ -359,4 +341,10 @@ void CEdit::DefaultPaint(CDC* pDC)
         pDC->FillSolidRect(CRect(x, 0, x + 1, nCell), crText);
     }
     pDC->RestoreDC(nSaved);
+}
+
+const CEditState* GetEditStateForTesting(const CWnd& edit)
+{
+    const auto* pClass = dynamic_cast<const CEditClass*>(WindowClassOf(&edit));
+    return pClass ? &pClass->GetState() : nullptr;
 }

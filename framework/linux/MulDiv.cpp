@@ -1,9 +1,9 @@
-#include "common/MulDiv.h"
+#include "framework/Types.h"
 
 #include <cstdlib>
 #include <limits>
 
-int32_t MulDiv(int32_t number, int32_t numerator, int32_t denominator)
+int MulDiv(int number, int numerator, int denominator)
 {
     if (denominator == 0)
         return -1;
