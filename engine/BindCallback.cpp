@@ -1,6 +1,5 @@
 #include "engine/BindCallback.h"
 
-#include "common/Utf8.h"
 #include "engine/InstallSession.h"
 
 std::atomic<int> g_bAbortDownload{0};
@@ -15,7 +14,7 @@ int64_t DownloadPosition(uint64_t ulProgress, uint64_t ulProgressMax)
     return static_cast<int64_t>(position > 89 ? 89 : position);
 }
 
-HRESULT CBindCallback::OnProgress(uint64_t ulProgress, uint64_t ulProgressMax, uint32_t, const std::wstring&)
+HRESULT CBindCallback::OnProgress(uint64_t ulProgress, uint64_t ulProgressMax, ULONG, LPCWSTR)
 {
     const int64_t nPos = DownloadPosition(ulProgress, ulProgressMax);
     bool bAttached = false;
@@ -27,13 +26,6 @@ HRESULT CBindCallback::OnProgress(uint64_t ulProgress, uint64_t ulProgressMax, u
         bAttached = m_pSession->IsAttached();
     }
     return (g_bAbortDownload != 0 || !bAttached) ? E_ABORT : S_OK;
-}
-
-ProgressAnswer CBindCallback::OnProgress(uint64_t progress, uint64_t progressMax, uint32_t statusCode,
-                                         const std::string& statusText)
-{
-    return OnProgress(progress, progressMax, statusCode, FromUtf8(statusText)) == S_OK ? ProgressAnswer::Continue
-                                                                                      : ProgressAnswer::Abort;
 }
 
 bool CBindCallback::IsAbortRequested()

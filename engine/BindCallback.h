@@ -3,7 +3,6 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
-#include <string>
 
 #include "framework/Types.h"
 #include "os/Download.h"
@@ -25,11 +24,8 @@ class CBindCallback : public IDownloadProgress
 public:
     explicit CBindCallback(std::shared_ptr<CInstallSession> pSession) : m_pSession(std::move(pSession)) {}
 
-    HRESULT OnProgress(uint64_t ulProgress, uint64_t ulProgressMax, uint32_t ulStatusCode,
-                       const std::wstring& szStatusText);
-
-    ProgressAnswer OnProgress(uint64_t progress, uint64_t progressMax, uint32_t statusCode,
-                              const std::string& statusText) override;
+    HRESULT OnProgress(uint64_t ulProgress, uint64_t ulProgressMax, ULONG ulStatusCode,
+                       LPCWSTR szStatusText) override;
     bool IsAbortRequested() override;
 
 private:

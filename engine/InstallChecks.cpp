@@ -15,7 +15,7 @@ DriveKind GetInstallDriveType(IOsServices& os, const std::wstring& location)
 size_t Utf16Length(const std::wstring& text)
 {
     std::vector<uint8_t> bytes;
-    IOsServices::AppendUtf16Le(text, bytes);
+    AppendUtf16Le(text, bytes);
     return bytes.size() / 2;
 }
 

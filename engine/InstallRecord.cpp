@@ -11,14 +11,14 @@ bool WriteInstallRecord(IOsServices& os, const std::wstring& location)
 {
     if (!os.RegEnsureKey(INSTALL_RECORD_KEY))
         return false;
-    const bool bPathWritten = os.RegSetString(INSTALL_RECORD_KEY, L"Path", location, RECORD_BLOCK_CHARS);
-    os.RegSetString(INSTALL_RECORD_KEY, L"Operation", L"", RECORD_BLOCK_CHARS);
+    const bool bPathWritten = RegSetString(os, INSTALL_RECORD_KEY, L"Path", location, RECORD_BLOCK_CHARS);
+    RegSetString(os, INSTALL_RECORD_KEY, L"Operation", L"", RECORD_BLOCK_CHARS);
     return bPathWritten;
 }
 
 bool IsOperationUninstall(IOsServices& os)
 {
     std::wstring operation;
-    os.RegGetString(INSTALL_RECORD_KEY, L"Operation", operation);
+    RegGetString(os, INSTALL_RECORD_KEY, L"Operation", operation);
     return operation == L"UnInstall";
 }

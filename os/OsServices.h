@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "common/Utf16.h"
 #include "os/Download.h"
 
 // What the installer needs from the operating system, in Windows terms: drive
@@ -57,6 +58,13 @@ constexpr int32_t NoAssociation = 31;
 constexpr int32_t Success = 42;
 }
 
+// A path as the target's own file functions take it.
+#if defined(_WIN32)
+using NativePath = std::wstring;
+#else
+using NativePath = std::string;
+#endif
+
 class IOsServices
 {
 public:
@@ -74,12 +82,12 @@ public:
     // Bytes free for the calling user on the drive of `root`; false when the query fails.
     virtual bool GetFreeBytesForCaller(const std::wstring& root, uint64_t& bytes) = 0;
 
-    // The target's own name for a drive path (UTF-8 on POSIX); false when the
-    // path is on no drive.
-    virtual bool ToNativePath(const std::wstring& path, std::string& native) = 0;
+    // The target's own name for a drive path (on Windows the path itself, on
+    // POSIX a UTF-8 file name); false when the path is on no drive.
+    virtual bool ToNativePath(const std::wstring& path, NativePath& native) = 0;
 
     // The drive path of a native path name; false when it lies outside every drive.
-    virtual bool FromNativePath(const std::string& native, std::wstring& path) = 0;
+    virtual bool FromNativePath(const NativePath& native, std::wstring& path) = 0;
 
     // --- Files and folders (drive paths) ---
 
@@ -120,9 +128,20 @@ public:
                                  std::wstring& chosen) = 0;
 
     // --- Download ---
-    // Fetches an https URL of the vendor's host into the file at a drive path,
-    // reporting progress to `pProgress` (may be null) on the calling thread.
-    // A failed or aborted transfer leaves no file behind (see os/Download.h).
+
+    // Fetches an https URL into the file at a drive path, reporting to
+    // `pProgress` (may be null) on the calling thread. Every implementation
+    // delivers:
+    // - reports whose byte count never falls, so the bar's 0 to 89 only rises;
+    //   a success ends with END_DOWNLOAD_DATA and progress == maximum == size;
+    // - an HTTP error answer is HttpError, also where the platform would save
+    //   the error page as the file;
+    // - the body goes to a temporary name in the same folder and takes the
+    //   final name only when complete: a failed or aborted transfer leaves no
+    //   partial file, and leaves an older file of that name as it was;
+    // - a connection that delivers no byte for 30 s ends as Stalled;
+    // - an abort (IsAbortRequested, or a failure answer from OnProgress) ends
+    //   the transfer within a second, its partial file removed on return.
     virtual DownloadResult DownloadToFile(const std::wstring& url, const std::wstring& path,
                                           IDownloadProgress* pProgress) = 0;
 
@@ -131,15 +150,6 @@ public:
     // Starts a detached thread running `body`; false when it can't be started
     // (`body` is then dropped unrun). Nothing waits for or joins the thread.
     virtual bool StartThread(std::function<void()> body) = 0;
-
-    // The same for a thread procedure with the runtime's thread-start signature.
-    // (A class that overrides the form above adds "using IOsServices::StartThread;".)
-    bool StartThread(uint32_t (*proc)(void*), void* argument)
-    {
-        if (proc == nullptr)
-            return false;
-        return StartThread(std::function<void()>([proc, argument] { proc(argument); }));
-    }
 
     // --- Registry: keys are paths below HKEY_LOCAL_MACHINE ("Software\\brovix\\Zelqa") ---
 
@@ -161,84 +171,35 @@ public:
 
     // Removes a value; true when it was there and is gone.
     virtual bool RegRemoveValue(const std::wstring& key, const std::wstring& name) = 0;
-
-    // Stores `text` as a REG_SZ. With blockChars 0 the data is the text and one
-    // zero character; otherwise it is a block of exactly blockChars UTF-16
-    // units, the text followed by zeros, and a text that leaves no room for at
-    // least one zero is refused (false, nothing written).
-    bool RegSetString(const std::wstring& key, const std::wstring& name, const std::wstring& text,
-                      size_t blockChars = 0)
-    {
-        std::vector<uint8_t> data;
-        AppendUtf16Le(text, data);
-        const size_t units = data.size() / 2;
-        const size_t total = blockChars == 0 ? units + 1 : blockChars;
-        if (units + 1 > total)
-            return false;
-        data.resize(total * 2, 0);
-        return RegWriteValue(key, name, RegType::Sz, data);
-    }
-
-    // Reads a REG_SZ or REG_EXPAND_SZ as the text up to its first zero
-    // character; false (and empty text) when missing or of another type.
-    bool RegGetString(const std::wstring& key, const std::wstring& name, std::wstring& text)
-    {
-        text.clear();
-        RegType type = RegType::None;
-        std::vector<uint8_t> data;
-        if (!RegReadValue(key, name, type, data) || (type != RegType::Sz && type != RegType::ExpandSz))
-            return false;
-        text = DecodeUtf16LeToNul(data);
-        return true;
-    }
-
-    // UTF-16LE helpers for the string forms above; wchar_t is UTF-16 on
-    // Windows and UTF-32 elsewhere.
-    static void AppendUtf16Le(const std::wstring& text, std::vector<uint8_t>& out)
-    {
-        auto put = [&out](uint32_t unit) {
-            out.push_back(static_cast<uint8_t>(unit & 0xFF));
-            out.push_back(static_cast<uint8_t>((unit >> 8) & 0xFF));
-        };
-        for (wchar_t ch : text)
-        {
-            const uint32_t cp = static_cast<uint32_t>(ch);
-            if (cp >= 0x10000 && cp <= 0x10FFFF)
-            {
-                put(0xD800 + ((cp - 0x10000) >> 10));
-                put(0xDC00 + ((cp - 0x10000) & 0x3FF));
-            }
-            else
-                put(cp > 0x10FFFF ? 0xFFFD : cp);
-        }
-    }
-
-    static std::wstring DecodeUtf16LeToNul(const std::vector<uint8_t>& data)
-    {
-        std::wstring text;
-        for (size_t i = 0; i + 1 < data.size(); i += 2)
-        {
-            uint32_t unit = data[i] | (static_cast<uint32_t>(data[i + 1]) << 8);
-            if (unit == 0)
-                break;
-            if (sizeof(wchar_t) == 4 && unit >= 0xD800 && unit <= 0xDBFF && i + 3 < data.size())
-            {
-                const uint32_t low = data[i + 2] | (static_cast<uint32_t>(data[i + 3]) << 8);
-                if (low >= 0xDC00 && low <= 0xDFFF)
-                {
-                    unit = 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00);
-                    i += 2;
-                }
-            }
-            text.push_back(static_cast<wchar_t>(unit));
-        }
-        return text;
-    }
 };
+
+// Stores `text` as a REG_SZ, laid out as EncodeRegSz lays it out.
+inline bool RegSetString(IOsServices& os, const std::wstring& key, const std::wstring& name,
+                         const std::wstring& text, size_t blockChars = 0)
+{
+    std::vector<uint8_t> data;
+    return EncodeRegSz(text, blockChars, data) && os.RegWriteValue(key, name, RegType::Sz, data);
+}
+
+// Reads a REG_SZ or REG_EXPAND_SZ as the text up to its first zero
+// character; false (and empty text) when missing or of another type.
+inline bool RegGetString(IOsServices& os, const std::wstring& key, const std::wstring& name, std::wstring& text)
+{
+    text.clear();
+    RegType type = RegType::None;
+    std::vector<uint8_t> data;
+    if (!os.RegReadValue(key, name, type, data) || (type != RegType::Sz && type != RegType::ExpandSz))
+        return false;
+    text = DecodeRegSz(data);
+    return true;
+}
 
 // The process-wide services of the target the program was built for. They are
 // never destroyed, so detached worker threads may use them until the process ends.
 IOsServices& OsServices();
+
+// The target's own services, made on first use (each target defines it).
+IOsServices& PlatformOsServices();
 
 // Replaces the process-wide services (tests); pass nullptr to restore the real ones.
 void SetOsServicesForTesting(IOsServices* services);

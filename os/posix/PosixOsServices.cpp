@@ -8,6 +8,7 @@
 #include "os/posix/ProcessLauncher.h"
 #include "os/posix/RegistryStore.h"
 #include "os/posix/WideText.h"
+#include "os/posix/download/PosixDownload.h"
 
 #include <atomic>
 #include <chrono>
@@ -24,8 +25,6 @@
 
 namespace
 {
-
-std::atomic<IOsServices*> g_pOverride{nullptr};
 
 std::string FromEnvironment(const char* name, const char* fallback)
 {
@@ -179,12 +178,12 @@ bool CPosixOsServices::GetFreeBytesForCaller(const std::wstring& root, uint64_t&
     return DriveRootFolder(root, host) && CDriveProbe::FreeBytesForCaller(host, bytes);
 }
 
-bool CPosixOsServices::ToNativePath(const std::wstring& path, std::string& native)
+bool CPosixOsServices::ToNativePath(const std::wstring& path, NativePath& native)
 {
     return ToHostPath(path, native);
 }
 
-bool CPosixOsServices::FromNativePath(const std::string& native, std::wstring& path)
+bool CPosixOsServices::FromNativePath(const NativePath& native, std::wstring& path)
 {
     if (native.empty() || native[0] != '/')
         return false;
@@ -376,16 +375,9 @@ bool CPosixOsServices::RegRemoveValue(const std::wstring& key, const std::wstrin
     return CRegistryStore(CPrefix::RegistryRoot(m_options.m_strPrefix)).RemoveValue(key, name);
 }
 
-IOsServices& OsServices()
+IOsServices& PlatformOsServices()
 {
-    if (IOsServices* services = g_pOverride.load(std::memory_order_acquire))
-        return *services;
     // Never destroyed: detached worker threads may still call in while the process exits.
     static CPosixOsServices* const s_pServices = new CPosixOsServices();
     return *s_pServices;
-}
-
-void SetOsServicesForTesting(IOsServices* services)
-{
-    g_pOverride.store(services, std::memory_order_release);
 }

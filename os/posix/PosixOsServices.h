@@ -34,8 +34,8 @@ public:
     bool GetDesktopFolder(std::wstring& path) override;
     DriveKind GetDriveKind(const std::wstring& root) override;
     bool GetFreeBytesForCaller(const std::wstring& root, uint64_t& bytes) override;
-    bool ToNativePath(const std::wstring& path, std::string& native) override;
-    bool FromNativePath(const std::string& native, std::wstring& path) override;
+    bool ToNativePath(const std::wstring& path, NativePath& native) override;
+    bool FromNativePath(const NativePath& native, std::wstring& path) override;
 
     bool CreateFolder(const std::wstring& path) override;
     bool RemoveFile(const std::wstring& path) override;

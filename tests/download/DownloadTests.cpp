@@ -15,7 +15,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include "os/Download.h"
+#include "common/Utf8.h"
+#include "os/posix/download/PosixDownload.h"
 #include "VendorHostProcess.h"
 
 namespace fs = std::filesystem;
@@ -38,19 +39,19 @@ struct Report
 class CRecordingProgress : public IDownloadProgress
 {
 public:
-    ProgressAnswer OnProgress(uint64_t progress, uint64_t progressMax, uint32_t statusCode,
-                              const std::string& statusText) override
+    HRESULT OnProgress(uint64_t progress, uint64_t progressMax, ULONG statusCode, LPCWSTR statusText) override
     {
         EXPECT_FALSE(m_bAnsweredAbort) << "report after an abort answer";
-        m_reports.push_back({progress, progressMax, statusCode, statusText});
+        EXPECT_NE(statusText, nullptr);
+        m_reports.push_back({progress, progressMax, statusCode, statusText ? ToUtf8(statusText) : ""});
         if (statusCode == DOWNLOAD_STATUS_DOWNLOADING_DATA)
             m_bSawData = true;
         if (statusCode == m_nAbortOnStatus)
         {
             m_bAnsweredAbort = true;
-            return ProgressAnswer::Abort;
+            return E_ABORT;
         }
-        return ProgressAnswer::Continue;
+        return S_OK;
     }
 
     bool IsAbortRequested() override { return (m_bRequestAbortAfterData && m_bSawData) || m_bAbortNow; }

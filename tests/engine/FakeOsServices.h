@@ -35,7 +35,7 @@ public:
     // Runs a download; the default delivers 1000 bytes in ten reports.
     std::function<DownloadResult(IDownloadProgress*)> m_download = [](IDownloadProgress* p) {
         for (uint64_t done = 0; done <= 1000; done += 100)
-            if (p->OnProgress(done, 1000, 5, "") == ProgressAnswer::Abort)
+            if (p->OnProgress(done, 1000, 5, L"") == E_ABORT)
                 return DownloadResult::Aborted;
         return DownloadResult::Ok;
     };
@@ -83,8 +83,8 @@ public:
         bytes = it->second;
         return true;
     }
-    bool ToNativePath(const std::wstring&, std::string&) override { return false; }
-    bool FromNativePath(const std::string&, std::wstring&) override { return false; }
+    bool ToNativePath(const std::wstring&, NativePath&) override { return false; }
+    bool FromNativePath(const NativePath&, std::wstring&) override { return false; }
     bool CreateFolder(const std::wstring& path) override
     {
         std::lock_guard<std::mutex> lock(m_mutex);
@@ -176,7 +176,7 @@ public:
 
     void SetOperation(const std::wstring& text)
     {
-        RegSetString(L"Software\\brovix\\Zelqa", L"Operation", text, 260);
+        ::RegSetString(*this, L"Software\\brovix\\Zelqa", L"Operation", text, 260);
     }
     void SetPercent(int32_t value)
     {

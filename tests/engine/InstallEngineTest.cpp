@@ -114,7 +114,7 @@ TEST_F(InstallEngine, RecordHoldsTheLocationInFixedBlocks)
 
     const std::vector<uint8_t> path = Value(L"Path");
     ASSERT_EQ(path.size(), 520u);
-    EXPECT_EQ(IOsServices::DecodeUtf16LeToNul(path), L"D:\\Apps\\Zelqa");
+    EXPECT_EQ(DecodeRegSz(path), L"D:\\Apps\\Zelqa");
     EXPECT_TRUE(std::all_of(path.begin() + 26, path.end(), [](uint8_t b) { return b == 0; }));
     const std::vector<uint8_t> operation = Value(L"Operation");
     ASSERT_EQ(operation.size(), 520u);
@@ -216,10 +216,10 @@ TEST_F(InstallEngine, ARefusedRetryPutsTheFailureLineBack)
 TEST_F(InstallEngine, ConfirmedCloseAbortsTheDownload)
 {
     m_os.m_download = [](IDownloadProgress* p) {
-        p->OnProgress(100, 1000, 5, "");
+        p->OnProgress(100, 1000, 5, L"");
         g_bAbortDownload = 1;
         // The aborting report still moves the bar.
-        if (p->OnProgress(500, 1000, 5, "") == ProgressAnswer::Abort)
+        if (p->OnProgress(500, 1000, 5, L"") == E_ABORT)
             return DownloadResult::Aborted;
         return DownloadResult::Ok;
     };
@@ -232,9 +232,9 @@ TEST_F(InstallEngine, AWindowThatWentIsNeverReachedAgain)
 {
     std::atomic<bool> bAborted{false};
     m_os.m_download = [&](IDownloadProgress* p) {
-        p->OnProgress(0, 1000, 4, "");
+        p->OnProgress(0, 1000, 4, L"");
         m_engine.Detach();   // the window closes during the transfer
-        bAborted = p->OnProgress(10, 1000, 5, "") == ProgressAnswer::Abort && p->IsAbortRequested();
+        bAborted = p->OnProgress(10, 1000, 5, L"") == E_ABORT && p->IsAbortRequested();
         return DownloadResult::Ok;
     };
     Install(L"C:\\Apps\\Zelqa");

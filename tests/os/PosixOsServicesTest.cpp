@@ -196,19 +196,7 @@ TEST_F(OsPosixServices, ThreadsRunDetached)
     ASSERT_EQ(future.wait_for(std::chrono::seconds(10)), std::future_status::ready);
     EXPECT_EQ(future.get(), 7);
 
-    static std::promise<void*> s_argument;
-    const auto proc = [](void* argument) -> uint32_t {
-        s_argument.set_value(argument);
-        return 0;
-    };
-    int token = 0;
-    EXPECT_TRUE(m_services.StartThread(+proc, &token));
-    auto argument = s_argument.get_future();
-    ASSERT_EQ(argument.wait_for(std::chrono::seconds(10)), std::future_status::ready);
-    EXPECT_EQ(argument.get(), &token);
-
     EXPECT_FALSE(m_services.StartThread(std::function<void()>()));
-    EXPECT_FALSE(m_services.StartThread(nullptr, nullptr));
 }
 
 TEST_F(OsPosixServices, ProcessWideServicesCanBeSwappedForTests)

@@ -58,7 +58,7 @@ const char* const NOT_FOUND = "ERROR: The system was unable to find the specifie
 TEST_F(OsRegTool, QueriesWhatTheInstallerWrote)
 {
     ASSERT_TRUE(m_services.RegEnsureKey(KEY));
-    ASSERT_TRUE(m_services.RegSetString(KEY, L"Path", L"D:\\Apps\\Zelqa", 260));
+    ASSERT_TRUE(RegSetString(m_services, KEY, L"Path", L"D:\\Apps\\Zelqa", 260));
 
     const ToolResult one = Reg("query 'HKLM\\Software\\brovix\\Zelqa' /v Path");
     EXPECT_EQ(one.m_nExitCode, 0);
@@ -77,7 +77,7 @@ TEST_F(OsRegTool, AddWritesWhatTheInstallerReads)
     EXPECT_EQ(add.m_strOutput, "The operation completed successfully.\n");
 
     std::wstring text;
-    EXPECT_TRUE(m_services.RegGetString(KEY, L"Operation", text));
+    EXPECT_TRUE(RegGetString(m_services, KEY, L"Operation", text));
     EXPECT_EQ(text, L"UnInstall");
     RegType type = RegType::None;
     std::vector<uint8_t> data;
@@ -94,23 +94,23 @@ TEST_F(OsRegTool, AddWritesWhatTheInstallerReads)
 TEST_F(OsRegTool, AnExistingValueIsOnlyReplacedWhenConfirmed)
 {
     ASSERT_TRUE(m_services.RegEnsureKey(KEY));
-    ASSERT_TRUE(m_services.RegSetString(KEY, L"Operation", L"", 260));
+    ASSERT_TRUE(RegSetString(m_services, KEY, L"Operation", L"", 260));
     const std::string add = "add 'HKLM\\Software\\brovix\\Zelqa' /v Operation /d UnInstall";
 
     EXPECT_EQ(Reg(add, "n\\n").m_nExitCode, 1);
     std::wstring text;
-    ASSERT_TRUE(m_services.RegGetString(KEY, L"Operation", text));
+    ASSERT_TRUE(RegGetString(m_services, KEY, L"Operation", text));
     EXPECT_EQ(text, L"");
 
     EXPECT_EQ(Reg(add, "yes\\n").m_nExitCode, 0);
-    ASSERT_TRUE(m_services.RegGetString(KEY, L"Operation", text));
+    ASSERT_TRUE(RegGetString(m_services, KEY, L"Operation", text));
     EXPECT_EQ(text, L"UnInstall");
 }
 
 TEST_F(OsRegTool, DeleteRemovesValuesAndKeysAndMissingOnesFail)
 {
     ASSERT_TRUE(m_services.RegEnsureKey(KEY));
-    ASSERT_TRUE(m_services.RegSetString(KEY, L"Operation", L"UnInstall"));
+    ASSERT_TRUE(RegSetString(m_services, KEY, L"Operation", L"UnInstall"));
 
     const ToolResult del = Reg("delete 'HKLM\\Software\\brovix\\Zelqa' /v operation /f");
     EXPECT_EQ(del.m_nExitCode, 0);

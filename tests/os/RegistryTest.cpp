@@ -38,7 +38,7 @@ protected:
 std::vector<uint8_t> Utf16(const std::wstring& text)
 {
     std::vector<uint8_t> data;
-    IOsServices::AppendUtf16Le(text, data);
+    AppendUtf16Le(text, data);
     return data;
 }
 
@@ -59,8 +59,8 @@ TEST_F(OsRegistry, InstallRecordBlocksRoundTripByteForByte)
 {
     ASSERT_FALSE(m_services.RegKeyExists(KEY));
     ASSERT_TRUE(m_services.RegEnsureKey(KEY));
-    ASSERT_TRUE(m_services.RegSetString(KEY, L"Path", L"D:\\Apps\\Zelqa", 260));
-    ASSERT_TRUE(m_services.RegSetString(KEY, L"Operation", L"", 260));
+    ASSERT_TRUE(RegSetString(m_services, KEY, L"Path", L"D:\\Apps\\Zelqa", 260));
+    ASSERT_TRUE(RegSetString(m_services, KEY, L"Operation", L"", 260));
 
     RegType type = RegType::None;
     std::vector<uint8_t> data;
@@ -71,9 +71,9 @@ TEST_F(OsRegistry, InstallRecordBlocksRoundTripByteForByte)
     EXPECT_EQ(data, expected);
 
     std::wstring text;
-    EXPECT_TRUE(m_services.RegGetString(KEY, L"Path", text));
+    EXPECT_TRUE(RegGetString(m_services, KEY, L"Path", text));
     EXPECT_EQ(text, L"D:\\Apps\\Zelqa");
-    EXPECT_TRUE(m_services.RegGetString(KEY, L"Operation", text));
+    EXPECT_TRUE(RegGetString(m_services, KEY, L"Operation", text));
     EXPECT_EQ(text, L"");
     ASSERT_TRUE(m_services.RegReadValue(KEY, L"Operation", type, data));
     EXPECT_EQ(data, std::vector<uint8_t>(520, 0));
@@ -90,37 +90,37 @@ TEST_F(OsRegistry, TextsAreReadUpToTheFirstZeroAndBlocksNeverOverflow)
     data.insert(data.end(), {0, 0, 'x', 0});
     ASSERT_TRUE(m_services.RegWriteValue(KEY, L"Operation", RegType::Sz, data));
     std::wstring text;
-    EXPECT_TRUE(m_services.RegGetString(KEY, L"Operation", text));
+    EXPECT_TRUE(RegGetString(m_services, KEY, L"Operation", text));
     EXPECT_EQ(text, L"UnInstall");
 
     // 259 characters and the zero fill the block; 260 leave no room and are refused.
-    EXPECT_TRUE(m_services.RegSetString(KEY, L"Path", std::wstring(259, L'a'), 260));
-    EXPECT_FALSE(m_services.RegSetString(KEY, L"Path", std::wstring(260, L'b'), 260));
-    EXPECT_TRUE(m_services.RegGetString(KEY, L"Path", text));
+    EXPECT_TRUE(RegSetString(m_services, KEY, L"Path", std::wstring(259, L'a'), 260));
+    EXPECT_FALSE(RegSetString(m_services, KEY, L"Path", std::wstring(260, L'b'), 260));
+    EXPECT_TRUE(RegGetString(m_services, KEY, L"Path", text));
     EXPECT_EQ(text, std::wstring(259, L'a'));
 
     // Without a block size the text keeps exactly one terminating zero.
-    ASSERT_TRUE(m_services.RegSetString(KEY, L"Short", L"ab"));
+    ASSERT_TRUE(RegSetString(m_services, KEY, L"Short", L"ab"));
     RegType type = RegType::None;
     ASSERT_TRUE(m_services.RegReadValue(KEY, L"Short", type, data));
     EXPECT_EQ(data, (std::vector<uint8_t>{'a', 0, 'b', 0, 0, 0}));
 
     ASSERT_TRUE(m_services.RegWriteValue(KEY, L"Count", RegType::Dword, {1, 0, 0, 0}));
-    EXPECT_FALSE(m_services.RegGetString(KEY, L"Count", text));
-    EXPECT_FALSE(m_services.RegGetString(KEY, L"Missing", text));
+    EXPECT_FALSE(RegGetString(m_services, KEY, L"Count", text));
+    EXPECT_FALSE(RegGetString(m_services, KEY, L"Missing", text));
     EXPECT_FALSE(m_services.RegWriteValue(L"Software\\Nowhere", L"x", RegType::Sz, {0, 0}));
 }
 
 TEST_F(OsRegistry, NamesMatchInAnyCaseAndKeepTheirStoredCase)
 {
     ASSERT_TRUE(m_services.RegEnsureKey(KEY));
-    ASSERT_TRUE(m_services.RegSetString(KEY, L"Path", L"first"));
+    ASSERT_TRUE(RegSetString(m_services, KEY, L"Path", L"first"));
     EXPECT_TRUE(m_services.RegKeyExists(L"SOFTWARE\\BROVIX\\ZELQA"));
     EXPECT_TRUE(m_services.RegEnsureKey(L"software\\Brovix\\zelqa\\"));
-    ASSERT_TRUE(m_services.RegSetString(L"software\\BROVIX\\zelqa", L"PATH", L"second"));
+    ASSERT_TRUE(RegSetString(m_services, L"software\\BROVIX\\zelqa", L"PATH", L"second"));
 
     std::wstring text;
-    EXPECT_TRUE(m_services.RegGetString(KEY, L"path", text));
+    EXPECT_TRUE(RegGetString(m_services, KEY, L"path", text));
     EXPECT_EQ(text, L"second");
     // One folder per key and one file per value, under the first-written names.
     EXPECT_EQ(CountEntries(CPrefix::RegistryRoot(m_prefix.Path()) + "/Software"), 1u);
@@ -141,7 +141,7 @@ TEST_F(OsRegistry, AwkwardNamesSurviveTheTripThroughFileNames)
     ASSERT_TRUE(m_services.RegEnsureKey(key));
     const std::vector<std::wstring> names = {L"", L"a/b", L"100%", L".dot", L"@", L"tab\there", L"名字"};
     for (const std::wstring& name : names)
-        ASSERT_TRUE(m_services.RegSetString(key, name, L"v:" + name)) << ToUtf8(name);
+        ASSERT_TRUE(RegSetString(m_services, key, name, L"v:" + name)) << ToUtf8(name);
 
     const CRegistryStore store(CPrefix::RegistryRoot(m_prefix.Path()));
     std::vector<std::wstring> listed;
@@ -150,7 +150,7 @@ TEST_F(OsRegistry, AwkwardNamesSurviveTheTripThroughFileNames)
     for (const std::wstring& name : names)
     {
         std::wstring text;
-        EXPECT_TRUE(m_services.RegGetString(key, name, text));
+        EXPECT_TRUE(RegGetString(m_services, key, name, text));
         EXPECT_EQ(text, L"v:" + name);
     }
     std::vector<std::wstring> subkeys;

@@ -96,7 +96,7 @@ protected:
 
     void SetInstallLocation(const std::wstring& strPath)
     {
-        EXPECT_TRUE(m_pOs->RegSetString(kKey, L"Path", strPath, 260));
+        EXPECT_TRUE(RegSetString(*m_pOs, kKey, L"Path", strPath, 260));
     }
 
     bool Start(CStandinProcess& process, const fs::path& program, const std::string& strScenario, double dSeconds,
@@ -214,7 +214,7 @@ TEST_F(Standin, UninstallScenarioSetsOperationAndStopsAtThirty)
     EXPECT_EQ(process.Wait(5), 0);
 
     std::wstring strOperation;
-    EXPECT_TRUE(m_pOs->RegGetString(kKey, L"Operation", strOperation));
+    EXPECT_TRUE(RegGetString(*m_pOs, kKey, L"Operation", strOperation));
     EXPECT_EQ(strOperation, L"UnInstall");
     RegType type = RegType::None;
     std::vector<uint8_t> data;

@@ -43,7 +43,7 @@ bool IsOption(const std::string& arg)
 std::vector<uint8_t> Utf16WithNul(const std::string& utf8)
 {
     std::vector<uint8_t> data;
-    IOsServices::AppendUtf16Le(FromUtf8(utf8), data);
+    AppendUtf16Le(FromUtf8(utf8), data);
     data.push_back(0);
     data.push_back(0);
     return data;
@@ -132,7 +132,7 @@ std::string Hex(const std::vector<uint8_t>& data)
 std::string ShowData(uint32_t type, const std::vector<uint8_t>& data)
 {
     if (type == 1 || type == 2)
-        return ToUtf8(IOsServices::DecodeUtf16LeToNul(data));
+        return ToUtf8(DecodeRegSz(data));
     if (type == 7)
     {
         std::string out;
@@ -140,12 +140,12 @@ std::string ShowData(uint32_t type, const std::vector<uint8_t>& data)
         while (pos + 1 < data.size())
         {
             const std::vector<uint8_t> rest(data.begin() + static_cast<std::ptrdiff_t>(pos), data.end());
-            const std::wstring part = IOsServices::DecodeUtf16LeToNul(rest);
+            const std::wstring part = DecodeRegSz(rest);
             if (part.empty())
                 break;
             out += (out.empty() ? "" : "\\0") + ToUtf8(part);
             std::vector<uint8_t> units;
-            IOsServices::AppendUtf16Le(part, units);
+            AppendUtf16Le(part, units);
             pos += units.size() + 2;
         }
         return out;

@@ -83,7 +83,7 @@ int CStandinInstaller::Run()
                m_settings.m_dSeconds, PathToUtf8(m_selfPath).c_str());
 
     std::wstring strInstallDir;
-    const bool bHasPath = m_os.RegGetString(kRecordKey, L"Path", strInstallDir) && !strInstallDir.empty();
+    const bool bHasPath = RegGetString(m_os, kRecordKey, L"Path", strInstallDir) && !strInstallDir.empty();
     if (bHasPath)
         StandinLog("installer: install record Path = %s", ToUtf8(strInstallDir).c_str());
     else
@@ -115,7 +115,7 @@ int CStandinInstaller::Run()
         if (!Ramp(0, 30))
             return 1;
         if (!m_os.RegEnsureKey(kRecordKey) ||
-            !m_os.RegSetString(kRecordKey, L"Operation", L"UnInstall", kRecordBlockChars))
+            !RegSetString(m_os, kRecordKey, L"Operation", L"UnInstall", kRecordBlockChars))
         {
             StandinLog("installer: cannot write the record's Operation value");
             return 1;

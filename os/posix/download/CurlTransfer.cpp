@@ -5,6 +5,7 @@
 #include <iterator>
 #include <strings.h>
 
+#include "common/Utf8.h"
 #include "os/posix/download/TempFile.h"
 
 namespace
@@ -121,7 +122,7 @@ DownloadResult CCurlTransfer::Run(const std::string& strUrl, const std::string& 
 
     if (!file.Close())
         return DownloadResult::FileError;
-    if (!Report(m_nReceived, m_nReceived, DOWNLOAD_STATUS_END_DOWNLOAD_DATA, EffectiveUrl()))
+    if (!Report(m_nReceived, m_nReceived, DOWNLOAD_STATUS_END_DOWNLOAD_DATA, m_strBodyUrl))
         return DownloadResult::Aborted;
     if (!file.MoveIntoPlace())
         return DownloadResult::FileError;
@@ -153,11 +154,16 @@ bool CCurlTransfer::SetCaBundle()
     return curl_easy_setopt(m_pCurl, CURLOPT_CAINFO_BLOB, &blob) == CURLE_OK;
 }
 
-bool CCurlTransfer::Report(uint64_t nProgress, uint64_t nProgressMax, uint32_t nStatus, const std::string& strText)
+bool CCurlTransfer::Report(uint64_t nProgress, uint64_t nProgressMax, ULONG nStatus, const std::string& strText)
+{
+    return Report(nProgress, nProgressMax, nStatus, FromUtf8(strText));
+}
+
+bool CCurlTransfer::Report(uint64_t nProgress, uint64_t nProgressMax, ULONG nStatus, const std::wstring& strText)
 {
     if (!m_pProgress)
         return true;
-    if (m_pProgress->OnProgress(nProgress, nProgressMax, nStatus, strText) == ProgressAnswer::Continue)
+    if (SUCCEEDED(m_pProgress->OnProgress(nProgress, nProgressMax, nStatus, strText.c_str())))
         return true;
     m_eFailure = DownloadResult::Aborted;
     return false;
@@ -251,10 +257,10 @@ size_t CCurlTransfer::OnHeaderLine(const char* pLine, size_t nLength)
     m_nExpected = nLengthHeader > 0 ? static_cast<uint64_t>(nLengthHeader) : 0;
     m_nReceived = 0;
     m_bAcceptBody = true;
-    const std::string strUrl = EffectiveUrl();
+    m_strBodyUrl = FromUtf8(EffectiveUrl());
     if (!m_strContentType.empty() && !Report(0, 0, DOWNLOAD_STATUS_MIME_TYPE_AVAILABLE, m_strContentType))
         return 0;
-    return Report(0, m_nExpected, DOWNLOAD_STATUS_BEGIN_DOWNLOAD_DATA, strUrl) ? nLength : 0;
+    return Report(0, m_nExpected, DOWNLOAD_STATUS_BEGIN_DOWNLOAD_DATA, m_strBodyUrl) ? nLength : 0;
 }
 
 size_t CCurlTransfer::OnBody(const char* pData, size_t nLength)
@@ -268,8 +274,8 @@ size_t CCurlTransfer::OnBody(const char* pData, size_t nLength)
         return CURL_WRITEFUNC_ERROR;
     }
     m_nReceived += nLength;
-    return Report(m_nReceived, m_nExpected, DOWNLOAD_STATUS_DOWNLOADING_DATA, EffectiveUrl()) ? nLength
-                                                                                             : CURL_WRITEFUNC_ERROR;
+    return Report(m_nReceived, m_nExpected, DOWNLOAD_STATUS_DOWNLOADING_DATA, m_strBodyUrl) ? nLength
+                                                                                           : CURL_WRITEFUNC_ERROR;
 }
 
 int CCurlTransfer::OnIdle()

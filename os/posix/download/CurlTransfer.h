@@ -6,7 +6,7 @@
 
 #include <curl/curl.h>
 
-#include "os/Download.h"
+#include "os/posix/download/PosixDownload.h"
 
 class CTempFile;
 
@@ -37,7 +37,8 @@ private:
     int OnConnected(const char* pszPeerIp);
 
     // Passes one report on; false (and the transfer marked aborted) when the sink says stop.
-    bool Report(uint64_t nProgress, uint64_t nProgressMax, uint32_t nStatus, const std::string& strText);
+    bool Report(uint64_t nProgress, uint64_t nProgressMax, ULONG nStatus, const std::wstring& strText);
+    bool Report(uint64_t nProgress, uint64_t nProgressMax, ULONG nStatus, const std::string& strText);
     bool SetCaBundle();
     std::string EffectiveUrl() const;
     static DownloadResult ResultFromCode(CURLcode code);
@@ -57,5 +58,7 @@ private:
     uint64_t m_nExpected = 0;
     std::string m_strContentType;
     std::string m_strLocation;
+    // The URL whose body is being read, found once when its headers end.
+    std::wstring m_strBodyUrl;
     std::chrono::steady_clock::time_point m_lastActivity;
 };

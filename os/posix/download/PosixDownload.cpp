@@ -1,4 +1,4 @@
-#include "os/Download.h"
+#include "os/posix/download/PosixDownload.h"
 
 #include <memory>
 #include <mutex>
