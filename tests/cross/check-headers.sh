@@ -7,14 +7,17 @@ cd "$(dirname "$0")/../.."
 cxx="${1:-x86_64-w64-mingw32-g++-posix}"
 command -v "$cxx" >/dev/null || { echo "check-headers: $cxx not installed (scripts/setup installs mingw-w64)"; exit 1; }
 
+flags=(-std=c++20 -Wall -Wextra -Werror -DUNICODE -D_UNICODE -DNOMINMAX -DWIN32_LEAN_AND_MEAN -I.)
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
+# <windows.h> precompiled once: each check then costs only its own header.
+echo '#include <windows.h>' > "$work/platform.h"
+"$cxx" "${flags[@]}" -x c++-header "$work/platform.h" -o "$work/platform.h.gch"
 passed=0 failed=0
 for header in $(ls framework/*.h os/*.h common/*.h controls/*.h engine/*.h wizard/*.h res/*.h 2>/dev/null); do
   src="$work/check.cpp"
-  printf '#include <windows.h>\n#include "%s"\n' "$header" > "$src"
-  if "$cxx" -std=c++20 -fsyntax-only -Wall -Wextra -DUNICODE -D_UNICODE -DNOMINMAX -DWIN32_LEAN_AND_MEAN \
-       -I. -I"$work" "$src" 2> "$work/errors"; then
+  printf '#include "platform.h"\n#include "%s"\n' "$header" > "$src"
+  if "$cxx" "${flags[@]}" -fsyntax-only -I"$work" "$src" 2> "$work/errors"; then
     passed=$((passed + 1))
   else
     failed=$((failed + 1))
