@@ -1,5 +1,7 @@
 #include "framework/linux/WindowSystem.h"
 
+#include <cstring>
+
 #include <algorithm>
 #include <deque>
 #include <mutex>
@@ -90,6 +92,12 @@ bool CWindowSystem::Init()
     g_uiThread = std::this_thread::get_id();
     m_bInitialised = true;
     return true;
+}
+
+bool CWindowSystem::ShowsWindows() const
+{
+    const char* driver = m_bInitialised ? SDL_GetCurrentVideoDriver() : nullptr;
+    return driver && (std::strcmp(driver, "x11") == 0 || std::strcmp(driver, "wayland") == 0);
 }
 
 bool CWindowSystem::IsUiThread() const

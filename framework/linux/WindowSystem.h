@@ -54,6 +54,9 @@ public:
 
     bool Init();               // starts SDL video once; false when no display can be opened
     bool IsInitialised() const { return m_bInitialised; }
+    // Whether the running video driver puts windows on a screen someone sees
+    // (X11 or Wayland), as opposed to offscreen, dummy or a bare console.
+    bool ShowsWindows() const;
     bool IsUiThread() const;
 
     HWND CreateWindowNode(CWnd* pWnd, const wchar_t* pszClassName, DWORD dwExStyle, const wchar_t* pszText,
