@@ -34,7 +34,7 @@ public:
             return;
         std::fputs("OnMouseHover", stdout);
         m_nState = STATE_HOVER;
-        this->Invalidate(TRUE);
+        RedrawOverParent();
         Base::OnMouseHover(nFlags, point);
     }
 
@@ -44,7 +44,7 @@ public:
             return;
         std::fputs("OnMouseLeave", stdout);
         m_nState = STATE_NORMAL;
-        this->Invalidate(TRUE);
+        RedrawOverParent();
         Base::OnMouseLeave();
     }
 
@@ -62,5 +62,23 @@ public:
             return;
         m_nState = STATE_NORMAL;
         Base::OnLButtonUp(nFlags, point);
+    }
+
+    // Redraws the control after a change of look. The control blends its
+    // cell or text over whatever lies beneath it, so drawing the new look over
+    // the old one would darken anti-aliased edges a little more with every
+    // change; the parent (which does not clip its children) lays its page
+    // beneath the control again first.
+    void RedrawOverParent()
+    {
+        CWnd* pParent = this->GetParent();
+        if (!pParent) {
+            this->Invalidate(TRUE);
+            return;
+        }
+        CRect rc;
+        this->GetWindowRect(&rc);
+        pParent->ScreenToClient(&rc);
+        pParent->InvalidateRect(&rc, TRUE);
     }
 };

@@ -226,3 +226,37 @@ TEST(ProgressFill, TruncatesAndStaysInsideTheBar)
     EXPECT_EQ(CProgressCtrlEx::FillWidth(w96, -20, 0, 100), 0);
     EXPECT_EQ(CProgressCtrlEx::FillWidth(w96, INT64_MAX, 0, 100), 520);
 }
+
+TEST_F(ControlBehaviour, HoverAndLeaveLeaveNoMarks)
+{
+    WithControls([](CControlHost& host, Controls& c) {
+        host.m_bSkin = true;
+        host.Invalidate(TRUE);
+        PumpMessages();
+        const CPoint away(390, 110);
+        // Hovers and leaves each control `cycles` times, then reads the window.
+        auto cycle = [&](int cycles) {
+            for (int i = 0; i < cycles; ++i) {
+                for (CPoint pt : {CPoint(15, 15), CPoint(50, 20), CPoint(225, 15), CPoint(255, 15)}) {
+                    SendMouseMove(&host, pt);
+                    PumpMessages(80);
+                    SendMouseMove(&host, away);
+                    PumpMessages();
+                }
+            }
+            std::vector<uint32_t> px;
+            int w = 0, h = 0;
+            CaptureWindowPixels(&host, px, w, h);
+            return px;
+        };
+        const std::vector<uint32_t> once = cycle(1);
+        EXPECT_EQ(c.install.m_nState, STATE_NORMAL);
+        EXPECT_EQ(c.link.m_nState, STATE_NORMAL);
+        const std::vector<uint32_t> twenty = cycle(19);
+        ASSERT_EQ(once.size(), twenty.size());
+        size_t nDiffering = 0;
+        for (size_t i = 0; i < once.size(); ++i)
+            nDiffering += once[i] != twenty[i];
+        EXPECT_EQ(nDiffering, 0u) << "pixels changed by repeated hover and leave";
+    });
+}
