@@ -28,3 +28,13 @@ void DpiScaler::EnsureDpi()
     }
     m_bInitialized = true;
 }
+
+int32_t ScaledX(int32_t value)
+{
+    return DpiScaler().ScaleX(value);
+}
+
+int32_t ScaledY(int32_t value)
+{
+    return DpiScaler().ScaleY(value);
+}

@@ -18,3 +18,8 @@ public:
 private:
     void EnsureDpi();
 };
+
+// A 96-DPI design length in pixels at the screen's DPI of the moment: a fresh
+// scaler per call, so a window laid out after a DPI change follows it.
+int32_t ScaledX(int32_t value);
+int32_t ScaledY(int32_t value);

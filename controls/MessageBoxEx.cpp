@@ -6,50 +6,48 @@
 
 namespace
 {
-int SX(int v) { return DpiScaler().ScaleX(v); }
-int SY(int v) { return DpiScaler().ScaleY(v); }
-
 constexpr COLORREF BAND = RGB(243, 246, 253);
 constexpr COLORREF TEXT = RGB(60, 60, 60);
 } // namespace
 
 CMessageBoxEx::CMessageBoxEx(const std::wstring& strText, int nType, CWnd* pOwner)
-    : CDialog(IDD_MESSAGEBOX, pOwner), m_rcDrag(0, 0, SX(470), SY(44)), m_strText(strText), m_nType(nType)
+    : CDialog(IDD_MESSAGEBOX, pOwner), m_rcDrag(0, 0, ScaledX(470), ScaledY(44)), m_strText(strText), m_nType(nType)
 {
 }
 
 int CMessageBoxEx::MessageLeft(int nTextWidth)
 {
-    return (SX(330) - nTextWidth) / 2 + SX(35);
+    return (ScaledX(330) - nTextWidth) / 2 + ScaledX(35);
 }
 
 BOOL CMessageBoxEx::OnInitDialog()
 {
     CDialog::OnInitDialog();
-    SetWindowPos(nullptr, 0, 0, SX(400), SY(200), SWP_NOMOVE);
+    SetWindowPos(nullptr, 0, 0, ScaledX(400), ScaledY(200), SWP_NOMOVE);
     ModifyStyle(0, 0x200);
 
-    m_stTitle.Create(L"提示", 0x50020000, CRect(0, 0, SX(400), SX(25)), this, IDC_MSGBOX_LABEL);
+    m_stTitle.Create(L"提示", 0x50020000, CRect(0, 0, ScaledX(400), ScaledX(25)), this, IDC_MSGBOX_LABEL);
     m_stTitle.m_crText = TEXT;
-    m_stTitle.SetFontHeight(SX(22));
+    m_stTitle.SetFontHeight(ScaledX(22));
     CSize size = m_stTitle.CalcTextSize();
-    m_stTitle.MoveWindow(SX(20), SY(12), size.cx, size.cy);
+    m_stTitle.MoveWindow(ScaledX(20), ScaledY(12), size.cx, size.cy);
 
-    m_btnClose.Create(L"", 0x50000200, CRect(SX(366), SY(20), SX(366), SY(20)), this, IDC_MSGBOX_CLOSE);
+    m_btnClose.Create(L"", 0x50000200,
+        CRect(ScaledX(366), ScaledY(20), ScaledX(366), ScaledY(20)), this, IDC_MSGBOX_CLOSE);
     m_btnClose.SetImage(IDB_MSGBOX_CLOSE);
     CRect rcClose;
     m_btnClose.GetClientRect(&rcClose);
-    m_btnClose.MoveWindow(SX(366), SY(20), rcClose.Width(), rcClose.Height());
+    m_btnClose.MoveWindow(ScaledX(366), ScaledY(20), rcClose.Width(), rcClose.Height());
 
-    m_stText.Create(m_strText.c_str(), 0x50020000, CRect(0, 0, SX(600), SX(20)), this, IDC_MSGBOX_LABEL);
+    m_stText.Create(m_strText.c_str(), 0x50020000, CRect(0, 0, ScaledX(600), ScaledX(20)), this, IDC_MSGBOX_LABEL);
     m_stText.m_crText = TEXT;
-    m_stText.SetFontHeight(SX(22));
+    m_stText.SetFontHeight(ScaledX(22));
     size = m_stText.CalcTextSize();
-    m_stText.MoveWindow(MessageLeft(size.cx), SY(80), size.cx, size.cy);
+    m_stText.MoveWindow(MessageLeft(size.cx), ScaledY(80), size.cx, size.cy);
 
     auto makeButton = [this](CImageTextButtonEx& button, const wchar_t* pszCaption, UINT nID, int x, UINT nStrip,
                              COLORREF crCaption) {
-        button.Create(pszCaption, 0x50000200, CRect(SX(x), SY(150), SX(x), SY(150)), this, nID);
+        button.Create(pszCaption, 0x50000200, CRect(ScaledX(x), ScaledY(150), ScaledX(x), ScaledY(150)), this, nID);
         button.SetImage(nStrip);
         // The caption height is a fixed pixel size, as the box's art asks.
         button.m_nFontHeight = 22;

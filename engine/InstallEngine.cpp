@@ -13,13 +13,13 @@ namespace
 // progress file goes.
 void FinishInstall(CInstallAttempt& attempt)
 {
-    attempt.pSession->WithView([](IInstallView& view) { view.ShowFinishPage(); });
-    attempt.os.RemoveFile(ProgressFilePath(attempt.m_szDownloadDir));
+    attempt.m_pSession->WithView([](IInstallView& view) { view.ShowFinishPage(); });
+    attempt.m_os.RemoveFile(ProgressFilePath(attempt.m_szDownloadDir));
 }
 
 void ShowFailure(CInstallAttempt& attempt)
 {
-    attempt.pSession->WithView([](IInstallView& view) { view.ShowFailureState(); });
+    attempt.m_pSession->WithView([](IInstallView& view) { view.ShowFailureState(); });
 }
 } // namespace
 
@@ -98,7 +98,7 @@ uint32_t DownloadThreadProc(std::shared_ptr<CInstallAttempt> pAttempt)
         return 0;
     bool bDownloaded = false;
     {
-        CInstallSession::CWork work(*pAttempt->pSession);
+        CInstallSession::CWork work(*pAttempt->m_pSession);
         bDownloaded = DownloadInstaller(*pAttempt);
     }
     LaunchInstaller(pAttempt, bDownloaded);
@@ -107,16 +107,16 @@ uint32_t DownloadThreadProc(std::shared_ptr<CInstallAttempt> pAttempt)
 
 bool DownloadInstaller(CInstallAttempt& attempt)
 {
-    CBindCallback callback(attempt.pSession);
+    CBindCallback callback(attempt.m_pSession);
     std::wstring desktop;
-    if (!attempt.os.GetDesktopFolder(desktop))
+    if (!attempt.m_os.GetDesktopFolder(desktop))
         desktop.clear();
     attempt.m_szDownloadDir = desktop.substr(0, 1) + L":\\brovix";
-    if (!attempt.os.IsDirectory(attempt.m_szDownloadDir))
-        attempt.os.CreateFolder(attempt.m_szDownloadDir);
+    if (!attempt.m_os.IsDirectory(attempt.m_szDownloadDir))
+        attempt.m_os.CreateFolder(attempt.m_szDownloadDir);
     attempt.m_strInstallerPath = attempt.m_szDownloadDir + L"\\ZELQACONVERT.exe";
     g_bAbortDownload = 0;
-    return attempt.os.DownloadToFile(attempt.strDownloadUrl, attempt.m_strInstallerPath, &callback) ==
+    return attempt.m_os.DownloadToFile(attempt.m_strDownloadUrl, attempt.m_strInstallerPath, &callback) ==
            DownloadResult::Ok;
 }
 
@@ -124,19 +124,19 @@ void LaunchInstaller(const std::shared_ptr<CInstallAttempt>& pAttempt, bool bDow
 {
     CInstallAttempt& attempt = *pAttempt;
     // A window closed during the download wants nothing more started.
-    if (!attempt.pSession->IsAttached())
+    if (!attempt.m_pSession->IsAttached())
         return;
     if (!bDownloaded) {
         ShowFailure(attempt);
         return;
     }
     // A progress file left by an earlier run must not end this one at once.
-    attempt.os.RemoveFile(ProgressFilePath(attempt.m_szDownloadDir));
+    attempt.m_os.RemoveFile(ProgressFilePath(attempt.m_szDownloadDir));
     // Launched under the session, so a window closing at this moment either
     // sees the launch happen first or prevents it.
     int32_t nOpened = 0;
-    if (!attempt.pSession->WithView([&](IInstallView& view) {
-            nOpened = attempt.os.ShellOpen(attempt.m_strInstallerPath);
+    if (!attempt.m_pSession->WithView([&](IInstallView& view) {
+            nOpened = attempt.m_os.ShellOpen(attempt.m_strInstallerPath);
             if (nOpened <= 32)
                 view.ShowFailureState();
         }))
@@ -144,7 +144,7 @@ void LaunchInstaller(const std::shared_ptr<CInstallAttempt>& pAttempt, bool bDow
     if (nOpened <= 32)
         return;
     for (int nTry = 0; nTry < 3; ++nTry) {
-        if (attempt.os.StartThread([pAttempt] { MonitorThreadProc(pAttempt); }))
+        if (attempt.m_os.StartThread([pAttempt] { MonitorThreadProc(pAttempt); }))
             return;
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
@@ -154,11 +154,11 @@ void LaunchInstaller(const std::shared_ptr<CInstallAttempt>& pAttempt, bool bDow
 int32_t ReadInstallPercent(CInstallAttempt& attempt)
 {
     const int32_t nPercent =
-        attempt.os.ReadPrivateProfileInt(L"Percent", L"Percent", 0, ProgressFilePath(attempt.m_szDownloadDir));
+        attempt.m_os.ReadPrivateProfileInt(L"Percent", L"Percent", 0, ProgressFilePath(attempt.m_szDownloadDir));
     const int64_t nPos = InstallPosition(nPercent);
     if (nPos != attempt.m_nLastPos) {
         attempt.m_nLastPos = nPos;
-        attempt.pSession->WithView([nPos](IInstallView& view) { view.SetProgressPos(nPos); });
+        attempt.m_pSession->WithView([nPos](IInstallView& view) { view.SetProgressPos(nPos); });
     }
     return nPercent;
 }
@@ -170,8 +170,8 @@ uint32_t MonitorThreadProc(std::shared_ptr<CInstallAttempt> pAttempt)
     CInstallAttempt& attempt = *pAttempt;
     // Polled at a short interval rather than in a tight loop: the full
     // installer writes a few times a second at most.
-    while (attempt.pSession->IsAttached()) {
-        if (ReadInstallPercent(attempt) >= 100 || IsOperationUninstall(attempt.os)) {
+    while (attempt.m_pSession->IsAttached()) {
+        if (ReadInstallPercent(attempt) >= 100 || IsOperationUninstall(attempt.m_os)) {
             FinishInstall(attempt);
             return 0;
         }

@@ -10,9 +10,9 @@
 // What one install attempt works with, shared by its threads.
 struct CInstallAttempt
 {
-    IOsServices& os;
-    std::shared_ptr<CInstallSession> pSession;
-    std::wstring strDownloadUrl;
+    IOsServices& m_os;
+    std::shared_ptr<CInstallSession> m_pSession;
+    std::wstring m_strDownloadUrl;
     std::wstring m_szDownloadDir;      // "<desktop drive>:\brovix"
     std::wstring m_strInstallerPath;   // the downloaded full installer
     int64_t m_nLastPos = -1;

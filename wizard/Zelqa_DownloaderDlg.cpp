@@ -15,9 +15,6 @@ CZelqa_DownloaderDlg* g_pDownloaderDlg = nullptr;
 
 namespace
 {
-int SX(int v) { return DpiScaler().ScaleX(v); }
-int SY(int v) { return DpiScaler().ScaleY(v); }
-
 constexpr DWORD STYLE_BUTTON = 0x50000200;
 constexpr DWORD STYLE_LABEL = 0x50020000;
 constexpr DWORD STYLE_LINK = 0x50020100;
@@ -68,8 +65,8 @@ void CZelqa_DownloaderDlg::SetBackground(UINT imageId)
     std::unique_ptr<CImage> image;
     if (!LoadPngResource(imageId, image) || !image)
         return;
-    const int cx = SX(static_cast<int>(image->GetWidth()));
-    const int cy = SY(static_cast<int>(image->GetHeight()));
+    const int cx = ScaledX(static_cast<int>(image->GetWidth()));
+    const int cy = ScaledY(static_cast<int>(image->GetHeight()));
     m_pBackground = std::move(image);
     SetWindowPos(nullptr, 0, 0, cx, cy, SWP_NOMOVE);
 }
@@ -86,7 +83,7 @@ int CZelqa_DownloaderDlg::RightOf(CWnd& left, int gap)
     CRect rc;
     left.GetWindowRect(&rc);
     ScreenToClient(&rc);
-    return rc.right + SX(gap);
+    return rc.right + ScaledX(gap);
 }
 
 void CZelqa_DownloaderDlg::ShowWindows(std::initializer_list<CWnd*> windows, int nCmdShow)
@@ -115,66 +112,68 @@ void CZelqa_DownloaderDlg::CreateControls()
     };
     auto makeLabel = [this](CStaticEx& label, const wchar_t* pszText, DWORD dwStyle, UINT nID, int nHeight,
                             int nFontHeight, COLORREF crText, int x, int y) {
-        label.Create(pszText, dwStyle, CRect(0, 0, SX(600), SX(nHeight)), this, nID);
+        label.Create(pszText, dwStyle, CRect(0, 0, ScaledX(600), ScaledX(nHeight)), this, nID);
         label.m_crText = crText;
-        label.SetFontHeight(SX(nFontHeight));
-        PlaceTextSized(label, SX(x), SY(y));
+        label.SetFontHeight(ScaledX(nFontHeight));
+        PlaceTextSized(label, ScaledX(x), ScaledY(y));
     };
 
     // 1. Close button, on every page.
-    m_btnClose.Create(L"", STYLE_BUTTON, CRect(SX(566), SY(20), SX(566), SY(20)), this, IDC_CLOSE);
+    m_btnClose.Create(L"", STYLE_BUTTON, CRect(ScaledX(566), ScaledY(20), ScaledX(566), ScaledY(20)), this, IDC_CLOSE);
     m_btnClose.SetImage(IDB_CLOSE);
     CRect rcClose;
     m_btnClose.GetClientRect(&rcClose);
-    m_btnClose.MoveWindow(SX(566), SY(20), rcClose.Width(), rcClose.Height());
+    m_btnClose.MoveWindow(ScaledX(566), ScaledY(20), rcClose.Width(), rcClose.Height());
 
     // 2. Title, centred on the designed width rather than the measured one.
-    m_lblTitle.Create(L"Zelqa图片转换器", STYLE_LABEL, CRect(0, 0, SX(600), SX(25)), this, 10021);
+    m_lblTitle.Create(L"Zelqa图片转换器", STYLE_LABEL, CRect(0, 0, ScaledX(600), ScaledX(25)), this, 10021);
     m_lblTitle.m_crText = TEXT_DARK;
-    m_lblTitle.SetFontHeight(SX(22));
+    m_lblTitle.SetFontHeight(ScaledX(22));
     const CSize sizeTitle = m_lblTitle.CalcTextSize();
-    m_lblTitle.MoveWindow((SX(600) - sizeTitle.cx) / 2, SY(137), sizeTitle.cx, sizeTitle.cy);
+    m_lblTitle.MoveWindow((ScaledX(600) - sizeTitle.cx) / 2, ScaledY(137), sizeTitle.cx, sizeTitle.cy);
 
     // 3. Install.
-    m_btnInstall.Create(L"安装", STYLE_BUTTON, CRect(SX(220), SY(210), SX(220), SY(210)), this, IDC_INSTALL);
+    m_btnInstall.Create(L"安装", STYLE_BUTTON,
+        CRect(ScaledX(220), ScaledY(210), ScaledX(220), ScaledY(210)), this, IDC_INSTALL);
     m_btnInstall.SetImage(IDB_PILL_BUTTON);
     for (COLORREF& cr : m_btnInstall.m_crText)
         cr = RGB(255, 255, 255);
 
     // 4. Agreement check box, checked at start.
-    m_chkAgree.Create(L"", STYLE_CHECK, CRect(SX(20), SY(280), SX(20), SY(280)), this, IDC_AGREE);
+    m_chkAgree.Create(L"", STYLE_CHECK, CRect(ScaledX(20), ScaledY(280), ScaledX(20), ScaledY(280)), this, IDC_AGREE);
     m_chkAgree.SetImage();
     m_chkAgree.SetCheck(1);
 
     // 5, 6. Agreement text and the licence link S(3) after it.
     makeLabel(m_lblAgree, L"已阅读并同意", STYLE_LABEL, 10022, 17, 17, TEXT_GREY, 44, 279);
-    m_lnkLicence.Create(L"许可协议", STYLE_LINK, CRect(0, 0, SX(600), SX(17)), this, IDC_LICENCE);
+    m_lnkLicence.Create(L"许可协议", STYLE_LINK, CRect(0, 0, ScaledX(600), ScaledX(17)), this, IDC_LICENCE);
     setLinkColours(m_lnkLicence, RGB(147, 202, 255));
-    m_lnkLicence.SetFontHeight(SX(17));
-    PlaceTextSized(m_lnkLicence, RightOf(m_lblAgree, 3), SY(279));
+    m_lnkLicence.SetFontHeight(ScaledX(17));
+    PlaceTextSized(m_lnkLicence, RightOf(m_lblAgree, 3), ScaledY(279));
 
     // 7, 8, 9. Install location: prompt, path box, change button.
     makeLabel(m_lblInstallTo, L"安装到：", STYLE_LABEL, 10023, 20, 20, TEXT_DARK, 20, 345);
     m_editPath.Create(L"", STYLE_EDIT, CRect(0, 0, 0, 0), this, 10041);
-    m_editPath.MoveWindow(SX(76), SY(338), SX(414), SY(32));
+    m_editPath.MoveWindow(ScaledX(76), ScaledY(338), ScaledX(414), ScaledY(32));
     m_editPath.SetWhiteBackground();
     m_editPath.m_edit.m_crText = RGB(101, 101, 101);
     m_editPath.SetText(m_szInstallDir);
-    m_editPath.MoveWindow(RightOf(m_lblInstallTo, 5), SY(338), SX(414), SY(32));
+    m_editPath.MoveWindow(RightOf(m_lblInstallTo, 5), ScaledY(338), ScaledX(414), ScaledY(32));
 
-    m_btnChange.Create(L"更改", STYLE_BUTTON, CRect(SX(496), SY(338), SX(496), SY(338)), this, IDC_CHANGE_FOLDER);
+    m_btnChange.Create(L"更改", STYLE_BUTTON,
+        CRect(ScaledX(496), ScaledY(338), ScaledX(496), ScaledY(338)), this, IDC_CHANGE_FOLDER);
     m_btnChange.SetImage(IDB_CHANGE_BUTTON);
     CRect rcChange;
     m_btnChange.GetClientRect(&rcChange);
-    m_btnChange.MoveWindow(RightOf(m_editPath, 5), SY(338), rcChange.Width(), rcChange.Height());
-    m_btnChange.m_nFontHeight = SX(20);
+    m_btnChange.MoveWindow(RightOf(m_editPath, 5), ScaledY(338), rcChange.Width(), rcChange.Height());
+    m_btnChange.m_nFontHeight = ScaledX(20);
     for (COLORREF& cr : m_btnChange.m_crText)
         cr = RGB(68, 68, 68);
 
     // 10. Progress bar.
     m_progress.Create(L"", STYLE_BUTTON, CRect(0, 0, 100, 38), this, 10042);
     m_progress.LoadImages();
-    m_progress.MoveWindow(SX(40), SY(364), SX(520), SY(10));
+    m_progress.MoveWindow(ScaledX(40), ScaledY(364), ScaledX(520), ScaledY(10));
     m_progress.m_nPos = 0;
     m_progress.Invalidate(TRUE);
 
@@ -188,15 +187,15 @@ void CZelqa_DownloaderDlg::CreateControls()
     m_lblFailed.ShowWindow(SW_HIDE);
 
     // 17, 18. The failure line's links, each S(2) after the one before.
-    m_lnkRetry.Create(L"重试？", STYLE_LINK, CRect(0, 0, SX(600), SX(20)), this, IDC_RETRY);
+    m_lnkRetry.Create(L"重试？", STYLE_LINK, CRect(0, 0, ScaledX(600), ScaledX(20)), this, IDC_RETRY);
     setLinkColours(m_lnkRetry, RGB(0, 149, 255));
-    m_lnkRetry.SetFontHeight(SX(20));
-    PlaceTextSized(m_lnkRetry, RightOf(m_lblFailed, 2), SY(334));
+    m_lnkRetry.SetFontHeight(ScaledX(20));
+    PlaceTextSized(m_lnkRetry, RightOf(m_lblFailed, 2), ScaledY(334));
     m_lnkRetry.ShowWindow(SW_HIDE);
-    m_lnkOfficial.Create(L"官网下载？", STYLE_LINK, CRect(0, 0, SX(600), SX(20)), this, IDC_OFFICIAL_SITE);
+    m_lnkOfficial.Create(L"官网下载？", STYLE_LINK, CRect(0, 0, ScaledX(600), ScaledX(20)), this, IDC_OFFICIAL_SITE);
     setLinkColours(m_lnkOfficial, RGB(0, 149, 255));
-    m_lnkOfficial.SetFontHeight(SX(20));
-    PlaceTextSized(m_lnkOfficial, RightOf(m_lnkRetry, 2), SY(334));
+    m_lnkOfficial.SetFontHeight(ScaledX(20));
+    PlaceTextSized(m_lnkOfficial, RightOf(m_lnkRetry, 2), ScaledY(334));
     m_lnkOfficial.ShowWindow(SW_HIDE);
 
     ShowWindows({&m_lblSmallTitle, &m_lblFeature1, &m_lblFeature2, &m_lblFeature3, &m_lblStatus, &m_progress},
@@ -206,7 +205,7 @@ void CZelqa_DownloaderDlg::CreateControls()
     // 19 to 21. Finish page.
     makeLabel(m_lblDone, L"安装完成", STYLE_LABEL, 10031, 40, 40, RGB(68, 68, 68), 256, 105);
     makeLabel(m_lblSlogan, L"简单易用、轻松上手、一键转换", STYLE_LABEL, 10028, 20, 20, TEXT_GREY, 256, 145);
-    m_btnRun.Create(L"运行", STYLE_BUTTON, CRect(SX(220), SY(334), SX(220), SY(334)), this, IDC_RUN);
+    m_btnRun.Create(L"运行", STYLE_BUTTON, CRect(ScaledX(220), ScaledY(334), ScaledX(220), ScaledY(334)), this, IDC_RUN);
     m_btnRun.SetImage(IDB_PILL_BUTTON);
     for (COLORREF& cr : m_btnRun.m_crText)
         cr = RGB(255, 255, 255);

@@ -118,7 +118,9 @@ private:
     bool m_bPickingFolder = false;
 };
 
-// The one installer window, for the download's progress reports.
+// The one installer window: set by its constructor and cleared by its
+// destructor, so it never dangles. Nothing reads it; progress reports and the
+// other worker calls reach the window only through the engine's CInstallSession.
 extern CZelqa_DownloaderDlg* g_pDownloaderDlg;
 
 // The default install directory for a desktop folder path: the desktop's drive

@@ -1,4 +1,5 @@
 #include "os/posix/IniReader.h"
+#include "common/Utf16.h"
 #include "common/Utf8.h"
 
 #include "os/posix/WideText.h"
@@ -36,28 +37,9 @@ int DigitValue(wchar_t ch)
     return 99;
 }
 
-std::wstring DecodeUtf16(const std::string& bytes, size_t start, bool bigEndian)
+std::wstring DecodeUtf16From(const std::string& bytes, size_t start, Utf16ByteOrder order)
 {
-    std::wstring out;
-    for (size_t i = start; i + 1 < bytes.size(); i += 2)
-    {
-        const auto b0 = static_cast<unsigned char>(bytes[i]);
-        const auto b1 = static_cast<unsigned char>(bytes[i + 1]);
-        uint32_t unit = bigEndian ? (b0 << 8) | b1 : (b1 << 8) | b0;
-        if (unit >= 0xD800 && unit <= 0xDBFF && i + 3 < bytes.size())
-        {
-            const auto c0 = static_cast<unsigned char>(bytes[i + 2]);
-            const auto c1 = static_cast<unsigned char>(bytes[i + 3]);
-            const uint32_t low = bigEndian ? (c0 << 8) | c1 : (c1 << 8) | c0;
-            if (low >= 0xDC00 && low <= 0xDFFF)
-            {
-                unit = 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00);
-                i += 2;
-            }
-        }
-        out.push_back(static_cast<wchar_t>(unit));
-    }
-    return out;
+    return DecodeUtf16(reinterpret_cast<const uint8_t*>(bytes.data()) + start, bytes.size() - start, order, false);
 }
 
 }
@@ -154,15 +136,15 @@ std::wstring CIniReader::Decode(const std::string& bytes)
 {
     const auto byteAt = [&bytes](size_t i) { return static_cast<unsigned char>(bytes[i]); };
     if (bytes.size() >= 2 && byteAt(0) == 0xFF && byteAt(1) == 0xFE)
-        return DecodeUtf16(bytes, 2, false);
+        return DecodeUtf16From(bytes, 2, Utf16ByteOrder::LittleEndian);
     if (bytes.size() >= 2 && byteAt(0) == 0xFE && byteAt(1) == 0xFF)
-        return DecodeUtf16(bytes, 2, true);
+        return DecodeUtf16From(bytes, 2, Utf16ByteOrder::BigEndian);
     if (bytes.size() >= 3 && byteAt(0) == 0xEF && byteAt(1) == 0xBB && byteAt(2) == 0xBF)
         return FromUtf8(bytes.substr(3));
     // Unmarked UTF-16LE: ASCII text shows as every second byte zero.
     if (bytes.size() >= 4 && bytes.size() % 2 == 0 && byteAt(0) != 0 && byteAt(1) == 0 && byteAt(2) != 0 &&
         byteAt(3) == 0)
-        return DecodeUtf16(bytes, 0, false);
+        return DecodeUtf16From(bytes, 0, Utf16ByteOrder::LittleEndian);
     return FromUtf8(bytes);
 }
 

@@ -37,25 +37,6 @@ std::string JoinHost(const std::string& folder, const std::string& name)
     return folder == "/" ? "/" + name : folder + "/" + name;
 }
 
-// The entry of `folder` whose name equals `name` in any letter case (first in
-// byte order when several do), or empty.
-std::string FindNoCase(const std::string& folder, const std::wstring& name)
-{
-    std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(folder.c_str()), closedir);
-    if (!dir)
-        return std::string();
-    std::string found;
-    while (const dirent* entry = readdir(dir.get()))
-    {
-        const std::string entryName = entry->d_name;
-        if (entryName == "." || entryName == "..")
-            continue;
-        if (EqualsNoCase(FromUtf8(entryName), name) && (found.empty() || entryName < found))
-            found = entryName;
-    }
-    return found;
-}
-
 // An absolute host path with symbolic links resolved as far as it exists.
 std::string CanonicalHost(const std::string& path)
 {
@@ -134,7 +115,7 @@ bool CPosixOsServices::ToHostPath(const std::wstring& path, std::string& host) c
         struct stat st{};
         if (exists && lstat(JoinHost(result, entry).c_str(), &st) != 0)
         {
-            const std::string match = FindNoCase(result, name);
+            const std::string match = FindEntryNoCase(result, name);
             if (match.empty())
                 exists = false;
             else

@@ -1,5 +1,7 @@
 #include "os/posix/Prefix.h"
 
+#include "os/posix/Folders.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <pwd.h>
@@ -13,20 +15,6 @@ namespace
 bool IsSet(const char* value)
 {
     return value != nullptr && value[0] != '\0';
-}
-
-// mkdir -p; true when the folder exists afterwards.
-bool MakeFolders(const std::string& path)
-{
-    struct stat st{};
-    if (stat(path.c_str(), &st) == 0)
-        return S_ISDIR(st.st_mode);
-    const size_t slash = path.find_last_of('/');
-    if (slash != std::string::npos && slash > 0 && !MakeFolders(path.substr(0, slash)))
-        return false;
-    if (mkdir(path.c_str(), 0755) == 0 || errno == EEXIST)
-        return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-    return false;
 }
 
 std::string CurrentDirectory()

@@ -1,5 +1,7 @@
 #include "os/posix/ProcessLauncher.h"
 
+#include "os/posix/FileDescriptor.h"
+
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -11,25 +13,6 @@
 
 namespace
 {
-
-class CFd
-{
-public:
-    explicit CFd(int fd = -1) : m_nFd(fd) {}
-    ~CFd() { Close(); }
-    CFd(const CFd&) = delete;
-    CFd& operator=(const CFd&) = delete;
-    int Get() const { return m_nFd; }
-    void Close()
-    {
-        if (m_nFd >= 0)
-            close(m_nFd);
-        m_nFd = -1;
-    }
-
-private:
-    int m_nFd;
-};
 
 std::vector<char*> MakeArgv(const std::vector<std::string>& argv)
 {
@@ -165,9 +148,9 @@ int CProcessLauncher::SpawnDetached(const std::vector<std::string>& argv)
     int fds[2];
     if (pipe2(fds, O_CLOEXEC) != 0)
         return errno;
-    CFd readEnd(fds[0]);
-    CFd writeEnd(fds[1]);
-    CFd devNull(open("/dev/null", O_RDWR | O_CLOEXEC));
+    CFileDescriptor readEnd(fds[0]);
+    CFileDescriptor writeEnd(fds[1]);
+    CFileDescriptor devNull(open("/dev/null", O_RDWR | O_CLOEXEC));
     if (devNull.Get() < 0)
         return errno;
 
@@ -207,13 +190,13 @@ int CProcessLauncher::Run(const std::vector<std::string>& argv, std::string& out
     int outFds[2];
     if (pipe2(errorFds, O_CLOEXEC) != 0)
         return -1;
-    CFd errorRead(errorFds[0]);
-    CFd errorWrite(errorFds[1]);
+    CFileDescriptor errorRead(errorFds[0]);
+    CFileDescriptor errorWrite(errorFds[1]);
     if (pipe2(outFds, O_CLOEXEC) != 0)
         return -1;
-    CFd outRead(outFds[0]);
-    CFd outWrite(outFds[1]);
-    CFd devNull(open("/dev/null", O_RDWR | O_CLOEXEC));
+    CFileDescriptor outRead(outFds[0]);
+    CFileDescriptor outWrite(outFds[1]);
+    CFileDescriptor devNull(open("/dev/null", O_RDWR | O_CLOEXEC));
     if (devNull.Get() < 0)
         return -1;
 

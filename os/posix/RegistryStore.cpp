@@ -1,5 +1,7 @@
 #include "os/posix/RegistryStore.h"
 
+#include "os/posix/FileDescriptor.h"
+#include "os/posix/Folders.h"
 #include "os/posix/RegistryFormat.h"
 #include "os/posix/WideText.h"
 
@@ -17,30 +19,9 @@ namespace
 
 using DirHandle = std::unique_ptr<DIR, int (*)(DIR*)>;
 
-class CFileDescriptor
-{
-public:
-    explicit CFileDescriptor(int fd) : m_nFd(fd) {}
-    ~CFileDescriptor()
-    {
-        if (m_nFd >= 0)
-            close(m_nFd);
-    }
-    CFileDescriptor(const CFileDescriptor&) = delete;
-    CFileDescriptor& operator=(const CFileDescriptor&) = delete;
-    int Get() const { return m_nFd; }
-    int Release()
-    {
-        const int fd = m_nFd;
-        m_nFd = -1;
-        return fd;
-    }
-
-private:
-    int m_nFd;
-};
-
-bool IsFolder(const std::string& path)
+// Inside the hive links are not followed, so a planted one can't lead a
+// lookup or a removal out of it; only the hive root may be a link.
+bool IsRealFolder(const std::string& path)
 {
     struct stat st{};
     return lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
@@ -50,16 +31,6 @@ bool IsRegularFile(const std::string& path)
 {
     struct stat st{};
     return lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
-bool MakeFolders(const std::string& path)
-{
-    if (IsFolder(path))
-        return true;
-    const size_t slash = path.find_last_of('/');
-    if (slash != std::string::npos && slash > 0 && !MakeFolders(path.substr(0, slash)))
-        return false;
-    return (mkdir(path.c_str(), 0755) == 0 || errno == EEXIST) && IsFolder(path);
 }
 
 bool WriteAll(int fd, const std::string& bytes)
@@ -99,7 +70,7 @@ bool ReadAll(const std::string& path, std::string& bytes)
 
 bool RemoveTree(const std::string& path)
 {
-    if (!IsFolder(path))
+    if (!IsRealFolder(path))
         return unlink(path.c_str()) == 0 || errno == ENOENT;
     {
         DirHandle dir(opendir(path.c_str()), closedir);
@@ -138,7 +109,7 @@ std::string CRegistryStore::FindEntry(const std::string& folder, const std::wstr
                                       std::wstring* storedName)
 {
     const std::string exact = isValue ? CRegistryFormat::ValueFileName(name) : CRegistryFormat::KeyFileName(name);
-    const auto fits = [isValue](const std::string& path) { return isValue ? IsRegularFile(path) : IsFolder(path); };
+    const auto fits = [isValue](const std::string& path) { return isValue ? IsRegularFile(path) : IsRealFolder(path); };
     if (fits(folder + "/" + exact))
     {
         if (storedName != nullptr)
@@ -146,27 +117,17 @@ std::string CRegistryStore::FindEntry(const std::string& folder, const std::wstr
         return exact;
     }
 
-    // Another letter case: the first match in name order, so every reader picks the same one.
-    DirHandle dir(opendir(folder.c_str()), closedir);
-    if (!dir)
-        return std::string();
-    std::string found;
-    std::wstring foundName;
-    while (const dirent* entry = readdir(dir.get()))
-    {
-        bool entryIsValue = false;
-        std::wstring entryName;
-        if (!CRegistryFormat::ParseFileName(entry->d_name, entryIsValue, entryName) || entryIsValue != isValue ||
-            !EqualsNoCase(entryName, name))
-            continue;
-        if ((found.empty() || entry->d_name < found) && fits(folder + "/" + entry->d_name))
-        {
-            found = entry->d_name;
-            foundName = entryName;
-        }
-    }
+    // Another letter case.
+    const std::string found = FindEntryNoCase(
+        folder, name,
+        [isValue](const std::string& fileName, std::wstring& entryName) {
+            bool entryIsValue = false;
+            return CRegistryFormat::ParseFileName(fileName, entryIsValue, entryName) && entryIsValue == isValue;
+        },
+        [&folder, &fits](const std::string& fileName) { return fits(folder + "/" + fileName); });
+    bool foundIsValue = false;
     if (storedName != nullptr && !found.empty())
-        *storedName = foundName;
+        CRegistryFormat::ParseFileName(found, foundIsValue, *storedName);
     return found;
 }
 
@@ -179,7 +140,7 @@ bool CRegistryStore::FindKey(const std::wstring& key, std::string& folder,
                              std::vector<std::wstring>* storedNames) const
 {
     std::vector<std::wstring> names;
-    if (!CRegistryFormat::SplitKeyPath(key, names) || !IsFolder(m_strHiveRoot))
+    if (!CRegistryFormat::SplitKeyPath(key, names) || !FolderExists(m_strHiveRoot))
         return false;
     std::string path = m_strHiveRoot;
     for (const std::wstring& name : names)
@@ -211,7 +172,7 @@ bool CRegistryStore::EnsureKey(const std::wstring& key) const
             // Another process may create it at the same moment; either way it now exists.
             if (mkdir((path + "/" + entry).c_str(), 0755) != 0 && errno != EEXIST)
                 return false;
-            if (!IsFolder(path + "/" + entry))
+            if (!IsRealFolder(path + "/" + entry))
                 return false;
         }
         path += "/" + entry;
@@ -242,7 +203,7 @@ bool CRegistryStore::WriteValue(const std::wstring& key, const std::wstring& nam
     // Readable by all like the machine hive; umask can't be read without changing it for every thread.
     const bool written = fchmod(fd.Get(), 0644) == 0 &&
                          WriteAll(fd.Get(), CRegistryFormat::EncodeValue(type, data)) && fsync(fd.Get()) == 0;
-    if (close(fd.Release()) != 0 || !written || rename(temp.c_str(), (folder + "/" + target).c_str()) != 0)
+    if (!fd.Close() || !written || rename(temp.c_str(), (folder + "/" + target).c_str()) != 0)
     {
         unlink(temp.c_str());
         return false;
@@ -294,7 +255,7 @@ bool CRegistryStore::List(const std::wstring& key, bool values, std::vector<std:
         if (!CRegistryFormat::ParseFileName(entry->d_name, isValue, name) || isValue != values)
             continue;
         const std::string path = folder + "/" + entry->d_name;
-        if (values ? IsRegularFile(path) : IsFolder(path))
+        if (values ? IsRegularFile(path) : IsRealFolder(path))
             names.push_back(name);
     }
     std::sort(names.begin(), names.end(), LessNoCase);

@@ -1,9 +1,12 @@
 #include "os/posix/WideText.h"
+#include "common/Utf8.h"
 
 #include <clocale>
 #include <cstdint>
 #include <cwctype>
+#include <dirent.h>
 #include <locale.h>
+#include <memory>
 
 namespace
 {
@@ -38,4 +41,30 @@ bool EqualsNoCase(const std::wstring& a, const std::wstring& b)
         if (a[i] != b[i] && FoldCase(a[i]) != FoldCase(b[i]))
             return false;
     return true;
+}
+
+std::string FindEntryNoCase(const std::string& folder, const std::wstring& name, const EntryNameReader& readName,
+                            const std::function<bool(const std::string& fileName)>& accept)
+{
+    std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(folder.c_str()), closedir);
+    if (!dir)
+        return std::string();
+    std::string found;
+    while (const dirent* entry = readdir(dir.get()))
+    {
+        const std::string fileName = entry->d_name;
+        if (fileName == "." || fileName == ".." || (!found.empty() && fileName >= found))
+            continue;
+        std::wstring entryName;
+        if (readName)
+        {
+            if (!readName(fileName, entryName))
+                continue;
+        }
+        else
+            entryName = FromUtf8(fileName);
+        if (EqualsNoCase(entryName, name) && (!accept || accept(fileName)))
+            found = fileName;
+    }
+    return found;
 }

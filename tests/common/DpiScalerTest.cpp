@@ -93,6 +93,16 @@ TEST_F(ScalerAt, ReadsTheDpiOnceAndKeepsIt)
     EXPECT_EQ(scaler.ScaleX(10), 15);
 }
 
+TEST_F(ScalerAt, FreeFunctionsFollowTheDpiOfTheMoment)
+{
+    SetScreenDpiForTesting(144, 120);
+    EXPECT_EQ(ScaledX(10), 15);
+    EXPECT_EQ(ScaledY(10), 13);
+    SetScreenDpiForTesting(120, 144);
+    EXPECT_EQ(ScaledX(10), 13);
+    EXPECT_EQ(ScaledY(-10), -15);
+}
+
 TEST(Colour, RgbIsRedInTheLowByte)
 {
     EXPECT_EQ(RGB(255, 0, 0), 0x0000FFu);

@@ -78,6 +78,17 @@ TEST(OsIniReader, FileEncodingsAreRecognised)
     EXPECT_EQ(CIniReader::GetInt(CIniReader::Decode(bigEndian), L"p", L"p", 0), 5);
 }
 
+TEST(OsIniReader, SurrogatePairsBecomeOneCharacterInEitherByteOrder)
+{
+    std::wstring value;
+    const std::string little = Bytes("\xFF\xFE[\0s\0]\0\n\0k\0=\0" "\x34\xD8\x1E\xDD" "!");  // odd last byte
+    ASSERT_TRUE(CIniReader::FindValue(CIniReader::Decode(little), L"s", L"k", value));
+    EXPECT_EQ(value, L"\U0001D11E");
+    const std::string big = Bytes("\xFE\xFF\0[\0s\0]\0\n\0k\0=" "\xD8\x34\xDD\x1E");
+    ASSERT_TRUE(CIniReader::FindValue(CIniReader::Decode(big), L"s", L"k", value));
+    EXPECT_EQ(value, L"\U0001D11E");
+}
+
 TEST(OsIniReader, ProgressFileIsReadThroughItsDrivePath)
 {
     CTestFolder prefix;
