@@ -27,6 +27,7 @@ public:
     std::vector<std::wstring> m_removed;
     std::map<std::wstring, int32_t> m_percent;        // progress file -> value
     std::map<std::wstring, std::vector<uint8_t>> m_values;   // "key|name" -> data
+    std::map<std::wstring, RegType> m_types;
     std::vector<std::wstring> m_opened;
     int32_t m_nShellOpenResult = 42;
     int m_nThreadFailures = 0;                         // the next n starts fail
@@ -150,11 +151,12 @@ public:
     }
     bool RegEnsureKey(const std::wstring&) override { return true; }
     bool RegKeyExists(const std::wstring&) override { return true; }
-    bool RegWriteValue(const std::wstring& key, const std::wstring& name, RegType,
+    bool RegWriteValue(const std::wstring& key, const std::wstring& name, RegType type,
                        const std::vector<uint8_t>& data) override
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_values[key + L"|" + name] = data;
+        m_types[key + L"|" + name] = type;
         return true;
     }
     bool RegReadValue(const std::wstring& key, const std::wstring& name, RegType& type,
@@ -164,7 +166,7 @@ public:
         auto it = m_values.find(key + L"|" + name);
         if (it == m_values.end())
             return false;
-        type = RegType::Sz;
+        type = m_types[key + L"|" + name];
         data = it->second;
         return true;
     }

@@ -296,3 +296,32 @@ TEST_F(InstallEngine, LocationLengthCountsAsTheRecordStoresIt)
     EXPECT_EQ(m_view.m_notices.size(), 1u);
     EXPECT_TRUE(m_view.Pages().empty());
 }
+
+TEST_F(InstallEngine, UninstallCountsWhateverTypeTheFullInstallerStored)
+{
+    const std::wstring key = L"Software\\brovix\\Zelqa";
+    std::vector<uint8_t> text;
+    AppendUtf16Le(L"UnInstall", text);
+    text.resize(text.size() + 2, 0);   // one zero character
+    for (RegType type : {RegType::Sz, RegType::ExpandSz, RegType::MultiSz, RegType::Binary, RegType::None}) {
+        m_os.RegWriteValue(key, L"Operation", type, text);
+        EXPECT_TRUE(IsOperationUninstall(m_os)) << static_cast<int>(type);
+    }
+    // A multi-string's later strings and anything past the first zero don't count.
+    std::vector<uint8_t> later(text);
+    later.insert(later.begin(), {'A', 0, 0, 0});
+    m_os.RegWriteValue(key, L"Operation", RegType::MultiSz, later);
+    EXPECT_FALSE(IsOperationUninstall(m_os));
+
+    // The block layout the installer itself writes counts too; a text that
+    // goes on past the nine characters, up to the read limit, does not.
+    std::vector<uint8_t> block(text);
+    block.resize(520, 0);
+    m_os.RegWriteValue(key, L"Operation", RegType::Sz, block);
+    EXPECT_TRUE(IsOperationUninstall(m_os));
+    std::vector<uint8_t> overlong;
+    AppendUtf16Le(L"UnInstall" + std::wstring(121, L'x'), overlong);   // 260 bytes, no zero in them
+    overlong.resize(overlong.size() + 2, 0);
+    m_os.RegWriteValue(key, L"Operation", RegType::Sz, overlong);
+    EXPECT_FALSE(IsOperationUninstall(m_os));
+}
