@@ -3,7 +3,7 @@
 // Hooks for tests and tools that both backends provide, with real windows on
 // a real or virtual display: start the window system, show a window, feed it
 // input as a person would, and read back what it shows. Hooks that only the
-// Linux backend has (offscreen windows without any display) are in
+// Linux backend has (windows without any display) are in
 // framework/linux/HeadlessTesting.h.
 
 #include <cstdint>
@@ -15,9 +15,9 @@
 
 class CWnd;
 
-// Starts the window system on the display tests run on (Linux: SDL's
-// offscreen driver, no X server needed; Windows: the desktop, which under
-// Wine is a virtual X server's). False if it cannot start.
+// Starts the window system on the display tests run on (Linux: windows that
+// paint off screen, no display server needed; Windows: the desktop, which
+// under Wine is a virtual X server's). False if it cannot start.
 bool InitTestWindowSystem();
 
 // Makes the screen report the given DPI, both axes (0 restores the real query).
