@@ -289,9 +289,12 @@ TEST_F(InstallEngine, GoingAwayLetsARunningDownloadCleanUp)
 
 TEST_F(InstallEngine, LocationLengthCountsAsTheRecordStoresIt)
 {
-    // 250 characters, ten of them outside the basic plane: 260 UTF-16 units.
-    const std::wstring location = L"C:\\" + std::wstring(237, L'a') + std::wstring(10, L'\U0001F680');
-    ASSERT_EQ(location.size(), 250u);
+    // 250 characters, ten of them outside the basic plane: 260 UTF-16 units
+    // (a wide string holds them as pairs where wchar_t is 16 bits wide).
+    std::wstring location = L"C:\\" + std::wstring(237, L'a');
+    for (int i = 0; i < 10; ++i)
+        location += L"\U0001F680";
+    ASSERT_EQ(location.size(), sizeof(wchar_t) == 2 ? 260u : 250u);
     Install(location);
     EXPECT_EQ(m_view.m_notices.size(), 1u);
     EXPECT_TRUE(m_view.Pages().empty());

@@ -1,0 +1,282 @@
+#include "os/win32/Win32OsServices.h"
+
+#include <windows.h>
+#include <process.h>
+#include <shellapi.h>
+#include <shlobj.h>
+#include <shlwapi.h>
+
+#include <memory>
+#include <new>
+#include <type_traits>
+#include <utility>
+
+#include "os/win32/ComApartment.h"
+#include "os/win32/UrlDownload.h"
+
+namespace
+{
+
+// The 32-bit program keeps the record in the 32-bit view, and the full
+// installer looks for it there; a 64-bit build must ask for that view.
+#if defined(_WIN64)
+constexpr REGSAM REGISTRY_VIEW = KEY_WOW64_32KEY;
+#else
+constexpr REGSAM REGISTRY_VIEW = 0;
+#endif
+
+using KeyHandle = std::unique_ptr<std::remove_pointer_t<HKEY>, decltype(&RegCloseKey)>;
+
+KeyHandle OpenKey(const std::wstring& key, REGSAM access)
+{
+    HKEY hKey = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, access | REGISTRY_VIEW, &hKey) != ERROR_SUCCESS)
+        hKey = nullptr;
+    return KeyHandle(hKey, &RegCloseKey);
+}
+
+unsigned __stdcall ThreadMain(void* pArgument)
+{
+    std::unique_ptr<std::function<void()>> pBody(static_cast<std::function<void()>*>(pArgument));
+    (*pBody)();
+    return 0;
+}
+
+int CALLBACK BrowseCallback(HWND hWnd, UINT uMsg, LPARAM, LPARAM lpData)
+{
+    if (uMsg == BFFM_INITIALIZED)
+        SendMessageW(hWnd, BFFM_SETSELECTIONW, TRUE, lpData);
+    return 0;
+}
+
+} // namespace
+
+bool CWin32OsServices::DriveRootOf(const std::wstring& path, std::wstring& root)
+{
+    if (path.size() < 2 || path[1] != L':')
+        return false;
+    const wchar_t letter = path[0];
+    if (!((letter >= L'A' && letter <= L'Z') || (letter >= L'a' && letter <= L'z')))
+        return false;
+    root = std::wstring(1, letter) + L":\\";
+    return true;
+}
+
+bool CWin32OsServices::GetDesktopFolder(std::wstring& path)
+{
+    wchar_t szPath[MAX_PATH] = {};
+    if (!SHGetSpecialFolderPathW(nullptr, szPath, CSIDL_DESKTOPDIRECTORY, FALSE) || szPath[0] == L'\0')
+        return false;
+    path = szPath;
+    return true;
+}
+
+DriveKind CWin32OsServices::GetDriveKind(const std::wstring& root)
+{
+    // The drive-type query wants the root with its backslash; "D:" alone
+    // would name the drive's current folder.
+    std::wstring driveRoot;
+    if (!DriveRootOf(root, driveRoot))
+        return DriveKind::NoRootDir;
+    const UINT uKind = GetDriveTypeW(driveRoot.c_str());
+    return uKind <= DRIVE_RAMDISK ? static_cast<DriveKind>(uKind) : DriveKind::Unknown;
+}
+
+bool CWin32OsServices::GetFreeBytesForCaller(const std::wstring& root, uint64_t& bytes)
+{
+    std::wstring driveRoot;
+    ULARGE_INTEGER available{};
+    ULARGE_INTEGER total{};
+    ULARGE_INTEGER free{};
+    if (!DriveRootOf(root, driveRoot) || !GetDiskFreeSpaceExW(driveRoot.c_str(), &available, &total, &free))
+        return false;
+    bytes = available.QuadPart;
+    return true;
+}
+
+bool CWin32OsServices::ToNativePath(const std::wstring& path, NativePath& native)
+{
+    std::wstring root;
+    if (!DriveRootOf(path, root))
+        return false;
+    native = path;
+    return true;
+}
+
+bool CWin32OsServices::FromNativePath(const NativePath& native, std::wstring& path)
+{
+    if (native.empty())
+        return false;
+    const DWORD nNeeded = GetFullPathNameW(native.c_str(), 0, nullptr, nullptr);
+    if (nNeeded == 0)
+        return false;
+    std::wstring full(nNeeded, L'\0');
+    const DWORD nLength = GetFullPathNameW(native.c_str(), nNeeded, full.data(), nullptr);
+    if (nLength == 0 || nLength >= nNeeded)
+        return false;
+    full.resize(nLength);
+    std::wstring root;
+    if (!DriveRootOf(full, root))
+        return false;
+    path = full;
+    return true;
+}
+
+bool CWin32OsServices::CreateFolder(const std::wstring& path)
+{
+    if (CreateDirectoryW(path.c_str(), nullptr))
+        return true;
+    return GetLastError() == ERROR_ALREADY_EXISTS && PathIsDirectoryW(path.c_str());
+}
+
+bool CWin32OsServices::RemoveFile(const std::wstring& path)
+{
+    return DeleteFileW(path.c_str()) != FALSE;
+}
+
+bool CWin32OsServices::IsDirectory(const std::wstring& path)
+{
+    return !path.empty() && PathIsDirectoryW(path.c_str()) != FALSE;
+}
+
+bool CWin32OsServices::FileExists(const std::wstring& path)
+{
+    const DWORD dwAttributes = path.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(path.c_str());
+    return dwAttributes != INVALID_FILE_ATTRIBUTES && (dwAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+int32_t CWin32OsServices::ReadPrivateProfileInt(const std::wstring& section, const std::wstring& key,
+                                                int32_t defaultValue, const std::wstring& file)
+{
+    return static_cast<int32_t>(GetPrivateProfileIntW(section.c_str(), key.c_str(), defaultValue, file.c_str()));
+}
+
+int32_t CWin32OsServices::ShellOpen(const std::wstring& fileOrUrl)
+{
+    // The shell may hand the work to extensions that expect an apartment.
+    CComApartment apartment;
+    const HINSTANCE hResult = ShellExecuteW(nullptr, L"open", fileOrUrl.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    return static_cast<int32_t>(reinterpret_cast<INT_PTR>(hResult));
+}
+
+bool CWin32OsServices::BrowseForFolder(const std::wstring& title, const std::wstring& startFolder,
+                                       std::wstring& chosen)
+{
+    CComApartment apartment;
+    if (!apartment.IsUsable())
+        return false;
+    BROWSEINFOW info{};
+    info.hwndOwner = nullptr;
+    info.lpszTitle = title.c_str();
+    info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_DONTGOBELOWDOMAIN | BIF_EDITBOX;
+    if (!startFolder.empty())
+    {
+        info.lpfn = &BrowseCallback;
+        info.lParam = reinterpret_cast<LPARAM>(startFolder.c_str());
+    }
+    PIDLIST_ABSOLUTE pItems = SHBrowseForFolderW(&info);
+    if (!pItems)
+        return false;
+    wchar_t szPath[MAX_PATH] = {};
+    const bool bHasPath = SHGetPathFromIDListW(pItems, szPath) != FALSE;
+    CoTaskMemFree(pItems);
+    std::wstring root;
+    if (!bHasPath || !DriveRootOf(szPath, root))
+        return false;
+    chosen = szPath;
+    return true;
+}
+
+DownloadResult CWin32OsServices::DownloadToFile(const std::wstring& url, const std::wstring& path,
+                                                IDownloadProgress* pProgress)
+{
+    return CUrlDownload(pProgress).Run(url, path);
+}
+
+bool CWin32OsServices::StartThread(std::function<void()> body)
+{
+    if (!body)
+        return false;
+    auto* pBody = new (std::nothrow) std::function<void()>(std::move(body));
+    if (!pBody)
+        return false;
+    const uintptr_t hThread = _beginthreadex(nullptr, 0, &ThreadMain, pBody, 0, nullptr);
+    if (hThread == 0)
+    {
+        delete pBody;
+        return false;
+    }
+    CloseHandle(reinterpret_cast<HANDLE>(hThread));
+    return true;
+}
+
+bool CWin32OsServices::RegEnsureKey(const std::wstring& key)
+{
+    HKEY hKey = nullptr;
+    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                        KEY_WRITE | REGISTRY_VIEW, nullptr, &hKey, nullptr) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(hKey);
+    return true;
+}
+
+bool CWin32OsServices::RegKeyExists(const std::wstring& key)
+{
+    HKEY hKey = nullptr;
+    const LSTATUS status = RegOpenKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ | REGISTRY_VIEW, &hKey);
+    if (status == ERROR_SUCCESS)
+        RegCloseKey(hKey);
+    // Refused access means the key is there.
+    return status == ERROR_SUCCESS || status == ERROR_ACCESS_DENIED;
+}
+
+bool CWin32OsServices::RegWriteValue(const std::wstring& key, const std::wstring& name, RegType type,
+                                     const std::vector<uint8_t>& data)
+{
+    const KeyHandle hKey = OpenKey(key, KEY_ALL_ACCESS);
+    if (!hKey)
+        return false;
+    return RegSetValueExW(hKey.get(), name.c_str(), 0, static_cast<DWORD>(type), data.empty() ? nullptr : data.data(),
+                          static_cast<DWORD>(data.size())) == ERROR_SUCCESS;
+}
+
+bool CWin32OsServices::RegReadValue(const std::wstring& key, const std::wstring& name, RegType& type,
+                                    std::vector<uint8_t>& data)
+{
+    const KeyHandle hKey = OpenKey(key, KEY_READ);
+    if (!hKey)
+        return false;
+    // Another process may grow the value between asking its size and reading it.
+    for (int nTry = 0; nTry < 4; ++nTry)
+    {
+        DWORD dwType = REG_NONE;
+        DWORD cbData = 0;
+        if (RegQueryValueExW(hKey.get(), name.c_str(), nullptr, &dwType, nullptr, &cbData) != ERROR_SUCCESS)
+            return false;
+        std::vector<uint8_t> buffer(cbData);
+        const LSTATUS status =
+            RegQueryValueExW(hKey.get(), name.c_str(), nullptr, &dwType, buffer.empty() ? nullptr : buffer.data(), &cbData);
+        if (status == ERROR_MORE_DATA)
+            continue;
+        if (status != ERROR_SUCCESS)
+            return false;
+        buffer.resize(cbData);
+        type = static_cast<RegType>(dwType);
+        data = std::move(buffer);
+        return true;
+    }
+    return false;
+}
+
+bool CWin32OsServices::RegRemoveValue(const std::wstring& key, const std::wstring& name)
+{
+    const KeyHandle hKey = OpenKey(key, KEY_ALL_ACCESS);
+    return hKey && RegDeleteValueW(hKey.get(), name.c_str()) == ERROR_SUCCESS;
+}
+
+IOsServices& PlatformOsServices()
+{
+    // Never destroyed: detached worker threads may still call in while the process exits.
+    static CWin32OsServices* const s_pServices = new CWin32OsServices();
+    return *s_pServices;
+}

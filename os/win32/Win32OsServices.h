@@ -1,0 +1,44 @@
+#pragma once
+
+#include "os/OsServices.h"
+
+// The OS services on Windows: the platform calls themselves, drive paths as
+// native paths. The install record lives in the 32-bit view of the registry
+// (where the 32-bit program keeps it and the full installer looks) whatever
+// this build's word size. Keeps no state, so all threads may share it.
+class CWin32OsServices : public IOsServices
+{
+public:
+    bool GetDesktopFolder(std::wstring& path) override;
+    DriveKind GetDriveKind(const std::wstring& root) override;
+    bool GetFreeBytesForCaller(const std::wstring& root, uint64_t& bytes) override;
+    bool ToNativePath(const std::wstring& path, NativePath& native) override;
+    bool FromNativePath(const NativePath& native, std::wstring& path) override;
+
+    bool CreateFolder(const std::wstring& path) override;
+    bool RemoveFile(const std::wstring& path) override;
+    bool IsDirectory(const std::wstring& path) override;
+    bool FileExists(const std::wstring& path) override;
+    int32_t ReadPrivateProfileInt(const std::wstring& section, const std::wstring& key, int32_t defaultValue,
+                                  const std::wstring& file) override;
+
+    int32_t ShellOpen(const std::wstring& fileOrUrl) override;
+    bool BrowseForFolder(const std::wstring& title, const std::wstring& startFolder,
+                         std::wstring& chosen) override;
+
+    DownloadResult DownloadToFile(const std::wstring& url, const std::wstring& path,
+                                  IDownloadProgress* pProgress) override;
+    bool StartThread(std::function<void()> body) override;
+
+    bool RegEnsureKey(const std::wstring& key) override;
+    bool RegKeyExists(const std::wstring& key) override;
+    bool RegWriteValue(const std::wstring& key, const std::wstring& name, RegType type,
+                       const std::vector<uint8_t>& data) override;
+    bool RegReadValue(const std::wstring& key, const std::wstring& name, RegType& type,
+                      std::vector<uint8_t>& data) override;
+    bool RegRemoveValue(const std::wstring& key, const std::wstring& name) override;
+
+    // The drive root L"X:\\" of the drive letter that starts `path`; false
+    // when its first two characters are no drive letter and colon.
+    static bool DriveRootOf(const std::wstring& path, std::wstring& root);
+};

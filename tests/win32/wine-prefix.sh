@@ -1,0 +1,38 @@
+#!/bin/sh
+# Makes the Wine prefix the cross-built tests run in, when it is missing or was
+# made by another Wine version or for another test CA: a 64-bit prefix (it runs
+# 32- and 64-bit programs and has both registry views) whose local-machine
+# root store trusts the local test CA. Nothing outside the prefix changes.
+# Usage: wine-prefix.sh PREFIX TRUST_TOOL.exe CA.pem
+set -eu
+prefix=${1:?usage: wine-prefix.sh PREFIX TRUST_TOOL.exe CA.pem}
+trust=${2:?usage: wine-prefix.sh PREFIX TRUST_TOOL.exe CA.pem}
+ca=${3:?usage: wine-prefix.sh PREFIX TRUST_TOOL.exe CA.pem}
+
+# The prefix is thrown away and made anew: never anything but a folder of ours.
+case "$(basename "$prefix")" in
+    wine-prefix) ;;
+    *) echo "wine-prefix.sh: refusing to use $prefix (its name must be wine-prefix)" >&2; exit 1 ;;
+esac
+if [ ! -f "$ca" ]; then
+    echo "wine-prefix.sh: no test CA at $ca; configuring the dev preset makes it" >&2
+    exit 1
+fi
+
+export WINEPREFIX="$prefix" WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+stamp="$prefix/.zelqa-prefix"
+want="$(wine --version) $(sha256sum "$ca" | cut -d' ' -f1)"
+if [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$want" ]; then
+    exit 0
+fi
+
+wineserver -k >/dev/null 2>&1 || true
+rm -rf "$prefix"
+mkdir -p "$(dirname "$prefix")"
+echo "wine-prefix.sh: making $prefix ($(wine --version))"
+wineboot -i >/dev/null 2>&1
+wineserver -w
+# Drive Z: is the host's root in a new prefix.
+wine "$trust" "Z:$(printf '%s' "$ca" | tr '/' '\\')"
+wineserver -w
+printf '%s\n' "$want" > "$stamp"
