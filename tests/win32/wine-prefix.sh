@@ -2,7 +2,8 @@
 # Makes the Wine prefix the cross-built tests run in, when it is missing or was
 # made by another Wine version or for another test CA: a 64-bit prefix (it runs
 # 32- and 64-bit programs and has both registry views) whose local-machine
-# root store trusts the local test CA. Nothing outside the prefix changes.
+# root store trusts the local test CA, at 96 DPI, with the UI face mapped to
+# an installed Chinese one. Nothing outside the prefix changes.
 # Usage: wine-prefix.sh PREFIX TRUST_TOOL.exe CA.pem
 set -eu
 prefix=${1:?usage: wine-prefix.sh PREFIX TRUST_TOOL.exe CA.pem}
@@ -21,7 +22,7 @@ fi
 
 export WINEPREFIX="$prefix" WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 stamp="$prefix/.zelqa-prefix"
-want="$(wine --version) $(sha256sum "$ca" | cut -d' ' -f1)"
+want="$(wine --version) $(sha256sum "$ca" | cut -d' ' -f1) ui-1"
 if [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$want" ]; then
     exit 0
 fi
@@ -32,6 +33,9 @@ mkdir -p "$(dirname "$prefix")"
 echo "wine-prefix.sh: making $prefix ($(wine --version))"
 wineboot -i >/dev/null 2>&1
 wineserver -w
+wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f >/dev/null
+wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "Microsoft YaHei" /t REG_SZ \
+    /d "WenQuanYi Micro Hei" /f >/dev/null
 # Drive Z: is the host's root in a new prefix.
 wine "$trust" "Z:$(printf '%s' "$ca" | tr '/' '\\')"
 wineserver -w

@@ -1,3 +1,5 @@
+// On Linux the resources are tables compiled in from res/ (see
+// cmake/EmbedResources.cmake); lookups search them.
 #include "framework/Resources.h"
 
 #include <cwchar>

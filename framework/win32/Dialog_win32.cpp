@@ -1,0 +1,71 @@
+#include "framework/Dialog.h"
+
+#include "framework/win32/WindowSystem.h"
+
+CDialog::CDialog(UINT nIDTemplate, CWnd* pParentWnd) : m_nIDTemplate(nIDTemplate), m_pParentWnd(pParentWnd) {}
+
+CDialog::~CDialog() = default;
+
+INT_PTR CDialog::DoModal()
+{
+    CWindowSystem& ws = CWindowSystem::Get();
+    if (m_hWnd || !ws.Init())
+        return -1;
+    HINSTANCE hInstance = ws.Instance();
+    HRSRC hResource = FindResourceW(hInstance, MAKEINTRESOURCEW(m_nIDTemplate), RT_DIALOG);
+    HGLOBAL hLoaded = hResource ? LoadResource(hInstance, hResource) : nullptr;
+    auto* pTemplate = hLoaded ? static_cast<LPCDLGTEMPLATEW>(LockResource(hLoaded)) : nullptr;
+    if (!pTemplate)
+        return -1;
+
+    // The owner takes no input while the dialog runs. It is disabled first, so
+    // that the dialog is the window activated when it shows.
+    HWND hOwner = m_pParentWnd && m_pParentWnd->m_hWnd ? GetAncestor(m_pParentWnd->m_hWnd, GA_ROOT) : nullptr;
+    const bool bEnableOwner = hOwner && IsWindowEnabled(hOwner);
+    if (bEnableOwner)
+        EnableWindow(hOwner, FALSE);
+
+    INT_PTR nResult = -1;
+    HWND hWnd = ws.CreateAttached(this, L"#32770", [&] {
+        return CreateDialogIndirectParamW(hInstance, pTemplate, hOwner, FrameworkDialogProc(), 0);
+    });
+    if (hWnd && m_hWnd == hWnd)
+        nResult = ws.RunModal(hWnd);
+
+    if (bEnableOwner)
+        EnableWindow(hOwner, TRUE);
+    if (m_hWnd) {
+        // Hidden before it goes, so the owner, not some other program, is activated.
+        ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0,
+                       SWP_HIDEWINDOW | SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOZORDER);
+        if (hOwner && GetActiveWindow() == m_hWnd)
+            SetActiveWindow(hOwner);
+        DestroyWindow();
+    }
+    return nResult;
+}
+
+void CDialog::EndDialog(INT_PTR nResult)
+{
+    if (m_hWnd)
+        CWindowSystem::Get().EndModal(m_hWnd, nResult);
+}
+
+BOOL CDialog::OnInitDialog() { return TRUE; }
+
+void CDialog::OnWindowClose() { OnCancel(); }
+
+BOOL CDialog::PreTranslateMessage(MSG* pMsg)
+{
+    if (pMsg->message != WM_KEYDOWN)
+        return FALSE;
+    if (pMsg->wParam == VK_ESCAPE) {
+        OnCancel();
+        return TRUE;
+    }
+    if (pMsg->wParam == VK_RETURN) {
+        OnOK();
+        return TRUE;
+    }
+    return FALSE;
+}

@@ -1,0 +1,17 @@
+// The program's entry point on Windows: starts the window system and hands
+// over to the application object, whose InitInstance runs the program.
+
+#include "framework/WinApp.h"
+#include "framework/win32/WindowSystem.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
+{
+    if (!CWindowSystem::Get().Init())
+        return 1;
+    CWinApp* pApp = AfxGetApp();
+    if (!pApp)
+        return 1;
+    if (pApp->InitInstance())
+        return pApp->ExitInstance();
+    return 0;
+}

@@ -1,0 +1,586 @@
+#include "framework/win32/WindowSystem.h"
+
+#include <atomic>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <unordered_map>
+#include <vector>
+
+#include <commctrl.h>
+#include <windowsx.h>
+
+#include "framework/DC.h"
+#include "framework/Dialog.h"
+#include "framework/Wnd.h"
+
+namespace
+{
+// The dispatcher's message: lParam is a heap std::function<void()> it runs and frees.
+constexpr UINT WM_ZELQA_TASK = WM_APP + 1;
+constexpr LPCWSTR DISPATCHER_CLASS = L"ZelqaDispatcher";
+
+// Window records, looked up by handle. Written on the window thread only;
+// other threads read them through FromHandle and IsAlive.
+struct RecordTable
+{
+    mutable std::mutex mutex;
+    std::unordered_map<HWND, WINDOW_RECORD*> records;
+};
+RecordTable& Records()
+{
+    // Never destroyed: workers may still ask about windows while the process exits.
+    static RecordTable* s_table = new RecordTable;
+    return *s_table;
+}
+std::atomic<uint64_t> g_nNextSerial{1};
+
+// Work waiting for the window thread: tasks posted before the window system
+// started, and tasks for when it is idle.
+struct TaskQueues
+{
+    std::mutex mutex;
+    std::vector<std::function<void()>*> early;
+    std::deque<std::function<void()>> idle;
+    std::atomic<bool> bReady{false};
+};
+TaskQueues& Tasks()
+{
+    static TaskQueues* s_tasks = new TaskQueues;
+    return *s_tasks;
+}
+
+std::vector<HWND> g_modalStack;   // window thread only
+
+// Per thread: the message the window procedure is handling, for handlers'
+// default processing.
+thread_local const MSG* g_pCurrentMessage = nullptr;
+
+// The window being created by CreateAttached on this thread.
+struct CREATION
+{
+    CWnd* pWnd;
+    LPCWSTR pszClassName;
+    bool bAttached;
+};
+thread_local CREATION* g_pCreation = nullptr;
+
+// Window classes match in any letter case; a version prefix ("6.0.0.0!Button")
+// that side-by-side common controls give their classes does not count.
+bool IsOfClass(HWND hWnd, LPCWSTR pszClassName)
+{
+    wchar_t szName[256] = {};
+    if (!GetClassNameW(hWnd, szName, 256))
+        return false;
+    const wchar_t* pszBase = szName;
+    for (const wchar_t* p = szName; *p; ++p)
+        if (*p == L'!')
+            pszBase = p + 1;
+    return lstrcmpiW(pszBase, pszClassName) == 0;
+}
+
+UINT CtlColorKind(UINT message)
+{
+    switch (message) {
+    case WM_CTLCOLORMSGBOX: return CTLCOLOR_MSGBOX;
+    case WM_CTLCOLOREDIT: return CTLCOLOR_EDIT;
+    case WM_CTLCOLORLISTBOX: return CTLCOLOR_LISTBOX;
+    case WM_CTLCOLORBTN: return CTLCOLOR_BTN;
+    case WM_CTLCOLORDLG: return CTLCOLOR_DLG;
+    case WM_CTLCOLORSCROLLBAR: return CTLCOLOR_SCROLLBAR;
+    default: return CTLCOLOR_STATIC;
+    }
+}
+
+CPoint PointOf(LPARAM lParam) { return CPoint(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)); }
+
+LRESULT CALLBACK DispatcherProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_ZELQA_TASK) {
+        std::unique_ptr<std::function<void()>> pTask(reinterpret_cast<std::function<void()>*>(lParam));
+        (*pTask)();
+        return 0;
+    }
+    return DefWindowProcW(hWnd, message, wParam, lParam);
+}
+
+// Dialogs get all their messages through FrameworkWindowProc, which handles
+// WM_INITDIALOG itself; the dialog procedure leaves everything to the
+// dialog class's default processing.
+INT_PTR CALLBACK NoDialogProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+} // namespace
+
+DLGPROC FrameworkDialogProc() { return NoDialogProc; }
+
+// ---- The one window procedure
+
+LRESULT CALLBACK FrameworkWindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    CWindowSystem& ws = CWindowSystem::Get();
+    WINDOW_RECORD* pRecord = ws.Find(hWnd);
+    if (!pRecord)
+        return DefWindowProcW(hWnd, message, wParam, lParam);
+    // The record may be gone once a handler has run (a handler may destroy its
+    // window), so nothing below touches it after calling one.
+    CWnd* pWnd = pRecord->pWnd;
+    const MSG current{hWnd, message, wParam, lParam, 0, {}};
+    const MSG* pOuter = g_pCurrentMessage;
+    g_pCurrentMessage = &current;
+    struct Restore
+    {
+        const MSG* p;
+        ~Restore() { g_pCurrentMessage = p; }
+    } restore{pOuter};
+
+    switch (message) {
+    case WM_PAINT:
+        pWnd->OnPaint();
+        return 0;
+    case WM_ERASEBKGND: {
+        CDC dc;
+        dc.Attach(reinterpret_cast<HDC>(wParam));
+        const BOOL bErased = pWnd->OnEraseBkgnd(&dc);
+        dc.Detach();
+        return bErased;
+    }
+    case WM_MOUSEMOVE:
+        pWnd->OnMouseMove(static_cast<UINT>(wParam), PointOf(lParam));
+        return 0;
+    case WM_MOUSEHOVER:
+        pWnd->OnMouseHover(static_cast<UINT>(wParam), PointOf(lParam));
+        return 0;
+    case WM_MOUSELEAVE:
+        pWnd->OnMouseLeave();
+        return 0;
+    case WM_LBUTTONDBLCLK:
+        // The framework knows no double click: the second press of one is a
+        // press like the first, so a quick second click is a second click.
+        if (pRecord->bKeepDoubleClicks)
+            break;
+        pWnd->OnLButtonDown(static_cast<UINT>(wParam), PointOf(lParam));
+        return 0;
+    case WM_LBUTTONDOWN:
+        pWnd->OnLButtonDown(static_cast<UINT>(wParam), PointOf(lParam));
+        return 0;
+    case WM_LBUTTONUP:
+        pWnd->OnLButtonUp(static_cast<UINT>(wParam), PointOf(lParam));
+        return 0;
+    case WM_KEYDOWN:
+        pWnd->OnKeyDown(static_cast<UINT>(wParam), LOWORD(lParam), HIWORD(lParam));
+        return 0;
+    case WM_CHAR:
+        pWnd->OnChar(static_cast<UINT>(wParam), LOWORD(lParam), HIWORD(lParam));
+        return 0;
+    case WM_SETFOCUS:
+        pWnd->OnSetFocus(ws.FromHandle(reinterpret_cast<HWND>(wParam)));
+        return 0;
+    case WM_KILLFOCUS:
+        pWnd->OnKillFocus(ws.FromHandle(reinterpret_cast<HWND>(wParam)));
+        return 0;
+    case WM_COMMAND:
+        if (pWnd->OnCommand(LOWORD(wParam), HIWORD(wParam)))
+            return 0;
+        break;
+    case WM_DRAWITEM: {
+        auto* pDraw = reinterpret_cast<LPDRAWITEMSTRUCT>(lParam);
+        if (!pDraw || !ws.FromHandle(pDraw->hwndItem))
+            break;
+        pWnd->OnDrawItem(static_cast<UINT>(wParam), pDraw);
+        return TRUE;
+    }
+    case WM_CTLCOLORMSGBOX:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_CTLCOLORSTATIC: {
+        CWnd* pChild = ws.FromHandle(reinterpret_cast<HWND>(lParam));
+        CDC dc;
+        dc.Attach(reinterpret_cast<HDC>(wParam));
+        const HBRUSH hBrush = pWnd->OnCtlColor(&dc, pChild, CtlColorKind(message));
+        dc.Detach();
+        if (hBrush)
+            return reinterpret_cast<LRESULT>(hBrush);
+        // The framework's buttons are all drawn over the window's skin; the
+        // button class would erase them with the dialog colour first.
+        if (message == WM_CTLCOLORBTN && pChild)
+            return reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
+        break;
+    }
+    case WM_CLOSE:
+        pWnd->OnWindowClose();
+        return 0;
+    case WM_TIMER:
+        pWnd->OnTimer(static_cast<UINT_PTR>(wParam));
+        return 0;
+    case WM_DESTROY:
+        pWnd->OnDestroy();
+        return 0;
+    case WM_INITDIALOG:
+        if (auto* pDialog = dynamic_cast<CDialog*>(pWnd)) {
+            const uint64_t nSerial = pRecord->nSerial;
+            RECT rcBefore{};
+            GetWindowRect(hWnd, &rcBefore);
+            const BOOL bResult = pDialog->OnInitDialog();
+            if (ws.IsAlive(hWnd, nSerial)) {
+                RECT rcAfter{};
+                GetWindowRect(hWnd, &rcAfter);
+                // A dialog that did not place itself while initialising is
+                // centred over its owner (the screen without one) before it shows.
+                if (!IsWindowVisible(hWnd) && rcAfter.left == rcBefore.left && rcAfter.top == rcBefore.top)
+                    pDialog->CenterWindow();
+            }
+            return bResult;
+        }
+        break;
+    case WM_NCDESTROY: {
+        const LRESULT result = CallWindowProcW(pRecord->pfnSuper, hWnd, message, wParam, lParam);
+        ws.Detach(hWnd);
+        return result;
+    }
+    default:
+        break;
+    }
+    return ws.CallSuper(hWnd, message, wParam, lParam);
+}
+
+LRESULT CALLBACK CreationHook(int nCode, WPARAM wParam, LPARAM lParam)
+{
+    CREATION* pCreation = g_pCreation;
+    if (nCode == HCBT_CREATEWND && pCreation && !pCreation->bAttached) {
+        HWND hWnd = reinterpret_cast<HWND>(wParam);
+        // Other windows may be created first (an input method's), and are left alone.
+        if (IsOfClass(hWnd, pCreation->pszClassName)) {
+            pCreation->bAttached = true;
+            CWindowSystem::Get().Attach(hWnd, pCreation->pWnd);
+        }
+    }
+    return CallNextHookEx(nullptr, nCode, wParam, lParam);
+}
+
+// ---- The window system
+
+CWindowSystem& CWindowSystem::Get()
+{
+    static CWindowSystem* s_system = new CWindowSystem;
+    return *s_system;
+}
+
+bool CWindowSystem::Init()
+{
+    if (m_bInitialised)
+        return true;
+    m_hInstance = GetModuleHandleW(nullptr);
+
+    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&icc);
+
+    // Windows created without a class name: the default window procedure's
+    // behaviour, no background brush (an unhandled erase leaves the pixels).
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = m_hInstance;
+    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    wc.lpszClassName = PlainClassName();
+    if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+        return false;
+
+    WNDCLASSEXW dispatcher{};
+    dispatcher.cbSize = sizeof(dispatcher);
+    dispatcher.lpfnWndProc = DispatcherProc;
+    dispatcher.hInstance = m_hInstance;
+    dispatcher.lpszClassName = DISPATCHER_CLASS;
+    if (!RegisterClassExW(&dispatcher) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+        return false;
+    // Work for the window thread goes to a window rather than to the thread,
+    // so that modal loops the system runs (a window being dragged) deliver it too.
+    m_hDispatcher = CreateWindowExW(0, DISPATCHER_CLASS, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, m_hInstance,
+                                    nullptr);
+    if (!m_hDispatcher)
+        return false;
+    m_nUiThreadId = GetCurrentThreadId();
+    m_bInitialised = true;
+
+    std::vector<std::function<void()>*> early;
+    {
+        std::lock_guard<std::mutex> lock(Tasks().mutex);
+        Tasks().bReady = true;
+        early.swap(Tasks().early);
+    }
+    for (std::function<void()>* pTask : early)
+        if (!PostMessageW(m_hDispatcher, WM_ZELQA_TASK, 0, reinterpret_cast<LPARAM>(pTask)))
+            delete pTask;
+    return true;
+}
+
+bool CWindowSystem::IsUiThread() const
+{
+    return !m_bInitialised || GetCurrentThreadId() == m_nUiThreadId;
+}
+
+HWND CWindowSystem::CreateAttached(CWnd* pWnd, LPCWSTR pszClassName, const std::function<HWND()>& create)
+{
+    CREATION creation{pWnd, pszClassName, false};
+    CREATION* pOuter = g_pCreation;
+    g_pCreation = &creation;
+    HHOOK hHook = SetWindowsHookExW(WH_CBT, CreationHook, nullptr, GetCurrentThreadId());
+    HWND hWnd = create();
+    if (hHook)
+        UnhookWindowsHookEx(hHook);
+    g_pCreation = pOuter;
+    // Without the hook the object still gets its window, only after the
+    // creation messages.
+    if (hWnd && !creation.bAttached && IsWindow(hWnd))
+        Attach(hWnd, pWnd);
+    return hWnd;
+}
+
+void CWindowSystem::Attach(HWND hWnd, CWnd* pWnd)
+{
+    auto* pRecord = new WINDOW_RECORD;
+    pRecord->pWnd = pWnd;
+    pRecord->nSerial = g_nNextSerial++;
+    pRecord->bKeepDoubleClicks = IsOfClass(hWnd, L"Edit");
+    {
+        std::lock_guard<std::mutex> lock(Records().mutex);
+        Records().records[hWnd] = pRecord;
+    }
+    pRecord->pfnSuper = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FrameworkWindowProc)));
+    pWnd->m_hWnd = hWnd;
+    pWnd->SetPostTarget(hWnd, pRecord->nSerial);
+    pWnd->PreSubclassWindow();
+}
+
+void CWindowSystem::Detach(HWND hWnd)
+{
+    WINDOW_RECORD* pRecord = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(Records().mutex);
+        auto it = Records().records.find(hWnd);
+        if (it == Records().records.end())
+            return;
+        pRecord = it->second;
+        Records().records.erase(it);
+    }
+    if (GetWindowLongPtrW(hWnd, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(FrameworkWindowProc))
+        SetWindowLongPtrW(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(pRecord->pfnSuper));
+    if (pRecord->pWnd->m_hWnd == hWnd) {
+        pRecord->pWnd->SetPostTarget(nullptr, 0);
+        pRecord->pWnd->m_hWnd = nullptr;
+    }
+    delete pRecord;
+}
+
+WINDOW_RECORD* CWindowSystem::Find(HWND hWnd) const
+{
+    if (!hWnd)
+        return nullptr;
+    std::lock_guard<std::mutex> lock(Records().mutex);
+    auto it = Records().records.find(hWnd);
+    return it == Records().records.end() ? nullptr : it->second;
+}
+
+// These two may be asked from any thread, so they read the record while the
+// window thread cannot delete it.
+CWnd* CWindowSystem::FromHandle(HWND hWnd) const
+{
+    std::lock_guard<std::mutex> lock(Records().mutex);
+    auto it = Records().records.find(hWnd);
+    return it == Records().records.end() ? nullptr : it->second->pWnd;
+}
+
+bool CWindowSystem::IsAlive(HWND hWnd, uint64_t nSerial) const
+{
+    std::lock_guard<std::mutex> lock(Records().mutex);
+    auto it = Records().records.find(hWnd);
+    return it != Records().records.end() && it->second->nSerial == nSerial;
+}
+
+LRESULT CWindowSystem::CallSuper(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) const
+{
+    WINDOW_RECORD* pRecord = Find(hWnd);
+    if (!pRecord || !pRecord->pfnSuper)
+        return DefWindowProcW(hWnd, message, wParam, lParam);
+    return CallWindowProcW(pRecord->pfnSuper, hWnd, message, wParam, lParam);
+}
+
+LRESULT CWindowSystem::Default(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) const
+{
+    const MSG* pCurrent = g_pCurrentMessage;
+    if (pCurrent && pCurrent->hwnd == hWnd && pCurrent->message == message) {
+        wParam = pCurrent->wParam;
+        lParam = pCurrent->lParam;
+    }
+    return CallSuper(hWnd, message, wParam, lParam);
+}
+
+// ---- Work from other threads
+
+void CWindowSystem::Post(std::function<void()> task)
+{
+    auto* pTask = new std::function<void()>(std::move(task));
+    {
+        std::lock_guard<std::mutex> lock(Tasks().mutex);
+        if (!Tasks().bReady) {
+            Tasks().early.push_back(pTask);
+            return;
+        }
+    }
+    // Fails once the window thread is gone; the work is dropped then.
+    if (!PostMessageW(m_hDispatcher, WM_ZELQA_TASK, 0, reinterpret_cast<LPARAM>(pTask)))
+        delete pTask;
+}
+
+void CWindowSystem::PostWhenIdle(std::function<void()> task)
+{
+    {
+        std::lock_guard<std::mutex> lock(Tasks().mutex);
+        Tasks().idle.push_back(std::move(task));
+    }
+    // A window thread asleep in its loop wakes to look at the idle work.
+    if (m_bInitialised)
+        PostMessageW(m_hDispatcher, WM_NULL, 0, 0);
+}
+
+bool CWindowSystem::RunOneIdleTask()
+{
+    std::function<void()> task;
+    {
+        std::lock_guard<std::mutex> lock(Tasks().mutex);
+        if (Tasks().idle.empty())
+            return false;
+        task = std::move(Tasks().idle.front());
+        Tasks().idle.pop_front();
+    }
+    task();
+    return true;
+}
+
+// ---- The message loop
+
+bool CWindowSystem::PreTranslate(MSG& msg)
+{
+    // Every window from the target up to its top-level window sees the message first.
+    for (HWND hWnd = msg.hwnd; hWnd;) {
+        if (WINDOW_RECORD* pRecord = Find(hWnd)) {
+            const uint64_t nSerial = pRecord->nSerial;
+            if (pRecord->pWnd->PreTranslateMessage(&msg))
+                return true;
+            if (!IsAlive(hWnd, nSerial))
+                return true;
+        }
+        if (!(GetWindowLongW(hWnd, GWL_STYLE) & WS_CHILD))
+            break;
+        hWnd = GetParent(hWnd);
+    }
+    return false;
+}
+
+bool CWindowSystem::HandleOneMessage()
+{
+    MSG msg{};
+    if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+        return false;
+    if (msg.message == WM_QUIT) {
+        // Nobody here asks to quit; if something does, every modal run ends.
+        m_bQuit = true;
+        return true;
+    }
+    if (!PreTranslate(msg)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    return true;
+}
+
+bool CWindowSystem::DrainMessages()
+{
+    // Paints and timers come only once the queue is empty, so this ends; the
+    // bound guards against a window that never validates itself.
+    int nHandled = 0;
+    while (nHandled < 10000 && HandleOneMessage())
+        ++nHandled;
+    return nHandled > 0;
+}
+
+void CWindowSystem::WaitForMessage(DWORD dwMilliseconds)
+{
+    MsgWaitForMultipleObjectsEx(0, nullptr, dwMilliseconds, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+}
+
+INT_PTR CWindowSystem::RunModal(HWND hWnd)
+{
+    WINDOW_RECORD* pRecord = Find(hWnd);
+    if (!pRecord)
+        return -1;
+    const uint64_t nSerial = pRecord->nSerial;
+    g_modalStack.push_back(hWnd);
+    // A modal window is shown whether or not its template says visible.
+    if (!pRecord->bEndModal && !IsWindowVisible(hWnd))
+        ShowWindow(hWnd, SW_SHOWNORMAL);
+
+    auto ended = [&] {
+        WINDOW_RECORD* p = IsAlive(hWnd, nSerial) ? Find(hWnd) : nullptr;
+        return !p || p->bEndModal || m_bQuit;
+    };
+    while (!ended()) {
+        if (HandleOneMessage())
+            continue;
+        if (RunOneIdleTask())
+            continue;
+        if (!ended())
+            WaitForMessage(INFINITE);
+    }
+    INT_PTR nResult = IDCANCEL;
+    if (IsAlive(hWnd, nSerial))
+        nResult = Find(hWnd)->nModalResult;
+    for (auto it = g_modalStack.begin(); it != g_modalStack.end(); ++it) {
+        if (*it == hWnd) {
+            g_modalStack.erase(it);
+            break;
+        }
+    }
+    return nResult;
+}
+
+void CWindowSystem::EndModal(HWND hWnd, INT_PTR nResult)
+{
+    WINDOW_RECORD* pRecord = Find(hWnd);
+    if (!pRecord)
+        return;
+    pRecord->bEndModal = true;
+    pRecord->nModalResult = nResult;
+    // The loop may be asleep if this came from outside a message.
+    PostMessageW(m_hDispatcher, WM_NULL, 0, 0);
+}
+
+bool CWindowSystem::IsModalEnded(HWND hWnd) const
+{
+    WINDOW_RECORD* pRecord = Find(hWnd);
+    return pRecord && pRecord->bEndModal;
+}
+
+HWND CWindowSystem::InnermostModal() const
+{
+    return g_modalStack.empty() ? nullptr : g_modalStack.back();
+}
+
+void CWindowSystem::Pump(int ms)
+{
+    const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(ms > 0 ? ms : 0);
+    for (;;) {
+        const bool bBusy = DrainMessages() || RunOneIdleTask();
+        const ULONGLONG now = GetTickCount64();
+        if (now >= end)
+            break;
+        if (!bBusy)
+            WaitForMessage(static_cast<DWORD>(end - now));
+    }
+    // Leave nothing half done for the caller to look at.
+    for (int i = 0; i < 4; ++i)
+        if (!DrainMessages())
+            RunOneIdleTask();
+}
