@@ -2,10 +2,8 @@
 #include "common/Utf16.h"
 #include "common/Utf8.h"
 
+#include "os/posix/BoundedRead.h"
 #include "os/posix/WideText.h"
-
-#include <fstream>
-#include <sstream>
 
 namespace
 {
@@ -150,13 +148,12 @@ std::wstring CIniReader::Decode(const std::string& bytes)
 
 bool CIniReader::ReadFile(const std::string& hostPath, std::wstring& content)
 {
-    std::ifstream in(hostPath, std::ios::binary);
-    if (!in)
+    // The platform follows a link to the file, so we do too; what it leads to
+    // must still be a small regular file, or a FIFO or /dev/zero put there
+    // would hang or swell the poller.
+    std::string bytes;
+    if (!ReadBoundedRegularFile(hostPath, MAX_POLLED_FILE_BYTES, true, bytes))
         return false;
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    if (in.bad())
-        return false;
-    content = Decode(bytes.str());
+    content = Decode(bytes);
     return true;
 }

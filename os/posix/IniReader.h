@@ -27,6 +27,7 @@ public:
     // recognised by its zero high bytes) or UTF-8 with or without a mark.
     static std::wstring Decode(const std::string& bytes);
 
-    // Reads and decodes a whole file; false when it can't be read.
+    // Reads and decodes a whole file; false when it can't be read or is no
+    // regular file of at most MAX_POLLED_FILE_BYTES (BoundedRead.h).
     static bool ReadFile(const std::string& hostPath, std::wstring& content);
 };

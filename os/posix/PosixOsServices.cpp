@@ -3,6 +3,7 @@
 
 #include "os/posix/DriveMap.h"
 #include "os/posix/DriveProbe.h"
+#include "os/posix/FileDescriptor.h"
 #include "os/posix/IniReader.h"
 #include "os/posix/Prefix.h"
 #include "os/posix/ProcessLauncher.h"
@@ -53,6 +54,17 @@ std::string CanonicalHost(const std::string& path)
         tail = head.substr(slash) + tail;
         head = slash == 0 ? "/" : head.substr(0, slash);
     }
+}
+
+// True for a name ending in ".exe" in any letter case.
+bool HasExeSuffix(const std::string& name)
+{
+    if (name.size() < 4)
+        return false;
+    std::string suffix = name.substr(name.size() - 4);
+    for (char& ch : suffix)
+        ch = ch >= 'A' && ch <= 'Z' ? static_cast<char>(ch - 'A' + 'a') : ch;
+    return suffix == ".exe";
 }
 
 int32_t StartErrorToResult(int code)
@@ -176,7 +188,16 @@ bool CPosixOsServices::CreateFolder(const std::wstring& path)
     std::string host;
     if (!ToHostPath(path, host))
         return false;
-    if (mkdir(host.c_str(), 0777) != 0 && errno != EEXIST)
+    // Made private first, then given 0755 through a descriptor: whatever the
+    // umask, a new folder (the download folder among them) is writable by
+    // us alone, and nobody can slip anything into it in between.
+    if (mkdir(host.c_str(), 0700) == 0)
+    {
+        CFileDescriptor fd(open(host.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        struct stat st{};
+        return fd.Get() >= 0 && fstat(fd.Get(), &st) == 0 && st.st_uid == geteuid() && fchmod(fd.Get(), 0755) == 0;
+    }
+    if (errno != EEXIST)
         return false;
     struct stat st{};
     return stat(host.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
@@ -220,7 +241,10 @@ int32_t CPosixOsServices::OpenWithHandler(const std::string& target) const
     const std::string opener = CProcessLauncher::FindProgram(m_options.m_strOpener);
     if (opener.empty())
         return ShellOpenResult::NoAssociation;
-    const int code = CProcessLauncher::SpawnDetached({opener, target});
+    // Handed over only when the opener says so: an opener that fails (no
+    // browser, no handler for the file) is a failed open, not a success the
+    // caller would act on. One still busy after the wait has the page in hand.
+    const int code = CProcessLauncher::SpawnWatched({opener, target}, m_options.m_openerWait);
     if (code == ENOMEM || code == EAGAIN)
         return StartErrorToResult(code);
     return code == 0 ? ShellOpenResult::Success : ShellOpenResult::NoAssociation;
@@ -234,44 +258,83 @@ int32_t CPosixOsServices::ShellOpen(const std::wstring& fileOrUrl)
     std::string host;
     if (!ToHostPath(fileOrUrl, host))
         return ShellOpenResult::PathNotFound;
-    struct stat st{};
-    if (stat(host.c_str(), &st) != 0)
-    {
-        if (errno == EACCES)
-            return ShellOpenResult::AccessDenied;
-        struct stat parent{};
-        const std::string folder = host.substr(0, host.find_last_of('/'));
-        const bool folderExists = stat(folder.empty() ? "/" : folder.c_str(), &parent) == 0 && S_ISDIR(parent.st_mode);
-        return folderExists ? ShellOpenResult::FileNotFound : ShellOpenResult::PathNotFound;
-    }
-    if (!S_ISREG(st.st_mode))
-        return OpenWithHandler(host);
+    return OpenLocalFile(host);
+}
 
-    std::string head(4, '\0');
+int32_t CPosixOsServices::OpenLocalFile(const std::string& host) const
+{
+    const size_t slash = host.find_last_of('/');
+    const std::string folder = slash == 0 || slash == std::string::npos ? "/" : host.substr(0, slash);
+    const std::string name = slash == std::string::npos ? host : host.substr(slash + 1);
+    const bool exeName = HasExeSuffix(name);
+
+    // The folder first, then the file inside that very folder: the checks
+    // below are about what is opened, not about what the path names later.
+    CFileDescriptor dir(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.Get() < 0)
+        return errno == EACCES ? ShellOpenResult::AccessDenied : ShellOpenResult::PathNotFound;
+    if (name.empty())
+        return OpenWithHandler(folder);
+    // Non-blocking, so a FIFO under the name can't hold us up.
+    CFileDescriptor file(openat(dir.Get(), name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (file.Get() < 0)
     {
-        const int fd = open(host.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd < 0)
-            return errno == EACCES ? ShellOpenResult::AccessDenied : ShellOpenResult::FileNotFound;
-        const ssize_t n = read(fd, head.data(), head.size());
-        close(fd);
+        if (errno == ELOOP)
+        {
+            // A link may lead anywhere: a program is never started through
+            // one. Anything else goes to the handler as before.
+            return exeName ? ShellOpenResult::AccessDenied : OpenWithHandler(host);
+        }
+        if (errno == EACCES || errno == EPERM)
+            return ShellOpenResult::AccessDenied;
+        return errno == ENOENT ? ShellOpenResult::FileNotFound : ShellOpenResult::PathNotFound;
+    }
+    struct stat st{};
+    if (fstat(file.Get(), &st) != 0)
+        return ShellOpenResult::AccessDenied;
+
+    std::string head;
+    if (S_ISREG(st.st_mode))
+    {
+        head.resize(4);
+        const ssize_t n = pread(file.Get(), head.data(), head.size(), 0);
         head.resize(n > 0 ? static_cast<size_t>(n) : 0);
     }
-    if (!CProcessLauncher::IsExecutableImage(head))
+    if (!S_ISREG(st.st_mode) || !CProcessLauncher::IsExecutableImage(head))
+    {
+        // What is named as a program but is none for this system (a Windows
+        // program, an error page saved as the download) fails as the
+        // platform's bad-format answer; an opener would only show it as a
+        // document and report success.
+        if (exeName)
+            return ShellOpenResult::BadFormat;
         return OpenWithHandler(host);
+    }
 
-    // A downloaded program arrives without execute permission; grant it to
-    // whoever may read it. If that fails, the start reports access denied.
-    const mode_t executable = st.st_mode | ((st.st_mode & 0444) >> 2);
-    if (executable != st.st_mode)
-        chmod(host.c_str(), executable & 07777);
+    // Only a program nobody else could have changed is started: the file and
+    // its folder belong to us or to root, and neither group nor others may
+    // write them. Nothing is made executable here; a program without
+    // execute permission is refused below by the system.
+    struct stat folderStat{};
+    const auto trusted = [](const struct stat& s) {
+        return (s.st_uid == geteuid() || s.st_uid == 0) && (s.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+    };
+    if (!trusted(st) || fstat(dir.Get(), &folderStat) != 0 || !trusted(folderStat))
+        return ShellOpenResult::AccessDenied;
+
+    // Started from the descriptor that was checked (fexecve), never by name,
+    // so a file swapped in after the checks is not what runs. The other way,
+    // comparing the path's device and inode just before exec, would still
+    // leave a moment between that look and the exec.
+    const bool isScript = head.compare(0, 2, "#!") == 0;
     // A file just written may still be open for writing in a child another
     // thread forked a moment ago (until that child execs); the kernel then
     // refuses to run it for a short while.
-    int code = CProcessLauncher::SpawnDetached({host});
+    int code = CProcessLauncher::SpawnDetachedImage(file.Get(), isScript, {host});
     for (int attempt = 0; code == ETXTBSY && attempt < 20; ++attempt)
     {
         std::this_thread::sleep_for(std::chrono::milliseconds(25));
-        code = CProcessLauncher::SpawnDetached({host});
+        code = CProcessLauncher::SpawnDetachedImage(file.Get(), isScript, {host});
     }
     return StartErrorToResult(code);
 }

@@ -2,6 +2,7 @@
 
 #include "os/OsServices.h"
 
+#include <chrono>
 #include <string>
 
 // The OS services on Linux and other POSIX systems. Drive paths live in a
@@ -17,6 +18,9 @@ public:
         std::string m_strLogin;                                 // empty: the user we run as
         std::string m_strOpener;                                // empty: $ZELQA_OPENER, else xdg-open
         std::string m_strFolderPicker;                          // empty: $ZELQA_FOLDER_PICKER, else zenity
+        // How long ShellOpen waits for the opener's verdict; one still
+        // running then has handed the page over and counts as success.
+        std::chrono::milliseconds m_openerWait{std::chrono::seconds(10)};
         std::string m_strMountInfo = "/proc/self/mountinfo";
         std::string m_strSysRoot = "/sys";
     };
@@ -66,6 +70,7 @@ private:
     bool DriveRootFolder(const std::wstring& root, std::string& host) const;
 
     int32_t OpenWithHandler(const std::string& target) const;
+    int32_t OpenLocalFile(const std::string& host) const;
 
     Options m_options;
 };

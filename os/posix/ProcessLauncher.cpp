@@ -5,7 +5,9 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
+#include <ctime>
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <sys/prctl.h>
@@ -33,10 +35,33 @@ void CloseRange(int first, int last, long maxFd)
         close(static_cast<int>(fd));
 }
 
+// Closes every descriptor from 3 up but `keepA` and `keepB` (-1 for none).
+// Async-signal-safe.
+void CloseAllBut(int keepA, int keepB, long maxFd)
+{
+    const int low = keepA < keepB ? keepA : keepB;
+    const int high = keepA < keepB ? keepB : keepA;
+    const int top = static_cast<int>(~0U >> 1);
+    int next = 3;
+    if (low >= 3)
+    {
+        CloseRange(next, low - 1, maxFd);
+        next = low + 1;
+    }
+    if (high >= 3)
+    {
+        CloseRange(next, high - 1, maxFd);
+        next = high + 1;
+    }
+    CloseRange(next, top, maxFd);
+}
+
 // In a freshly forked child, so only async-signal-safe calls: puts the given
-// descriptors on 0..2, closes every other one but the error pipe, resets
-// signal state, then execs. On failure reports errno through the pipe.
-[[noreturn]] void ExecChild(char* const* args, int inFd, int outFd, int errFd, int errorPipe, long maxFd)
+// descriptors on 0..2, closes every other one but the error pipe (and the
+// program's file), resets signal state, then execs argv[0], or with
+// imageFd >= 0 the open file itself. On failure reports errno through the pipe.
+[[noreturn]] void ExecChild(char* const* args, int inFd, int outFd, int errFd, int errorPipe, long maxFd,
+                            int imageFd = -1, bool isScript = false)
 {
     sigset_t empty;
     sigemptyset(&empty);
@@ -51,20 +76,54 @@ void CloseRange(int first, int last, long maxFd)
     const int in = fcntl(inFd, F_DUPFD_CLOEXEC, 3);
     const int out = fcntl(outFd, F_DUPFD_CLOEXEC, 3);
     const int err = fcntl(errFd, F_DUPFD_CLOEXEC, 3);
+    const int image = imageFd >= 0 ? fcntl(imageFd, F_DUPFD_CLOEXEC, 3) : -1;
     int code = 0;
-    if (pipeFd < 0 || in < 0 || out < 0 || err < 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0)
+    if (pipeFd < 0 || in < 0 || out < 0 || err < 0 || (imageFd >= 0 && image < 0) || dup2(in, 0) < 0 ||
+        dup2(out, 1) < 0 || dup2(err, 2) < 0)
         code = errno;
     if (code == 0)
     {
-        CloseRange(3, pipeFd - 1, maxFd);
-        CloseRange(pipeFd + 1, static_cast<int>(~0U >> 1), maxFd);
-        execve(args[0], args, environ);
+        CloseAllBut(pipeFd, image, maxFd);
+        if (image < 0)
+            execve(args[0], args, environ);
+        // A script's interpreter is handed /dev/fd/N and opens the file again
+        // through it, so for a script the descriptor must survive the exec;
+        // a binary needs no descriptor afterwards and gets none.
+        else if (!isScript || fcntl(image, F_SETFD, 0) == 0)
+            fexecve(image, args, environ);
         code = errno;
     }
     const int report = pipeFd >= 0 ? pipeFd : errorPipe;
     ssize_t ignored = write(report, &code, sizeof code);
     (void)ignored;
     _exit(127);
+}
+
+// What the watching child reports when the program still runs at the end.
+constexpr int STILL_RUNNING = -1;
+
+// In the intermediate child: waits up to `limitMs` for the program `pid` to
+// end. Its wait status, or STILL_RUNNING. Async-signal-safe.
+int WatchProgram(pid_t pid, long limitMs)
+{
+    timespec start{};
+    clock_gettime(CLOCK_MONOTONIC, &start);
+    for (;;)
+    {
+        int status = 0;
+        const pid_t done = waitpid(pid, &status, WNOHANG);
+        if (done == pid)
+            return status;
+        if (done < 0 && errno != EINTR)
+            return STILL_RUNNING;
+        timespec now{};
+        clock_gettime(CLOCK_MONOTONIC, &now);
+        const long elapsedMs = (now.tv_sec - start.tv_sec) * 1000 + (now.tv_nsec - start.tv_nsec) / 1000000;
+        if (elapsedMs >= limitMs)
+            return STILL_RUNNING;
+        const long pauseMs = limitMs - elapsedMs < 10 ? limitMs - elapsedMs : 10;
+        poll(nullptr, 0, static_cast<int>(pauseMs));
+    }
 }
 
 // Reads the errno a child reports before exec; 0 when the pipe closes empty.
@@ -138,8 +197,18 @@ std::string CProcessLauncher::FindProgram(const std::string& program)
     return std::string();
 }
 
-int CProcessLauncher::SpawnDetached(const std::vector<std::string>& argv)
+namespace
 {
+
+// The detached start behind SpawnDetached, SpawnDetachedImage and
+// SpawnWatched. A child in a session of its own forks the program and, with
+// watchMs > 0, waits that long for it, telling us through a pipe how it
+// ended (`verdict`: a wait status, or STILL_RUNNING); then the child exits
+// and init adopts a program still running. Returns 0 once the program runs,
+// else the errno of the failed start.
+int StartDetached(const std::vector<std::string>& argv, int imageFd, bool isScript, long watchMs, int& verdict)
+{
+    verdict = STILL_RUNNING;
     if (argv.empty() || argv[0].empty() || argv[0][0] != '/')
         return EINVAL;
     std::vector<char*> args = MakeArgv(argv);
@@ -150,6 +219,11 @@ int CProcessLauncher::SpawnDetached(const std::vector<std::string>& argv)
         return errno;
     CFileDescriptor readEnd(fds[0]);
     CFileDescriptor writeEnd(fds[1]);
+    int statusFds[2];
+    if (pipe2(statusFds, O_CLOEXEC) != 0)
+        return errno;
+    CFileDescriptor statusRead(statusFds[0]);
+    CFileDescriptor statusWrite(statusFds[1]);
     CFileDescriptor devNull(open("/dev/null", O_RDWR | O_CLOEXEC));
     if (devNull.Get() < 0)
         return errno;
@@ -168,14 +242,60 @@ int CProcessLauncher::SpawnDetached(const std::vector<std::string>& argv)
             (void)ignored;
             _exit(1);
         }
-        if (grandchild > 0)
-            _exit(0);
-        ExecChild(args.data(), devNull.Get(), devNull.Get(), devNull.Get(), writeEnd.Get(), maxFd);
+        if (grandchild == 0)
+            ExecChild(args.data(), devNull.Get(), devNull.Get(), devNull.Get(), writeEnd.Get(), maxFd, imageFd,
+                      isScript);
+        // While it watches, this child must hold none of our descriptors: a
+        // file another thread is writing would refuse to be run (ETXTBSY),
+        // a pipe would not see its end. The start-error pipe goes too, so
+        // that we learn of the exec at once.
+        CloseAllBut(statusWrite.Get(), -1, maxFd);
+        const int status = watchMs > 0 ? WatchProgram(grandchild, watchMs) : STILL_RUNNING;
+        ssize_t ignored = write(statusWrite.Get(), &status, sizeof status);
+        (void)ignored;
+        _exit(0);
     }
     writeEnd.Close();
+    statusWrite.Close();
     const int code = ReadStartError(readEnd.Get());
+    int status = STILL_RUNNING;
+    ssize_t n = 0;
+    do
+        n = read(statusRead.Get(), &status, sizeof status);
+    while (n < 0 && errno == EINTR);
+    // A watcher gone without a word (killed) leaves the outcome unknown; the
+    // program did start.
+    verdict = n == static_cast<ssize_t>(sizeof status) ? status : STILL_RUNNING;
     WaitFor(child);
     return code;
+}
+
+}
+
+int CProcessLauncher::SpawnDetached(const std::vector<std::string>& argv)
+{
+    int verdict = 0;
+    return StartDetached(argv, -1, false, 0, verdict);
+}
+
+int CProcessLauncher::SpawnDetachedImage(int imageFd, bool isScript, const std::vector<std::string>& argv)
+{
+    if (imageFd < 0)
+        return EBADF;
+    int verdict = 0;
+    return StartDetached(argv, imageFd, isScript, 0, verdict);
+}
+
+int CProcessLauncher::SpawnWatched(const std::vector<std::string>& argv, std::chrono::milliseconds limit)
+{
+    int verdict = STILL_RUNNING;
+    const long limitMs = limit.count() > 0 ? static_cast<long>(limit.count()) : 1;
+    const int code = StartDetached(argv, -1, false, limitMs, verdict);
+    if (code != 0)
+        return code;
+    if (verdict == STILL_RUNNING)
+        return 0;
+    return WIFEXITED(verdict) && WEXITSTATUS(verdict) == 0 ? 0 : PROGRAM_FAILED;
 }
 
 int CProcessLauncher::Run(const std::vector<std::string>& argv, std::string& output)

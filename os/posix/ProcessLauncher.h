@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,23 @@ public:
     // lingers as our zombie. Returns 0 once the program runs, else the errno
     // of the failed start.
     static int SpawnDetached(const std::vector<std::string>& argv);
+
+    // As SpawnDetached, but runs the program in the open file `imageFd`
+    // (fexecve) rather than whatever argv[0] names by the time the child
+    // execs; argv[0] is only what the program is told. `isScript`: the file
+    // is a "#!" script, whose interpreter opens it again through the
+    // descriptor, which it therefore inherits.
+    static int SpawnDetachedImage(int imageFd, bool isScript, const std::vector<std::string>& argv);
+
+    // What SpawnWatched answers when the program ran and failed.
+    static constexpr int PROGRAM_FAILED = -1;
+
+    // Starts argv detached like SpawnDetached and watches it for up to
+    // `limit`. Returns 0 when it exited with status 0 or still runs at the
+    // end of `limit` (it then carries on by itself, never our zombie),
+    // PROGRAM_FAILED when it exited with another status or was killed, else
+    // the errno of the failed start.
+    static int SpawnWatched(const std::vector<std::string>& argv, std::chrono::milliseconds limit);
 
     // Runs argv, collects its standard output and waits for it. Returns its
     // exit status, or -1 when it could not be started or was killed.

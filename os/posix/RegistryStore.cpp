@@ -1,5 +1,6 @@
 #include "os/posix/RegistryStore.h"
 
+#include "os/posix/BoundedRead.h"
 #include "os/posix/FileDescriptor.h"
 #include "os/posix/Folders.h"
 #include "os/posix/RegistryFormat.h"
@@ -48,24 +49,16 @@ bool WriteAll(int fd, const std::string& bytes)
     return true;
 }
 
-bool ReadAll(const std::string& path, std::string& bytes)
+// The type name and its line feed come before the data; the longest name
+// ("REG_RESOURCE_REQUIREMENTS_LIST") takes 31 bytes.
+constexpr size_t MAX_VALUE_HEADER_BYTES = 64;
+
+// A value file is read only when it is still a regular file of bounded size
+// once open: the full installer, or anyone who can write the key's folder,
+// may put a FIFO or a device there between the lookup and the read.
+bool ReadValueFile(const std::string& path, std::string& bytes)
 {
-    CFileDescriptor fd(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
-    if (fd.Get() < 0)
-        return false;
-    bytes.clear();
-    char buffer[4096];
-    for (;;)
-    {
-        const ssize_t n = read(fd.Get(), buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return false;
-        if (n == 0)
-            return true;
-        bytes.append(buffer, static_cast<size_t>(n));
-    }
+    return ReadBoundedRegularFile(path, CRegistryStore::MAX_VALUE_DATA_BYTES + MAX_VALUE_HEADER_BYTES, false, bytes);
 }
 
 bool RemoveTree(const std::string& path)
@@ -189,8 +182,9 @@ bool CRegistryStore::KeyExists(const std::wstring& key) const
 bool CRegistryStore::WriteValue(const std::wstring& key, const std::wstring& name, uint32_t type,
                                 const std::vector<uint8_t>& data) const
 {
+    // What could not be read back is not stored.
     std::string folder;
-    if (!FindKey(key, folder, nullptr))
+    if (data.size() > MAX_VALUE_DATA_BYTES || !FindKey(key, folder, nullptr))
         return false;
     std::string target = FindValueFile(folder, name);
     if (target.empty())
@@ -219,7 +213,14 @@ bool CRegistryStore::ReadValue(const std::wstring& key, const std::wstring& name
         return false;
     const std::string file = FindValueFile(folder, name);
     std::string bytes;
-    return !file.empty() && ReadAll(folder + "/" + file, bytes) && CRegistryFormat::DecodeValue(bytes, type, data);
+    uint32_t storedType = 0;
+    std::vector<uint8_t> stored;
+    if (file.empty() || !ReadValueFile(folder + "/" + file, bytes) ||
+        !CRegistryFormat::DecodeValue(bytes, storedType, stored) || stored.size() > MAX_VALUE_DATA_BYTES)
+        return false;
+    type = storedType;
+    data = std::move(stored);
+    return true;
 }
 
 bool CRegistryStore::RemoveValue(const std::wstring& key, const std::wstring& name) const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -13,6 +14,9 @@
 class CRegistryStore
 {
 public:
+    // The largest value data written or read; a value file holding more reads as unreadable.
+    static constexpr size_t MAX_VALUE_DATA_BYTES = 64 * 1024;
+
     // `hiveRoot` is the hive's folder, e.g. CPrefix::RegistryRoot(prefix).
     explicit CRegistryStore(std::string hiveRoot);
 

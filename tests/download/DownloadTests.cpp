@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <random>
 #include <string>
 #include <thread>
@@ -13,10 +15,15 @@
 
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "common/Utf8.h"
+#include "engine/BindCallback.h"
+#include "engine/InstallEngine.h"
+#include "os/posix/PosixOsServices.h"
 #include "os/posix/download/PosixDownload.h"
+#include "tests/engine/FakeInstallView.h"
 #include "VendorHostProcess.h"
 
 namespace fs = std::filesystem;
@@ -86,6 +93,12 @@ std::string ReadFile(const fs::path& path)
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+mode_t ModeOf(const fs::path& path)
+{
+    struct stat st{};
+    return lstat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
+}
+
 std::string RandomBytes(size_t nSize)
 {
     std::mt19937 random(12345);
@@ -114,6 +127,8 @@ protected:
         m_targetFolder = m_folder / "target";
         fs::create_directory(m_payloadFolder);
         fs::create_directory(m_targetFolder);
+        // Ours alone whatever the umask, or every download would be refused.
+        fs::permissions(m_targetFolder, static_cast<fs::perms>(0755));
         m_target = m_targetFolder / "ZELQACONVERT.exe";
         m_options.m_strExtraCaFile = ZELQA_TEST_CA_FILE;
         m_options.m_stallLimit = 2s;
@@ -430,6 +445,131 @@ TEST_F(DownloadTest, HostServesPagesWhileAnotherConnectionHangsAndStopsCleanly)
     stalled.join();
     EXPECT_EQ(eStalled, DownloadResult::TransferFailed);
     EXPECT_FALSE(fs::exists(m_target));
+}
+
+TEST_F(DownloadTest, AFolderSomeoneElseCouldWriteIsRefusedBeforeAnyTransfer)
+{
+    StartHost("normal");
+    for (const mode_t mode : {0775, 0757, 01777})
+    {
+        SCOPED_TRACE(mode);
+        ASSERT_EQ(chmod(m_targetFolder.c_str(), mode), 0);
+        EXPECT_EQ(Fetch(), DownloadResult::FileError);
+    }
+    ASSERT_EQ(chmod(m_targetFolder.c_str(), 0755), 0);
+    if (geteuid() == 0)
+    {
+        ASSERT_EQ(chown(m_targetFolder.c_str(), 65534, 65534), 0);
+        EXPECT_EQ(Fetch(), DownloadResult::FileError);
+        ASSERT_EQ(chown(m_targetFolder.c_str(), 0, 0), 0);
+    }
+    // A link to a good folder could be pointed elsewhere between the check and the rename.
+    fs::create_directory_symlink(m_targetFolder, m_folder / "link");
+    EXPECT_EQ(DownloadUrlToFile(Url(), (m_folder / "link" / "ZELQACONVERT.exe").string(), &m_progress, m_options),
+              DownloadResult::FileError);
+    EXPECT_TRUE(m_progress.m_reports.empty()) << "a transfer was begun";
+    EXPECT_TRUE(TargetFolderEmpty());
+
+    EXPECT_EQ(Fetch(), DownloadResult::Ok);
+}
+
+TEST_F(DownloadTest, TheDownloadIs0755WhateverTheUmask)
+{
+    StartHost("normal");
+    for (const mode_t mask : {0000, 0077, 0022})
+    {
+        SCOPED_TRACE(mask);
+        const mode_t previous = umask(mask);
+        const DownloadResult eResult = Fetch();
+        umask(previous);
+        ASSERT_EQ(eResult, DownloadResult::Ok);
+        EXPECT_EQ(ModeOf(m_target), 0755u);
+        fs::remove(m_target);
+    }
+}
+
+// The engine with the real services in a throw-away prefix: what the user
+// sees when the download can't be trusted or is no program.
+class DownloadEngineTest : public DownloadTest
+{
+protected:
+    void SetUp() override
+    {
+        DownloadTest::SetUp();
+        if (std::string(ZELQA_BUILD_EXTRA_CA_FILE).empty())
+            GTEST_SKIP() << "the build trusts no local test host";
+        g_bAbortDownload = 0;
+        m_log = m_folder / "opened";
+        const fs::path opener = m_folder / "opener";
+        std::ofstream(opener) << "#!/bin/sh\necho \"$@\" >> '" << m_log.string() << "'\n";
+        fs::permissions(opener, fs::perms::owner_all);
+        CPosixOsServices::Options options;
+        options.m_strPrefix = (m_folder / "prefix").string();
+        options.m_strLogin = "tester";
+        options.m_strOpener = opener.string();
+        m_pOs = std::make_unique<CPosixOsServices>(options);
+    }
+
+    void TearDown() override
+    {
+        // A monitor wrongly started stops at its next pass once the view is gone.
+        if (m_pSession)
+            m_pSession->Detach();
+        std::this_thread::sleep_for(200ms);
+        DownloadTest::TearDown();
+    }
+
+    // One attempt as the Install command runs it: download, then launch.
+    void RunAttempt()
+    {
+        m_pSession = std::make_shared<CInstallSession>(&m_view);
+        auto pAttempt = std::make_shared<CInstallAttempt>(
+            CInstallAttempt{*m_pOs, m_pSession, FromUtf8(Url()), std::wstring(), std::wstring(), -1});
+        DownloadThreadProc(pAttempt);
+    }
+
+    bool ShowedFailure()
+    {
+        const std::vector<std::wstring> pages = m_view.Pages();
+        return std::find(pages.begin(), pages.end(), L"failure") != pages.end();
+    }
+
+    bool ReachedInstallPhase()
+    {
+        const std::vector<int64_t> positions = m_view.Positions();
+        return std::any_of(positions.begin(), positions.end(), [](int64_t nPos) { return nPos >= 90; });
+    }
+
+    fs::path DownloadFolder() const { return m_folder / "prefix/drive_c/brovix"; }
+
+    fs::path m_log;
+    std::unique_ptr<CPosixOsServices> m_pOs;
+    std::shared_ptr<CInstallSession> m_pSession;
+    CFakeInstallView m_view;
+};
+
+TEST_F(DownloadEngineTest, ADownloadThatIsNoProgramShowsTheFailureLineInsteadOfWaiting)
+{
+    // The host answers 200 with bytes that are no program (as a portal page would).
+    StartHost("normal");
+    RunAttempt();
+    EXPECT_TRUE(ShowedFailure());
+    std::this_thread::sleep_for(200ms);
+    EXPECT_FALSE(ReachedInstallPhase()) << "the progress page went on to wait for an installer";
+    EXPECT_FALSE(fs::exists(m_log)) << "the download was handed to the opener";
+    EXPECT_EQ(ModeOf(DownloadFolder()), 0755u);
+}
+
+TEST_F(DownloadEngineTest, ADownloadFolderOthersMayWriteShowsTheFailureLine)
+{
+    StartHost("normal");
+    fs::create_directories(DownloadFolder());
+    ASSERT_EQ(chmod(DownloadFolder().c_str(), 0775), 0);
+    RunAttempt();
+    EXPECT_TRUE(ShowedFailure());
+    std::this_thread::sleep_for(200ms);
+    EXPECT_FALSE(ReachedInstallPhase());
+    EXPECT_TRUE(fs::is_empty(DownloadFolder())) << "something was downloaded into it";
 }
 
 } // namespace

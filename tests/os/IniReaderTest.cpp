@@ -1,9 +1,12 @@
 #include "os/posix/IniReader.h"
 #include "os/posix/PosixOsServices.h"
 
+#include "GuardedChild.h"
 #include "TestFolder.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace
 {
@@ -107,4 +110,48 @@ TEST(OsIniReader, ProgressFileIsReadThroughItsDrivePath)
     CTestFolder::WriteFile(data / "brovix/Zelqa/Percent.ini", "[Percent]\r\nPercent=100\r\n");
     EXPECT_EQ(services.ReadPrivateProfileInt(L"percent", L"PERCENT", 0, L"d:\\BROVIX\\zelqa\\percent.INI"), 100);
     EXPECT_EQ(services.ReadPrivateProfileInt(L"Percent", L"Percent", 3, L"Q:\\Percent.ini"), 3);
+}
+
+TEST(OsIniReader, OnlySmallRegularFilesAreReadAndNothingElseBlocksOrSwells)
+{
+    CTestFolder prefix;
+    CTestFolder data;
+    CPosixOsServices::Options options;
+    options.m_strPrefix = prefix.Path();
+    CPosixOsServices services(options);
+    ASSERT_EQ(symlink(data.Path().c_str(), (prefix / "dosdevices/d:").c_str()), 0);
+    CTestFolder::MakeFolders(data / "brovix/Zelqa");
+    const std::string host = data / "brovix/Zelqa/Percent.ini";
+    const std::wstring file = L"D:\\brovix\\Zelqa\\Percent.ini";
+    // In a child with a time and memory limit: today's code must not hang
+    // the monitor, and a regression must fail here rather than hang the suite.
+    const auto readsAsMissing = [&] {
+        return RunGuardedChild(
+            [&] { return services.ReadPrivateProfileInt(L"Percent", L"Percent", 7, file) == 7 ? 0 : 1; }, 5,
+            size_t(1) << 30);
+    };
+
+    ASSERT_EQ(mkfifo(host.c_str(), 0644), 0);
+    EXPECT_EQ(readsAsMissing(), 0) << "a FIFO nobody writes to";
+    ASSERT_EQ(unlink(host.c_str()), 0);
+    ASSERT_EQ(mkfifo((data / "fifo").c_str(), 0644), 0);
+    ASSERT_EQ(symlink((data / "fifo").c_str(), host.c_str()), 0);
+    EXPECT_EQ(readsAsMissing(), 0) << "a link to a FIFO";
+    ASSERT_EQ(unlink(host.c_str()), 0);
+    ASSERT_EQ(symlink("/dev/zero", host.c_str()), 0);
+    EXPECT_EQ(readsAsMissing(), 0) << "a link to /dev/zero";
+    ASSERT_EQ(unlink(host.c_str()), 0);
+
+    // 64 KiB is read; one byte more is no progress file.
+    const std::string value = "[Percent]\r\nPercent=57\r\n";
+    CTestFolder::WriteFile(host, value + std::string(64 * 1024 - value.size(), ' '));
+    EXPECT_EQ(services.ReadPrivateProfileInt(L"Percent", L"Percent", 7, file), 57);
+    CTestFolder::WriteFile(host, value + std::string(64 * 1024 + 1 - value.size(), ' '));
+    EXPECT_EQ(readsAsMissing(), 0) << "a file beyond 64 KiB";
+
+    // A link to a regular file is followed, as the platform follows it.
+    ASSERT_EQ(unlink(host.c_str()), 0);
+    CTestFolder::WriteFile(data / "real.ini", "[Percent]\r\nPercent=64\r\n");
+    ASSERT_EQ(symlink((data / "real.ini").c_str(), host.c_str()), 0);
+    EXPECT_EQ(services.ReadPrivateProfileInt(L"Percent", L"Percent", 7, file), 64);
 }

@@ -2,14 +2,22 @@
 #include "os/posix/Prefix.h"
 #include "os/posix/ProcessLauncher.h"
 
+#include "common/Utf8.h"
+#include "os/posix/FileDescriptor.h"
+
 #include "TestFolder.h"
 
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
 #include <future>
 #include <gtest/gtest.h>
 #include <sstream>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace
@@ -19,6 +27,12 @@ std::string RealPath(const std::string& path)
 {
     char real[4096];
     return realpath(path.c_str(), real) != nullptr ? real : path;
+}
+
+mode_t ModeOf(const std::string& path)
+{
+    struct stat st{};
+    return lstat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
 }
 
 class OsPosixServices : public ::testing::Test
@@ -106,21 +120,16 @@ TEST_F(OsPosixServices, NativePathsFollowExistingLetterCaseAndTranslateBack)
 
 TEST_F(OsPosixServices, ProgramsStartDetachedAndOutliveTheCall)
 {
-    // Written by the download without execute permission; opening grants it.
+    // As the download leaves it: 0755, ours, in a folder only we may write.
     const std::string marker = m_data / "marker";
     WriteScript(m_data / "setup.exe",
                 "sleep 1\necho \"$PPID $(cut -d' ' -f6 /proc/$$/stat)\" > '" + marker + ".tmp'\nmv '" + marker +
-                    ".tmp' '" + marker + "'\n",
-                0644);
+                    ".tmp' '" + marker + "'\n");
 
     const auto started = std::chrono::steady_clock::now();
     EXPECT_GT(m_services.ShellOpen(L"D:\\Setup.exe"), 32);
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(900));
     EXPECT_FALSE(CTestFolder::Exists(marker));  // not waited for
-
-    struct stat st{};
-    ASSERT_EQ(stat((m_data / "setup.exe").c_str(), &st), 0);
-    EXPECT_NE(st.st_mode & S_IXUSR, 0u);
 
     ASSERT_TRUE(CTestFolder::WaitForFile(marker, 10));
     std::istringstream fields(CTestFolder::ReadFile(marker));
@@ -129,6 +138,108 @@ TEST_F(OsPosixServices, ProgramsStartDetachedAndOutliveTheCall)
     fields >> parent >> session;
     EXPECT_NE(parent, getpid());
     EXPECT_NE(session, getsid(0));
+}
+
+TEST_F(OsPosixServices, NothingIsMadeExecutable)
+{
+    // A script and a binary without execute permission are refused and stay as they were.
+    const std::string marker = m_data / "ran";
+    WriteScript(m_data / "setup.exe", "touch '" + marker + "'\n", 0644);
+    EXPECT_EQ(m_services.ShellOpen(L"D:\\setup.exe"), ShellOpenResult::AccessDenied);
+    std::filesystem::copy_file("/bin/true", m_data / "brovixStart.exe");
+    chmod((m_data / "brovixStart.exe").c_str(), 0644);
+    EXPECT_EQ(m_services.ShellOpen(L"D:\\brovixStart.exe"), ShellOpenResult::AccessDenied);
+
+    EXPECT_EQ(ModeOf(m_data / "setup.exe"), 0644u);
+    EXPECT_EQ(ModeOf(m_data / "brovixStart.exe"), 0644u);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_FALSE(CTestFolder::Exists(marker));
+}
+
+TEST_F(OsPosixServices, OnlyProgramsNobodyElseCouldChangeAreStarted)
+{
+    const std::string marker = m_data / "ran";
+    const std::string body = "touch '" + marker + "'\n";
+    WriteScript(m_data / "group.exe", body, 0775);
+    WriteScript(m_data / "others.exe", body, 0757);
+    EXPECT_EQ(m_services.ShellOpen(L"D:\\group.exe"), ShellOpenResult::AccessDenied);
+    EXPECT_EQ(m_services.ShellOpen(L"D:\\others.exe"), ShellOpenResult::AccessDenied);
+
+    // A program in a folder others may write could have been put there by them.
+    for (const mode_t mode : {0777, 0775, 01777})
+    {
+        const std::string folder = m_data / ("open-" + std::to_string(mode));
+        ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
+        ASSERT_EQ(chmod(folder.c_str(), mode), 0);
+        WriteScript(folder + "/setup.exe", body);
+        EXPECT_EQ(m_services.ShellOpen(FromUtf8("D:\\open-" + std::to_string(mode) + "\\setup.exe")),
+                  ShellOpenResult::AccessDenied)
+            << std::oct << mode;
+    }
+
+    // Nor through a link, which may lead anywhere.
+    WriteScript(m_data / "good.exe", body);
+    ASSERT_EQ(symlink((m_data / "good.exe").c_str(), (m_data / "link.exe").c_str()), 0);
+    EXPECT_EQ(m_services.ShellOpen(L"D:\\link.exe"), ShellOpenResult::AccessDenied);
+
+    // Someone else's file, or a file in someone else's folder.
+    if (geteuid() == 0)
+    {
+        const uid_t nobody = 65534;
+        WriteScript(m_data / "foreign.exe", body);
+        ASSERT_EQ(chown((m_data / "foreign.exe").c_str(), nobody, nobody), 0);
+        EXPECT_EQ(m_services.ShellOpen(L"D:\\foreign.exe"), ShellOpenResult::AccessDenied);
+        ASSERT_EQ(mkdir((m_data / "theirs").c_str(), 0755), 0);
+        WriteScript(m_data / "theirs/setup.exe", body);
+        ASSERT_EQ(chown((m_data / "theirs").c_str(), nobody, nobody), 0);
+        EXPECT_EQ(m_services.ShellOpen(L"D:\\theirs\\setup.exe"), ShellOpenResult::AccessDenied);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_FALSE(CTestFolder::Exists(marker));
+
+    EXPECT_GT(m_services.ShellOpen(L"D:\\good.exe"), 32);
+    EXPECT_TRUE(CTestFolder::WaitForFile(marker, 10));
+}
+
+TEST_F(OsPosixServices, WhatRunsIsTheFileThatWasOpenedNotWhatItsNameLaterNames)
+{
+    const std::string marker = m_data / "ran";
+    const std::string path = m_data / "setup.exe";
+    WriteScript(path, "echo checked > '" + marker + ".tmp'\nmv '" + marker + ".tmp' '" + marker + "'\n");
+    CFileDescriptor checked(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    ASSERT_GE(checked.Get(), 0);
+    // Swapped after the checks, before the start.
+    WriteScript(m_data / "swapped", "echo swapped > '" + marker + ".tmp'\nmv '" + marker + ".tmp' '" + marker + "'\n");
+    ASSERT_EQ(rename((m_data / "swapped").c_str(), path.c_str()), 0);
+
+    EXPECT_EQ(CProcessLauncher::SpawnDetachedImage(checked.Get(), true, {path}), 0);
+    ASSERT_TRUE(CTestFolder::WaitForFile(marker, 10));
+    EXPECT_EQ(CTestFolder::ReadFile(marker), "checked\n");
+
+    // A binary from its descriptor: the name it is told need not exist at all.
+    CFileDescriptor touch(open("/usr/bin/touch", O_RDONLY | O_CLOEXEC));
+    ASSERT_GE(touch.Get(), 0);
+    const std::string touched = m_data / "touched";
+    EXPECT_EQ(CProcessLauncher::SpawnDetachedImage(touch.Get(), false, {m_data / "no-such-program", touched}), 0);
+    EXPECT_TRUE(CTestFolder::WaitForFile(touched, 10));
+}
+
+TEST_F(OsPosixServices, NewFoldersAre0755WhateverTheUmask)
+{
+    for (const mode_t mask : {0000, 0077, 0022, 0002})
+    {
+        const std::string name = "brovix-" + std::to_string(mask);
+        const mode_t previous = umask(mask);
+        const bool made = m_services.CreateFolder(FromUtf8("D:\\" + name));
+        umask(previous);
+        EXPECT_TRUE(made);
+        EXPECT_EQ(ModeOf(m_data / name), 0755u) << "umask " << std::oct << mask;
+    }
+    // A folder that was there is left as it is; the download judges it.
+    ASSERT_EQ(mkdir((m_data / "shared").c_str(), 0700), 0);
+    ASSERT_EQ(chmod((m_data / "shared").c_str(), 0777), 0);
+    EXPECT_TRUE(m_services.CreateFolder(L"D:\\shared"));
+    EXPECT_EQ(ModeOf(m_data / "shared"), 0777u);
 }
 
 TEST_F(OsPosixServices, OpeningFailsWithShellCodesAtOrBelow32)
@@ -165,6 +276,65 @@ TEST_F(OsPosixServices, DocumentsAndPagesGoToTheHandler)
     EXPECT_TRUE(CProcessLauncher::LooksLikeUrl(L"mailto:x@y"));
     EXPECT_FALSE(CProcessLauncher::LooksLikeUrl(L"D:\\x:y"));
     EXPECT_FALSE(CProcessLauncher::LooksLikeUrl(L"1a:b"));
+}
+
+TEST_F(OsPosixServices, AFailingOpenerIsAFailedOpen)
+{
+    WriteScript(m_tools / "opener", "exit 1\n");
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_EQ(m_services.ShellOpen(L"https://localhost/cn/home.html"), ShellOpenResult::NoAssociation);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));  // its verdict, not the limit
+    CTestFolder::WriteFile(m_data / "licence.txt", "text");
+    EXPECT_EQ(m_services.ShellOpen(L"D:\\licence.txt"), ShellOpenResult::NoAssociation);
+    WriteScript(m_tools / "opener", "kill -KILL $$\n");
+    EXPECT_EQ(m_services.ShellOpen(L"https://localhost/cn/home.html"), ShellOpenResult::NoAssociation);
+}
+
+TEST_F(OsPosixServices, AnOpenerStillBusyAfterTheWaitHasHandedOverAndLeavesNoZombie)
+{
+    CPosixOsServices::Options options = Options();
+    options.m_openerWait = std::chrono::milliseconds(300);
+    CPosixOsServices services(options);
+    const std::string done = m_data / "done";
+    WriteScript(m_tools / "opener", "sleep 1\ntouch '" + done + "'\nexit 1\n");
+
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_EQ(services.ShellOpen(L"https://localhost/cn/home.html"), ShellOpenResult::Success);
+    const auto waited = std::chrono::steady_clock::now() - started;
+    EXPECT_GE(waited, std::chrono::milliseconds(250));
+    EXPECT_LT(waited, std::chrono::milliseconds(900));
+
+    // It carries on by itself and, once it ends, is nobody's zombie here.
+    ASSERT_TRUE(CTestFolder::WaitForFile(done, 10));
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    int status = 0;
+    errno = 0;
+    EXPECT_EQ(waitpid(-1, &status, WNOHANG), -1);
+    EXPECT_EQ(errno, ECHILD);
+}
+
+TEST_F(OsPosixServices, ADownloadThatIsNoProgramFailsAsBadFormatAndIsNotHandedOn)
+{
+    const std::string log = m_data / "opened";
+    WriteScript(m_tools / "opener", "echo \"$@\" >> '" + log + "'\n");
+
+    // A portal's page answered with 200, and a Windows program.
+    CTestFolder::WriteFile(m_data / "ZELQACONVERT.exe", "<html><body>Please log in</body></html>");
+    chmod((m_data / "ZELQACONVERT.exe").c_str(), 0755);
+    EXPECT_EQ(m_services.ShellOpen(L"D:\\ZELQACONVERT.exe"), ShellOpenResult::BadFormat);
+    CTestFolder::WriteFile(m_data / "Setup.EXE", std::string("MZ\x90\0\3\0\0\0", 8));
+    EXPECT_EQ(m_services.ShellOpen(L"D:\\Setup.EXE"), ShellOpenResult::BadFormat);
+    CTestFolder::WriteFile(m_data / "empty.exe", "");
+    EXPECT_EQ(m_services.ShellOpen(L"D:\\empty.exe"), ShellOpenResult::BadFormat);
+    ASSERT_EQ(mkfifo((m_data / "pipe.exe").c_str(), 0644), 0);
+    EXPECT_EQ(m_services.ShellOpen(L"D:\\pipe.exe"), ShellOpenResult::BadFormat);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_FALSE(CTestFolder::Exists(log));
+
+    // Any other document still goes to the handler.
+    CTestFolder::WriteFile(m_data / "readme.html", "<html></html>");
+    EXPECT_EQ(m_services.ShellOpen(L"D:\\readme.html"), ShellOpenResult::Success);
+    EXPECT_TRUE(CTestFolder::WaitForFile(log, 10));
 }
 
 TEST_F(OsPosixServices, FolderPickerAnswersWithADrivePath)

@@ -5,12 +5,19 @@
 #include "os/posix/RegistryStore.h"
 #include "os/posix/WideText.h"
 
+#include "GuardedChild.h"
 #include "TestFolder.h"
 
 #include <atomic>
+#include <csignal>
+#include <cstdio>
+#include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <thread>
+#include <unistd.h>
 
 namespace
 {
@@ -194,4 +201,75 @@ TEST_F(OsRegistry, ReadersSeeTheOldOrTheNewValueNeverAMix)
     EXPECT_GT(reads.load(), 0);
     EXPECT_EQ(badReads.load(), 0);
     EXPECT_EQ(CountEntries(KeyFolder()), 1u);  // no temporary file left behind
+}
+
+TEST_F(OsRegistry, ValuesAreBoundedTo64KiBWrittenOrRead)
+{
+    ASSERT_TRUE(m_services.RegEnsureKey(KEY));
+    const std::vector<uint8_t> largest(64 * 1024, 0x5A);
+    ASSERT_TRUE(m_services.RegWriteValue(KEY, L"Blob", RegType::Binary, largest));
+    RegType type = RegType::None;
+    std::vector<uint8_t> data;
+    ASSERT_TRUE(m_services.RegReadValue(KEY, L"Blob", type, data));
+    EXPECT_EQ(data, largest);
+    // What could not be read back is not written, and the old value stays.
+    EXPECT_FALSE(m_services.RegWriteValue(KEY, L"Blob", RegType::Binary, std::vector<uint8_t>(64 * 1024 + 1, 1)));
+    ASSERT_TRUE(m_services.RegReadValue(KEY, L"Blob", type, data));
+    EXPECT_EQ(data, largest);
+
+    // A huge value file put there by someone else is unreadable, not read whole.
+    const std::string file = KeyFolder() + "/@Operation";
+    CTestFolder::WriteFile(file, "REG_BINARY\n");
+    ASSERT_EQ(truncate(file.c_str(), 256 * 1024 * 1024), 0);
+    data = {1, 2, 3};
+    EXPECT_FALSE(m_services.RegReadValue(KEY, L"Operation", type, data));
+    CTestFolder::WriteFile(file, "REG_BINARY\n" + std::string(64 * 1024 + 1, 'x'));
+    EXPECT_FALSE(m_services.RegReadValue(KEY, L"Operation", type, data));
+}
+
+TEST_F(OsRegistry, AFifoSwappedInForAValueNeverBlocksTheReader)
+{
+    ASSERT_TRUE(m_services.RegEnsureKey(KEY));
+    ASSERT_TRUE(m_services.RegWriteValue(KEY, L"Operation", RegType::Sz, std::vector<uint8_t>(520, 0)));
+    const std::string value = KeyFolder() + "/@Operation";
+    const std::string fifo = m_prefix / "fifo";
+    const std::string regular = m_prefix / "regular";
+
+    // Another process keeps swapping a FIFO (that nobody writes to) and a
+    // regular value file under the value's name, so that some reads find the
+    // FIFO between the lookup and the open.
+    const pid_t swapper = fork();
+    ASSERT_GE(swapper, 0);
+    if (swapper == 0)
+    {
+        alarm(60);
+        for (;;)
+        {
+            if (mkfifo(fifo.c_str(), 0644) == 0)
+                rename(fifo.c_str(), value.c_str());
+            const int fd = open(regular.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            if (fd >= 0)
+            {
+                ssize_t ignored = write(fd, "REG_SZ\n\0\0", 9);
+                (void)ignored;
+                close(fd);
+                rename(regular.c_str(), value.c_str());
+            }
+        }
+    }
+    int found = 0;
+    const int result = RunGuardedChild(
+        [&] {
+            for (int i = 0; i < 5000; ++i)
+            {
+                RegType type = RegType::None;
+                std::vector<uint8_t> data;
+                found += m_services.RegReadValue(KEY, L"Operation", type, data) ? 1 : 0;
+            }
+            return found > 0 ? 0 : 1;
+        },
+        10);
+    kill(swapper, SIGKILL);
+    waitpid(swapper, nullptr, 0);
+    EXPECT_EQ(result, 0) << "a read blocked on the FIFO, or none found the regular file";
 }

@@ -14,6 +14,7 @@
 #include <set>
 #include <sstream>
 #include <thread>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -204,6 +205,32 @@ TEST_F(Standin, InstalledLauncherLeavesAMarkerLine)
     EXPECT_EQ(again.Wait(5), 0);
     EXPECT_EQ(Lines(ReadAll(marker)).size(), 1u);
     EXPECT_EQ(Lines(ReadAll(m_installDir / "launched.txt")).size(), 1u);
+}
+
+TEST_F(Standin, LauncherIsInstalled0755AndRunStartsItWhateverTheUmask)
+{
+    // A umask that would leave the folders group-writable, which Run refuses.
+    const mode_t previous = umask(002);
+    CStandinProcess install;
+    const bool bStarted = Start(install, m_installer, "normal", 0);
+    const int nStatus = bStarted ? install.Wait(10) : -1;
+    umask(previous);
+    ASSERT_EQ(nStatus, 0);
+    const auto mode = [](const fs::path& path) { return fs::status(path).permissions() & fs::perms::mask; };
+    EXPECT_EQ(mode(m_launcher), static_cast<fs::perms>(0755));
+    EXPECT_EQ(mode(m_installDir), static_cast<fs::perms>(0755));
+
+    // Run as the window does it: nothing is made executable on the way.
+    const fs::path marker = m_prefix / "run-marker.txt";
+    setenv("ZELQA_STANDIN_MARKER", marker.c_str(), 1);
+    const int32_t nOpened = m_pOs->ShellOpen(L"C:\\Program Files (x86)\\Zelqa\\brovixStart.exe");
+    unsetenv("ZELQA_STANDIN_MARKER");
+    EXPECT_GT(nOpened, 32);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!fs::exists(marker) && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    ASSERT_TRUE(fs::exists(marker)) << "the launcher did not run";
+    EXPECT_TRUE(ReadAll(marker).ends_with(" " + m_launcher.string() + "\n"));
 }
 
 TEST_F(Standin, UninstallScenarioSetsOperationAndStopsAtThirty)

@@ -125,6 +125,19 @@ int CStandinInstaller::Run()
 
     case StandinScenario::Garbage:
         return WriteGarbage() ? 0 : 1;
+
+    // Values a broken installer might report: -50 must not move the bar below
+    // the installation's share, and 2147483647 must not overflow on its way
+    // to a bar position.
+    case StandinScenario::Negative:
+    case StandinScenario::Huge:
+    {
+        const int nLast = m_settings.m_eScenario == StandinScenario::Negative ? -50 : 2147483647;
+        if (!Ramp(0, 30) || !m_pProgress->WritePercent(nLast))
+            return 1;
+        StandinLog("installer: Percent=%d, leaving", nLast);
+        return 0;
+    }
     }
     return 1;
 }
@@ -222,9 +235,14 @@ bool CStandinInstaller::Install(const std::wstring& strInstallDir)
     std::filesystem::copy_file(m_selfPath, temp, std::filesystem::copy_options::overwrite_existing, error);
     if (!error)
     {
+        // Made a program here, 0755 whatever this copy's source and umask
+        // were: the online installer starts only a launcher that is already
+        // executable and that nobody but its owner can change.
         using std::filesystem::perms;
-        std::filesystem::permissions(temp, perms::owner_exec | perms::group_exec | perms::others_exec,
-                                     std::filesystem::perm_options::add, error);
+        std::filesystem::permissions(temp,
+                                     perms::owner_all | perms::group_read | perms::group_exec | perms::others_read |
+                                         perms::others_exec,
+                                     std::filesystem::perm_options::replace, error);
     }
     if (!error)
         std::filesystem::rename(temp, target, error);

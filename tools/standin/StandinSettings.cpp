@@ -17,6 +17,8 @@ const struct
     {"stall57", StandinScenario::Stall57},
     {"uninstall30", StandinScenario::Uninstall30},
     {"garbage", StandinScenario::Garbage},
+    {"negative", StandinScenario::Negative},
+    {"huge", StandinScenario::Huge},
 };
 
 bool ParseScenario(const std::string& strName, StandinScenario& eScenario)
@@ -52,7 +54,7 @@ bool Apply(const std::string& strName, const std::string& strValue, StandinSetti
     {
         if (ParseScenario(strValue, settings.m_eScenario))
             return true;
-        strError = "unknown scenario \"" + strValue + "\" (normal, stall57, uninstall30, garbage)";
+        strError = "unknown scenario \"" + strValue + "\" (normal, stall57, uninstall30, garbage, negative, huge)";
         return false;
     }
     if (strName == "seconds")
@@ -134,7 +136,7 @@ const char* StandinSettings::ScenarioName(StandinScenario eScenario)
 
 const char* StandinSettings::Usage()
 {
-    return "usage: zelqa-standin [--scenario normal|stall57|uninstall30|garbage] [--seconds S]\n"
+    return "usage: zelqa-standin [--scenario normal|stall57|uninstall30|garbage|negative|huge] [--seconds S]\n"
            "       zelqa-standin --launcher [--marker FILE]   (also when started as brovixStart.exe)\n"
            "environment: ZELQA_STANDIN_SCENARIO, ZELQA_STANDIN_SECONDS, ZELQA_STANDIN_MARKER,\n"
            "             ZELQA_STANDIN_LOG (file that receives the log instead of standard error)\n";

@@ -11,11 +11,13 @@ enum class StandinScenario
     Stall57,     // 0 to 57, then sleeps until killed
     Uninstall30, // 0 to 30, then sets the record's Operation to "UnInstall" and exits
     Garbage,     // unreadable progress for a while, then exits without 100
+    Negative,    // 0 to 30, then a negative percentage; exits without 100
+    Huge,        // 0 to 30, then the largest 32-bit percentage; exits
 };
 
 // How one run behaves. The environment sets it (the online installer starts
 // the stand-in without arguments); the command line overrides:
-//   ZELQA_STANDIN_SCENARIO, --scenario NAME   normal, stall57, uninstall30, garbage
+//   ZELQA_STANDIN_SCENARIO, --scenario NAME   normal, stall57, uninstall30, garbage, negative, huge
 //   ZELQA_STANDIN_SECONDS,  --seconds S       time from 0 to 100 (fractions allowed)
 //   ZELQA_STANDIN_MARKER,   --marker FILE     file the launcher appends its line to
 //   --launcher                                act as the launcher whatever the name

@@ -5,27 +5,64 @@
 
 #include <fcntl.h>
 #include <stdio.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+namespace
+{
+
+// The downloaded installer is started as a program; 0755 whatever the umask,
+// so that it can be, and so that nobody but us can change it.
+constexpr mode_t DOWNLOADED_FILE_MODE = 0755;
+
+// Opens the folder that will hold the download when it is ours alone: a real
+// folder (not a link to one), owned by the user we run as, not writable by
+// group or others. Checked through the descriptor, which is then used for
+// every later step, so nothing can be swapped in behind the check.
+int OpenPrivateFolder(const std::string& strFolder)
+{
+    const int fd = ::open(strFolder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    struct stat st{};
+    if (::fstat(fd, &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::geteuid() ||
+        (st.st_mode & (S_IWGRP | S_IWOTH)) != 0)
+    {
+        ::close(fd);
+        errno = EPERM;
+        return -1;
+    }
+    return fd;
+}
+
+} // namespace
 
 CTempFile::~CTempFile()
 {
     if (m_fd >= 0)
         ::close(m_fd);
-    if (!m_bMoved && !m_strTempPath.empty())
-        ::unlink(m_strTempPath.c_str());
+    if (!m_bMoved && !m_strTempName.empty())
+        ::unlinkat(m_dirFd, m_strTempName.c_str(), 0);
+    if (m_dirFd >= 0)
+        ::close(m_dirFd);
 }
 
 bool CTempFile::Create(const std::string& strTargetPath)
 {
-    if (m_fd >= 0 || !m_strTempPath.empty())
+    if (m_fd >= 0 || m_dirFd >= 0)
         return false;
-    m_strTargetPath = strTargetPath;
 
     const size_t nSlash = strTargetPath.rfind('/');
-    const std::string strFolder = nSlash == std::string::npos ? std::string() : strTargetPath.substr(0, nSlash + 1);
+    std::string strFolder = ".";
+    if (nSlash != std::string::npos)
+        strFolder = nSlash == 0 ? std::string("/") : strTargetPath.substr(0, nSlash);
     const std::string strName = nSlash == std::string::npos ? strTargetPath : strTargetPath.substr(nSlash + 1);
-    if (strName.empty())
+    if (strName.empty() || strName == "." || strName == "..")
         return false;
+    m_dirFd = OpenPrivateFolder(strFolder);
+    if (m_dirFd < 0)
+        return false;
+    m_strTargetName = strName;
 
     static const char s_szDigits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
     std::random_device random;
@@ -34,13 +71,15 @@ bool CTempFile::Create(const std::string& strTargetPath)
         std::string strSuffix;
         for (int i = 0; i < 8; ++i)
             strSuffix += s_szDigits[random() % (sizeof(s_szDigits) - 1)];
-        const std::string strPath = strFolder + "." + strName + "." + strSuffix + ".part";
-        // O_EXCL: never write into a file someone else put there.
-        const int fd = ::open(strPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        const std::string strTempName = "." + strName + "." + strSuffix + ".part";
+        // O_EXCL: never write into a file someone else put there. 0700 while
+        // it is written; Close() gives it its final mode.
+        const int fd =
+            ::openat(m_dirFd, strTempName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0700);
         if (fd >= 0)
         {
             m_fd = fd;
-            m_strTempPath = strPath;
+            m_strTempName = strTempName;
             return true;
         }
         if (errno != EEXIST)
@@ -72,9 +111,11 @@ bool CTempFile::Close()
 {
     if (m_fd < 0)
         return false;
+    // fchmod, not the mode given to open: the umask cannot touch it.
+    bool bOk = ::fchmod(m_fd, DOWNLOADED_FILE_MODE) == 0;
     // The installer is started right after the download; make sure what
     // gets renamed is what was received, even across a crash.
-    bool bOk = ::fsync(m_fd) == 0;
+    bOk = ::fsync(m_fd) == 0 && bOk;
     bOk = ::close(m_fd) == 0 && bOk;
     m_fd = -1;
     return bOk;
@@ -82,9 +123,9 @@ bool CTempFile::Close()
 
 bool CTempFile::MoveIntoPlace()
 {
-    if (m_fd >= 0 || m_bMoved || m_strTempPath.empty())
+    if (m_fd >= 0 || m_bMoved || m_strTempName.empty())
         return false;
-    if (::rename(m_strTempPath.c_str(), m_strTargetPath.c_str()) != 0)
+    if (::renameat(m_dirFd, m_strTempName.c_str(), m_dirFd, m_strTargetName.c_str()) != 0)
         return false;
     m_bMoved = true;
     return true;
