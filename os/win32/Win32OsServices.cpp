@@ -11,6 +11,7 @@
 #include <type_traits>
 #include <utility>
 
+#include "os/win32/AdminFolder.h"
 #include "os/win32/ComApartment.h"
 #include "os/win32/UrlDownload.h"
 
@@ -40,6 +41,19 @@ unsigned __stdcall ThreadMain(void* pArgument)
     std::unique_ptr<std::function<void()>> pBody(static_cast<std::function<void()>*>(pArgument));
     (*pBody)();
     return 0;
+}
+
+// The folder a file path names its file in: L"D:\\brovix" for
+// L"D:\\brovix\\ZELQACONVERT.exe", the root L"D:\\" for L"D:\\a.exe".
+std::wstring FolderOf(const std::wstring& path)
+{
+    const size_t nSlash = path.find_last_of(L"\\/");
+    if (nSlash == std::wstring::npos)
+        return std::wstring();
+    std::wstring folder = path.substr(0, nSlash);
+    if (!folder.empty() && folder.back() == L':')
+        folder += L'\\';
+    return folder;
 }
 
 int CALLBACK BrowseCallback(HWND hWnd, UINT uMsg, LPARAM, LPARAM lpData)
@@ -155,7 +169,11 @@ int32_t CWin32OsServices::ShellOpen(const std::wstring& fileOrUrl)
 {
     // The shell may hand the work to extensions that expect an apartment.
     CComApartment apartment;
+    // A downloaded file held since its transfer is started while still held;
+    // once the shell has returned, the program runs from the image it mapped
+    // then, and a failed start has nothing left to guard.
     const HINSTANCE hResult = ShellExecuteW(nullptr, L"open", fileOrUrl.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    m_heldFiles.Release(fileOrUrl);
     return static_cast<int32_t>(reinterpret_cast<INT_PTR>(hResult));
 }
 
@@ -190,7 +208,19 @@ bool CWin32OsServices::BrowseForFolder(const std::wstring& title, const std::wst
 DownloadResult CWin32OsServices::DownloadToFile(const std::wstring& url, const std::wstring& path,
                                                 IDownloadProgress* pProgress)
 {
-    return CUrlDownload(pProgress).Run(url, path);
+    // The file of an earlier download is replaced, so no longer held.
+    m_heldFiles.Release(path);
+    if (!CUrlDownload::IsHttpsUrl(url))
+        return DownloadResult::InvalidUrl;
+    // Fetched into a folder that a standard user may have made and still
+    // control, a program would be theirs to replace before it is started.
+    if (!CAdminFolder::Claim(FolderOf(path)))
+        return DownloadResult::FileError;
+    const DownloadResult eResult = CUrlDownload(pProgress).Run(url, path);
+    if (eResult != DownloadResult::Ok)
+        return eResult;
+    // Unheld, it could be swapped after the check that it arrived whole.
+    return m_heldFiles.Hold(path) ? DownloadResult::Ok : DownloadResult::FileError;
 }
 
 bool CWin32OsServices::StartThread(std::function<void()> body)
@@ -246,12 +276,14 @@ bool CWin32OsServices::RegReadValue(const std::wstring& key, const std::wstring&
     const KeyHandle hKey = OpenKey(key, KEY_READ);
     if (!hKey)
         return false;
-    // Another process may grow the value between asking its size and reading it.
+    // Another process may grow the value between asking its size and reading
+    // it, or write one as large as the registry allows: memory stays bounded.
     for (int nTry = 0; nTry < 4; ++nTry)
     {
         DWORD dwType = REG_NONE;
         DWORD cbData = 0;
-        if (RegQueryValueExW(hKey.get(), name.c_str(), nullptr, &dwType, nullptr, &cbData) != ERROR_SUCCESS)
+        if (RegQueryValueExW(hKey.get(), name.c_str(), nullptr, &dwType, nullptr, &cbData) != ERROR_SUCCESS ||
+            cbData > MAX_REG_VALUE_BYTES)
             return false;
         std::vector<uint8_t> buffer(cbData);
         const LSTATUS status =

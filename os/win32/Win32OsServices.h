@@ -1,14 +1,28 @@
 #pragma once
 
+#include <cstddef>
+
 #include "os/OsServices.h"
+#include "os/win32/HeldFiles.h"
 
 // The OS services on Windows: the platform calls themselves, drive paths as
 // native paths. The install record lives in the 32-bit view of the registry
 // (where the 32-bit program keeps it and the full installer looks) whatever
-// this build's word size. Keeps no state, so all threads may share it.
+// this build's word size.
+//
+// The program runs elevated and starts what it downloads, from a folder that
+// a standard user may have made beforehand. So a download first claims its
+// folder for Administrators (CAdminFolder), and a downloaded file is held
+// open against writers and deleters from the end of its transfer until
+// ShellOpen has started it (or a new download of it begins, or the object
+// goes). All threads may share the object.
 class CWin32OsServices : public IOsServices
 {
 public:
+    // The largest record value RegReadValue reads; anything larger, which
+    // another process may have written, reads as unreadable.
+    static constexpr size_t MAX_REG_VALUE_BYTES = 64 * 1024;
+
     bool GetDesktopFolder(std::wstring& path) override;
     DriveKind GetDriveKind(const std::wstring& root) override;
     bool GetFreeBytesForCaller(const std::wstring& root, uint64_t& bytes) override;
@@ -41,4 +55,7 @@ public:
     // The drive root L"X:\\" of the drive letter that starts `path`; false
     // when its first two characters are no drive letter and colon.
     static bool DriveRootOf(const std::wstring& path, std::wstring& root);
+
+private:
+    CHeldFiles m_heldFiles;
 };

@@ -127,6 +127,32 @@ TEST_F(Win32Services, MissingKeyCanBeNeitherWrittenNorRead)
     EXPECT_FALSE(m_services.RegRemoveValue(key, L"Path"));
 }
 
+TEST_F(Win32Services, RecordValuesOver64KiBReadAsUnreadable)
+{
+    ASSERT_TRUE(m_services.RegEnsureKey(TEST_KEY));
+    RegType type = RegType::None;
+    std::vector<uint8_t> data;
+    const std::vector<uint8_t> largest(64 * 1024, 0x5A);
+    ASSERT_TRUE(m_services.RegWriteValue(TEST_KEY, L"Operation", RegType::Binary, largest));
+    ASSERT_TRUE(m_services.RegReadValue(TEST_KEY, L"Operation", type, data));
+    EXPECT_EQ(data, largest);
+
+    ASSERT_TRUE(m_services.RegWriteValue(TEST_KEY, L"Operation", RegType::Binary, std::vector<uint8_t>(64 * 1024 + 1)));
+    EXPECT_FALSE(m_services.RegReadValue(TEST_KEY, L"Operation", type, data));
+
+    // As another process could leave it: a string of 4 MiB.
+    HKEY hKey = nullptr;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, TEST_KEY, 0, KEY_SET_VALUE | KEY_WOW64_32KEY, &hKey), ERROR_SUCCESS);
+    const std::wstring huge(2 * 1024 * 1024, L'U');
+    const LSTATUS status = RegSetValueExW(hKey, L"Operation", 0, REG_SZ, reinterpret_cast<const BYTE*>(huge.c_str()),
+                                          static_cast<DWORD>((huge.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(hKey);
+    ASSERT_EQ(status, ERROR_SUCCESS);
+    EXPECT_FALSE(m_services.RegReadValue(TEST_KEY, L"Operation", type, data));
+    std::wstring text;
+    EXPECT_FALSE(RegGetString(m_services, TEST_KEY, L"Operation", text));
+}
+
 TEST_F(Win32Services, InstallRecordLandsWhereTheFullInstallerLooks)
 {
     ASSERT_TRUE(WriteInstallRecord(m_services, L"D:\\Apps\\Zelqa"));

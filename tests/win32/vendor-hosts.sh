@@ -2,10 +2,11 @@
 # Starts or stops the local vendor hosts that the cross-built download tests
 # fetch from: one zelqa-vendor-host per behaviour, each on a free port.
 # DIR/hosts lists "NAME PORT" lines; DIR/large.bin and DIR/small.bin are the
-# payloads they serve.
-# Usage: vendor-hosts.sh start DIR VENDOR_HOST | vendor-hosts.sh stop DIR
+# payloads they serve. Given a PROGRAM, host "probe" serves it, as DIR/probe.bin,
+# for the tests that start what they download.
+# Usage: vendor-hosts.sh start DIR VENDOR_HOST [PROGRAM] | vendor-hosts.sh stop DIR
 set -eu
-usage="usage: vendor-hosts.sh start DIR VENDOR_HOST | vendor-hosts.sh stop DIR"
+usage="usage: vendor-hosts.sh start DIR VENDOR_HOST [PROGRAM] | vendor-hosts.sh stop DIR"
 action=${1:?$usage}
 dir=${2:?$usage}
 
@@ -35,6 +36,7 @@ stop)
     ;;
 start)
     host=${3:?$usage}
+    program=${4:-}
     ;;
 *)
     echo "$usage" >&2
@@ -48,7 +50,7 @@ if [ ! -x "$host" ]; then
 fi
 mkdir -p "$dir"
 stop_hosts
-rm -f "$dir/hosts" "$dir"/*.out "$dir"/*.err
+rm -f "$dir/hosts" "$dir"/*.out "$dir"/*.err "$dir/probe.bin"
 head -c 1048583 /dev/urandom > "$dir/large.bin"
 head -c 12000 /dev/urandom > "$dir/small.bin"
 
@@ -83,4 +85,8 @@ start nolength large.bin --mode nolength
 start redirect large.bin --mode redirect
 start trickle small.bin --mode trickle --trickle-bytes 1000 --trickle-interval-ms 250
 start trickle-fast large.bin --mode trickle --trickle-bytes 65536 --trickle-interval-ms 20
+if [ -n "$program" ]; then
+    cp "$program" "$dir/probe.bin"
+    start probe probe.bin --mode normal
+fi
 cat "$dir/hosts"
