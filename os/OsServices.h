@@ -118,7 +118,9 @@ public:
     // Opens a drive path or a URL the way the shell's "open" verb does: a
     // program is started, a document or page goes to its handler. Returns a
     // value greater than 32 on success, else one of ShellOpenResult. Never
-    // waits for what it started, which keeps running after this process ends.
+    // waits for a program it started, which keeps running after this process
+    // ends; a page or document handed to its handler may wait a few seconds
+    // for the handler's verdict, so that a handler that fails is a failure.
     virtual int32_t ShellOpen(const std::wstring& fileOrUrl) = 0;
 
     // Lets the user pick a folder; true with its drive path when one on a drive

@@ -150,17 +150,17 @@ bool CStandinInstaller::OpenProgressFile()
     std::wstring strCanonical;
     // Through the drive path the folder and file are found in any letter case,
     // as the online installer finds them.
-    if (m_os.FromNativePath(PathToUtf8(ownFolder), strDriveFolder) &&
+    if (m_os.FromNativePath(PathToNative(ownFolder), strDriveFolder) &&
         SplitDrivePath(strDriveFolder, levels, strCanonical))
     {
         const std::wstring strFolder = strCanonical + L"\\Zelqa";
-        std::string strNative;
+        NativePath strNative;
         if (!m_os.CreateFolder(strFolder) || !m_os.ToNativePath(strFolder + L"\\Percent.ini", strNative))
         {
             StandinLog("installer: cannot make %s", ToUtf8(strFolder).c_str());
             return false;
         }
-        m_pProgress = std::make_unique<CProgressFile>(PathFromUtf8(strNative));
+        m_pProgress = std::make_unique<CProgressFile>(PathFromNative(strNative));
     }
     else
     {
@@ -217,13 +217,13 @@ bool CStandinInstaller::Install(const std::wstring& strInstallDir)
     }
 
     const std::wstring strLauncher = strCanonical + L"\\" + FromUtf8(CStandinLauncher::kFileName);
-    std::string strNative;
+    NativePath strNative;
     if (!m_os.ToNativePath(strLauncher, strNative))
     {
         StandinLog("installer: %s is on no drive", ToUtf8(strLauncher).c_str());
         return false;
     }
-    const std::filesystem::path target = PathFromUtf8(strNative);
+    const std::filesystem::path target = PathFromNative(strNative);
 
     // Copied under a temporary name and renamed: a launcher still running
     // from an earlier install keeps its file, and nobody starts a half copy.
@@ -265,7 +265,7 @@ bool CStandinInstaller::WriteGarbage()
         SleepUntilShare(static_cast<double>(i) / contents.size());
         if (!m_pProgress->WriteContent(contents[i]))
             return false;
-        StandinLog("installer: wrote nonsense #%zu", i + 1);
+        StandinLog("installer: wrote nonsense #%u", static_cast<unsigned>(i + 1));
     }
     SleepUntilShare(1.0);
     StandinLog("installer: leaving without 100");
