@@ -3,21 +3,6 @@
 #include "framework/UiThread.h"
 #include "framework/win32/WindowSystem.h"
 
-namespace
-{
-CWinApp* g_pApp = nullptr;
-}
-
-CWinApp::CWinApp() { g_pApp = this; }
-
-CWinApp::~CWinApp()
-{
-    if (g_pApp == this)
-        g_pApp = nullptr;
-}
-
-CWinApp* AfxGetApp() { return g_pApp; }
-
 bool IsUiThread() { return CWindowSystem::Get().IsUiThread(); }
 
 void RunOnUiThread(std::function<void()> task, bool bRunNowIfOnUiThread)
