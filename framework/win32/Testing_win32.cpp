@@ -18,6 +18,9 @@ HWND TopOf(CWnd* pWnd)
 
 // Injected input reaches the window thread's queue a moment later: handles
 // what comes in until `done` holds (or a second has passed), then what is left.
+// Work waiting for idle is left to the next loop that idles (a modal run the
+// input opens, or PumpMessages): a test queues what it will do to a message
+// box before the click that opens the box.
 template <typename Condition>
 void HandleInputUntil(Condition done)
 {
@@ -26,7 +29,7 @@ void HandleInputUntil(Condition done)
         Ws().DrainMessages();
         MsgWaitForMultipleObjectsEx(0, nullptr, 5, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
     }
-    Ws().Pump(0);
+    Ws().DrainMessages();
 }
 
 // A point in the virtual screen in SendInput's absolute units, chosen so that

@@ -139,4 +139,4 @@ TEST_P(ControlSheet, EveryControlInEveryState)
     host.DoModal();
 }
 
-INSTANTIATE_TEST_SUITE_P(Dpis, ControlSheet, ::testing::Values(96, 120, 144));
+INSTANTIATE_TEST_SUITE_P(Dpis, ControlSheet, ::testing::Values(96, 120, 144), ::testing::PrintToStringParamName());

@@ -37,8 +37,9 @@ void Click(CWnd& top, CPoint pt)
     SendMouseButton(&top, pt, false);
 }
 
-// The OS services read their settings once per process, so every test shares
-// one prefix and one stand-in folder picker whose answer a test rewrites.
+#if !defined(_WIN32)
+// The Linux OS services read their settings once per process, so every test
+// shares one prefix and one stand-in folder picker whose answer a test rewrites.
 const std::filesystem::path g_prefix =
     std::filesystem::temp_directory_path() / ("zelqa-wizard-" + std::to_string(::getpid()));
 const std::filesystem::path g_picker = g_prefix.string() + "-picker";
@@ -51,21 +52,26 @@ void SetPickerAnswer(const std::string& script)
     }
     std::filesystem::permissions(g_picker, std::filesystem::perms::owner_all);
 }
+#endif
 
 class Wizard : public ::testing::Test
 {
 protected:
     static void SetUpTestSuite()
     {
+#if !defined(_WIN32)
         setenv("ZELQA_PREFIX", g_prefix.c_str(), 1);
         setenv("ZELQA_FOLDER_PICKER", g_picker.c_str(), 1);
         SetPickerAnswer("exit 1");
+#endif
         ASSERT_TRUE(InitTestWindowSystem());
     }
     static void TearDownTestSuite()
     {
+#if !defined(_WIN32)
         std::filesystem::remove_all(g_prefix);
         std::filesystem::remove(g_picker);
+#endif
     }
     void SetUp() override { g_bAbortDownload = 0; }
     void TearDown() override { SetScreenDpiForTesting(0, 0); }
@@ -142,7 +148,7 @@ TEST_P(WizardGeometry, ControlsSitWhereTheLayoutPutsThem)
     });
 }
 
-INSTANTIATE_TEST_SUITE_P(Dpis, WizardGeometry, ::testing::Values(96, 120, 144));
+INSTANTIATE_TEST_SUITE_P(Dpis, WizardGeometry, ::testing::Values(96, 120, 144), ::testing::PrintToStringParamName());
 
 class WizardPages : public Wizard, public ::testing::WithParamInterface<int>
 {
@@ -202,7 +208,7 @@ TEST_P(WizardPages, MessageBoxesOverTheWindow)
     });
 }
 
-INSTANTIATE_TEST_SUITE_P(Dpis, WizardPages, ::testing::Values(96, 144));
+INSTANTIATE_TEST_SUITE_P(Dpis, WizardPages, ::testing::Values(96, 144), ::testing::PrintToStringParamName());
 
 TEST_F(Wizard, OnlyYesGivesOne)
 {
@@ -310,7 +316,11 @@ TEST_F(Wizard, KeysThatWouldActAreSwallowed)
         EXPECT_NE(dlg.GetSafeHwnd(), nullptr);
         Click(dlg, CentreOf(dlg, dlg.m_editPath));
         SendKey(&dlg, VK_SPACE);
+#if !defined(_WIN32)
+        // SDL reports a pressed Space twice, as the key and then as typed text;
+        // Windows makes the character from the key message, swallowed above.
         SendText(&dlg, L" ");
+#endif
         SendKey(&dlg, VK_RETURN);
         SendKey(&dlg, VK_ESCAPE);
         PumpMessages();
@@ -320,11 +330,16 @@ TEST_F(Wizard, KeysThatWouldActAreSwallowed)
     });
 }
 
-TEST_F(Wizard, ChosenFolderBecomesTheLocation)
+TEST(LocationForChosenFolder, IsTheProgramsFolderInIt)
 {
     EXPECT_EQ(LocationForChosenFolder(L"D:\\Apps"), L"D:\\Apps\\Zelqa");
     EXPECT_EQ(LocationForChosenFolder(L"D:\\"), L"D:\\\\Zelqa");
+}
 
+// Windows has no stand-in for its own folder dialog, which would wait for a person.
+#if !defined(_WIN32)
+TEST_F(Wizard, ChosenFolderBecomesTheLocation)
+{
     auto runPicker = [&](const std::string& script) {
         SetPickerAnswer(script);
         std::wstring text;
@@ -343,6 +358,7 @@ TEST_F(Wizard, ChosenFolderBecomesTheLocation)
     EXPECT_EQ(runPicker("echo /proc"), L"C:\\Program Files (x86)\\brovix\\Zelqa");   // outside every drive
     SetPickerAnswer("exit 1");
 }
+#endif
 
 TEST_F(Wizard, HidingSomeControlsLeavesTheOthersDrawn)
 {

@@ -1,6 +1,7 @@
 // Drawing on Windows: GDI contexts, fonts and bitmaps, GDI+ images, the
 // resources they come from, and reading a window's pixels back.
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -185,6 +186,19 @@ TEST_F(Win32Backend, TheScreenIsAskedForItsOwnMeasures)
     SetScreenDpiForTesting(0, 0);
     EXPECT_EQ(GetIconSize(), CSize(GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON)));
     EXPECT_FALSE(GetScreenWorkArea().IsRectEmpty());
+}
+
+TEST_F(Win32Backend, TheScreenHasTheDpiOfTheRun)
+{
+    // run-under-wine.sh sets the prefix's DPI from ZELQA_WINE_DPI (96 unless
+    // told); a run meant for another DPI that got 96 would prove nothing.
+    const char* pszDpi = std::getenv("ZELQA_WINE_DPI");
+    const int nExpected = pszDpi && *pszDpi ? std::atoi(pszDpi) : 96;
+    SetScreenDpiForTesting(0, 0);
+    int x = 0;
+    int y = 0;
+    ASSERT_TRUE(GetScreenDpi(x, y));
+    EXPECT_EQ(CPoint(x, y), CPoint(nExpected, nExpected));
 }
 
 TEST_F(Win32Backend, AWindowsPixelsReadBackAsItPaintedThem)
