@@ -11,6 +11,7 @@
 #include "common/Utf8.h"
 #include "framework/Wnd.h"
 #include "framework/linux/GlobalPointer.h"
+#include "framework/linux/XErrorFilter.h"
 
 namespace
 {
@@ -91,6 +92,9 @@ bool CWindowSystem::Init()
     m_nPostEvent = SDL_RegisterEvents(1);
     g_uiThread = std::this_thread::get_id();
     m_bInitialised = true;
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver && std::strcmp(driver, "x11") == 0)
+        IgnoreSendEventToDestroyedWindows();
     return true;
 }
 
@@ -180,6 +184,7 @@ void CWindowSystem::DestroyWindowNode(HWND hWnd)
             cairo_surface_destroy(hWnd->pBacking);
         if (hWnd->pSdlWindow)
             SDL_DestroyWindow(hWnd->pSdlWindow);
+        GiveFocusBackToOwner(hWnd->pOwner);
     }
     if (hWnd->pWnd) {
         hWnd->pWnd->SetPostTarget(nullptr, 0);
@@ -807,6 +812,17 @@ void CWindowSystem::RaiseTopLevel(HWND hTop)
         return;
     SDL_RaiseWindow(hTop->pSdlWindow);
     KeepModalOnTop(hTop);
+}
+
+void CWindowSystem::GiveFocusBackToOwner(HWND hOwner)
+{
+    // As Windows activates the owner of a window that closes; without a
+    // window manager nobody else would, and the keyboard would go nowhere.
+    if (!hOwner || !g_live.count(hOwner) || !ShowsWindows())
+        return;
+    RaiseTopLevel(hOwner);
+    if (hOwner->pSdlWindow && (hOwner->dwStyle & WS_VISIBLE))
+        SDL_SetWindowInputFocus(hOwner->pSdlWindow);
 }
 
 void CWindowSystem::KeepModalOnTop(HWND hRaised)

@@ -124,6 +124,7 @@ private:
     void CheckHoverTimer();
     void RunDueTimers();
     void FollowMoveDrag();
+    void GiveFocusBackToOwner(HWND hOwner);
     void KeepModalOnTop(HWND hRaised);
     int MillisecondsToNextTimer() const;
     HWND HitTest(HWND hWnd, CPoint ptInClient) const;
