@@ -1,15 +1,21 @@
 #include "framework/Font.h"
 
+#include <cerrno>
 #include <cmath>
+#include <future>
 #include <map>
 #include <mutex>
 #include <string>
+#include <tuple>
 
 #include <cairo-ft.h>
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include FT_TRUETYPE_TABLES_H
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "framework/DC.h"
 #include "framework/linux/GdiTypes.h"
@@ -27,11 +33,62 @@ struct LoadedFace
 
 std::mutex g_fontMutex;
 FT_Library g_ftLibrary = nullptr;
+std::future<bool> g_fontConfigLoading;   // fontconfig reading its configuration
 std::map<std::string, LoadedFace> g_faces;   // by file and index; kept for the process
+// What each request came to, so that only the first of each asks fontconfig.
+std::map<std::tuple<std::string, bool, bool>, const LoadedFace*> g_matches;
 
 const cairo_user_data_key_t kFtFaceKey{};
 
 void DoneFtFace(void* face) { FT_Done_Face(static_cast<FT_Face>(face)); }
+
+// Font files are read, not mapped: a CJK face's glyphs lie all over a file
+// of several megabytes, and each glyph touched through a mapping brings its
+// neighbourhood into memory with it.
+unsigned long ReadFontFile(FT_Stream stream, unsigned long offset, unsigned char* buffer, unsigned long count)
+{
+    const int fd = static_cast<int>(stream->descriptor.value);
+    if (count == 0)   // a seek: FreeType only asks whether the offset is inside
+        return offset <= stream->size ? 0 : 1;
+    unsigned long done = 0;
+    while (done < count) {
+        const ssize_t n = ::pread(fd, buffer + done, count - done, static_cast<off_t>(offset + done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        done += static_cast<unsigned long>(n);
+    }
+    return done;
+}
+
+void CloseFontFile(FT_Stream stream)
+{
+    ::close(static_cast<int>(stream->descriptor.value));
+    delete stream;
+}
+
+FT_Error OpenFontFile(const char* path, int index, FT_Face* face)
+{
+    const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return FT_Err_Cannot_Open_Resource;
+    struct stat st{};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return FT_Err_Cannot_Open_Resource;
+    }
+    auto* stream = new FT_StreamRec{};
+    stream->size = static_cast<unsigned long>(st.st_size);
+    stream->descriptor.value = fd;
+    stream->read = ReadFontFile;
+    stream->close = CloseFontFile;
+    FT_Open_Args args{};
+    args.flags = FT_OPEN_STREAM;
+    args.stream = stream;
+    // The stream's close runs when the face is done with, also when opening fails.
+    return FT_Open_Face(g_ftLibrary, &args, index, face);
+}
 
 // Cell metrics as Windows computes them: the OS/2 table's Windows ascent and
 // descent, else the horizontal header's.
@@ -55,10 +112,10 @@ void MeasureFace(FT_Face face, LoadedFace& loaded)
 }
 
 // The face that stands in for `family`: the family itself when installed,
-// otherwise a CJK face so that Chinese text always has glyphs.
-const LoadedFace* FindFace(const std::string& family, int weight, bool italic)
+// otherwise a CJK face so that Chinese text always has glyphs. Called with
+// g_fontMutex held.
+const LoadedFace* LoadFace(const std::string& family, int weight, bool italic)
 {
-    std::lock_guard<std::mutex> lock(g_fontMutex);
     if (!g_ftLibrary && FT_Init_FreeType(&g_ftLibrary) != 0)
         return nullptr;
 
@@ -90,7 +147,7 @@ const LoadedFace* FindFace(const std::string& family, int weight, bool italic)
     }
 
     FT_Face face = nullptr;
-    if (!file || FT_New_Face(g_ftLibrary, reinterpret_cast<const char*>(file), index, &face) != 0) {
+    if (!file || OpenFontFile(reinterpret_cast<const char*>(file), index, &face) != 0) {
         FcPatternDestroy(match);
         return nullptr;
     }
@@ -102,6 +159,33 @@ const LoadedFace* FindFace(const std::string& family, int weight, bool italic)
     return &g_faces.emplace(key, loaded).first->second;
 }
 
+const LoadedFace* FindFace(const std::string& family, int weight, bool italic)
+{
+    std::lock_guard<std::mutex> lock(g_fontMutex);
+    if (g_fontConfigLoading.valid())
+        g_fontConfigLoading.get();
+    const auto request = std::make_tuple(family, weight >= 600, italic);
+    if (auto known = g_matches.find(request); known != g_matches.end())
+        return known->second;
+    const LoadedFace* face = LoadFace(family, weight, italic);
+    if (face)
+        g_matches.emplace(request, face);
+    return face;
+}
+
+} // namespace
+
+void StartLoadingFontConfiguration()
+{
+    // Reading the configuration and the font caches takes milliseconds that
+    // would otherwise come before the first window can show; done meanwhile.
+    std::lock_guard<std::mutex> lock(g_fontMutex);
+    if (!g_fontConfigLoading.valid())
+        g_fontConfigLoading = std::async(std::launch::async, [] { return FcInit() == FcTrue; });
+}
+
+namespace
+{
 void ApplyFont(cairo_t* cr, HFONT font)
 {
     cairo_set_font_face(cr, font->pFace);

@@ -76,3 +76,7 @@ cairo_surface_t* DecodePng(const BYTE* pData, size_t nSize);
 
 // The font used when none has been selected.
 HFONT GetDefaultFont();
+
+// Has fontconfig read its configuration on a thread of its own; the first
+// font made waits for it. Called as the window system starts.
+void StartLoadingFontConfiguration();

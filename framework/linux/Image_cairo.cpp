@@ -1,6 +1,7 @@
 #include "framework/Image.h"
 
 #include <cstring>
+#include <future>
 
 #include <cairo.h>
 
@@ -8,13 +9,6 @@
 #include "framework/Graphics.h"
 #include "framework/Imaging.h"
 #include "framework/linux/GdiTypes.h"
-
-struct CImage::Impl
-{
-    cairo_surface_t* pSurface = nullptr;   // premultiplied ARGB, null when undecodable
-    UINT nWidth = 0;
-    UINT nHeight = 0;
-};
 
 namespace
 {
@@ -35,7 +29,48 @@ cairo_status_t ReadPng(void* closure, unsigned char* data, unsigned int length)
     return CAIRO_STATUS_SUCCESS;
 }
 
+// A picture this large (a page's background) takes milliseconds to decode;
+// it decodes on a thread of its own while the window is being built.
+constexpr size_t DECODE_APART_FROM = 8 * 1024;
+
+cairo_surface_t* DecodeOrNull(const BYTE* pData, size_t nSize)
+{
+    cairo_surface_t* surface = DecodePng(pData, nSize);
+    if (cairo_surface_status(surface) == CAIRO_STATUS_SUCCESS)
+        return surface;
+    cairo_surface_destroy(surface);
+    return nullptr;
+}
+
+// The size a PNG's header gives, without decoding it.
+bool PngHeaderSize(const BYTE* pData, size_t nSize, UINT& nWidth, UINT& nHeight)
+{
+    static const BYTE s_signature[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
+    if (nSize < 24 || std::memcmp(pData, s_signature, sizeof s_signature) != 0 || std::memcmp(pData + 12, "IHDR", 4) != 0)
+        return false;
+    auto bigEndian = [](const BYTE* p) { return (UINT(p[0]) << 24) | (UINT(p[1]) << 16) | (UINT(p[2]) << 8) | UINT(p[3]); };
+    nWidth = bigEndian(pData + 16);
+    nHeight = bigEndian(pData + 20);
+    return nWidth > 0 && nHeight > 0;
+}
 } // namespace
+
+struct CImage::Impl
+{
+    // Premultiplied ARGB, null when undecodable. Filled by the constructor or,
+    // for a large picture, on first use from the decode under way.
+    mutable cairo_surface_t* pSurface = nullptr;
+    mutable std::future<cairo_surface_t*> pending;
+    UINT nWidth = 0;
+    UINT nHeight = 0;
+
+    cairo_surface_t* Surface() const
+    {
+        if (pending.valid())
+            pSurface = pending.get();
+        return pSurface;
+    }
+};
 
 cairo_surface_t* DecodePng(const BYTE* pData, size_t nSize)
 {
@@ -47,12 +82,17 @@ CImage::CImage(std::shared_ptr<const BYTE[]> encoded, size_t nSize) : m_pImpl(st
 {
     if (!encoded || nSize == 0)
         return;
-    // Decoded at once, so the encoded bytes are needed no longer than this.
-    cairo_surface_t* surface = DecodePng(encoded.get(), nSize);
-    if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
-        cairo_surface_destroy(surface);
+    // The header's size stands until the decode is done; a picture that
+    // turns out undecodable past its header keeps it and draws nothing.
+    if (nSize >= DECODE_APART_FROM && PngHeaderSize(encoded.get(), nSize, m_pImpl->nWidth, m_pImpl->nHeight)) {
+        m_pImpl->pending = std::async(std::launch::async,
+                                      [encoded, nSize] { return DecodeOrNull(encoded.get(), nSize); });
         return;
     }
+    // Decoded at once, so the encoded bytes are needed no longer than this.
+    cairo_surface_t* surface = DecodeOrNull(encoded.get(), nSize);
+    if (!surface)
+        return;
     m_pImpl->pSurface = surface;
     m_pImpl->nWidth = static_cast<UINT>(cairo_image_surface_get_width(surface));
     m_pImpl->nHeight = static_cast<UINT>(cairo_image_surface_get_height(surface));
@@ -60,13 +100,13 @@ CImage::CImage(std::shared_ptr<const BYTE[]> encoded, size_t nSize) : m_pImpl(st
 
 CImage::~CImage()
 {
-    if (m_pImpl->pSurface)
-        cairo_surface_destroy(m_pImpl->pSurface);
+    if (cairo_surface_t* surface = m_pImpl->Surface())
+        cairo_surface_destroy(surface);
 }
 
 UINT CImage::GetWidth() const { return m_pImpl->nWidth; }
 UINT CImage::GetHeight() const { return m_pImpl->nHeight; }
-bool CImage::IsDecoded() const { return m_pImpl->pSurface != nullptr; }
+bool CImage::IsDecoded() const { return m_pImpl->Surface() != nullptr; }
 
 BOOL CGraphics::DrawImage(const CImage* pImage, const CRect& dest, int xSrc, int ySrc, int cxSrc, int cySrc)
 {
@@ -75,7 +115,7 @@ BOOL CGraphics::DrawImage(const CImage* pImage, const CRect& dest, int xSrc, int
     HDC hDC = m_pDC->GetSafeHdc();
     if (!hDC || !hDC->pCairo || dest.IsRectEmpty() || cxSrc <= 0 || cySrc <= 0)
         return FALSE;
-    cairo_surface_t* image = pImage->GetImpl()->pSurface;
+    cairo_surface_t* image = pImage->GetImpl()->Surface();
     // Only what lies inside the picture can be drawn.
     const CRect bounds(0, 0, static_cast<LONG>(pImage->GetWidth()), static_cast<LONG>(pImage->GetHeight()));
     if (CRect::Intersect(bounds, CRect(xSrc, ySrc, xSrc + cxSrc, ySrc + cySrc)) != CRect(xSrc, ySrc, xSrc + cxSrc, ySrc + cySrc))

@@ -10,6 +10,7 @@
 
 #include "common/Utf8.h"
 #include "framework/Wnd.h"
+#include "framework/linux/GdiTypes.h"
 #include "framework/linux/GlobalPointer.h"
 #include "framework/linux/XErrorFilter.h"
 
@@ -85,6 +86,7 @@ bool CWindowSystem::Init()
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+    StartLoadingFontConfiguration();
     if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0)
         return false;
     // Text input starts only when an edit field takes the focus.
@@ -267,7 +269,7 @@ void CWindowSystem::Show(HWND hWnd, bool bShow)
 
     if (hWnd->IsTopLevel()) {
         if (bShow) {
-            SDL_SetWindowPosition(hWnd->pSdlWindow, hWnd->rect.left, hWnd->rect.top);
+            ApplyTopLevelRect(hWnd);
             SDL_ShowWindow(hWnd->pSdlWindow);
             RaiseTopLevel(hWnd);
             Invalidate(hWnd, nullptr, true);
@@ -289,6 +291,19 @@ void CWindowSystem::Show(HWND hWnd, bool bShow)
     }
 }
 
+void CWindowSystem::ApplyTopLevelRect(HWND hTop)
+{
+    int x = 0, y = 0, cx = 0, cy = 0;
+    SDL_GetWindowPosition(hTop->pSdlWindow, &x, &y);
+    SDL_GetWindowSize(hTop->pSdlWindow, &cx, &cy);
+    if (x != hTop->rect.left || y != hTop->rect.top)
+        SDL_SetWindowPosition(hTop->pSdlWindow, hTop->rect.left, hTop->rect.top);
+    const int cxWanted = std::max<int>(1, hTop->rect.Width());
+    const int cyWanted = std::max<int>(1, hTop->rect.Height());
+    if (cx != cxWanted || cy != cyWanted)
+        SDL_SetWindowSize(hTop->pSdlWindow, cxWanted, cyWanted);
+}
+
 void CWindowSystem::SetPos(HWND hWnd, const CRect& rect, bool bMove, bool bSize, bool bRaise)
 {
     CRect rcNew = hWnd->rect;
@@ -304,8 +319,10 @@ void CWindowSystem::SetPos(HWND hWnd, const CRect& rect, bool bMove, bool bSize,
 
     if (hWnd->IsTopLevel()) {
         hWnd->rect = rcNew;
-        SDL_SetWindowPosition(hWnd->pSdlWindow, rcNew.left, rcNew.top);
-        SDL_SetWindowSize(hWnd->pSdlWindow, std::max(1, rcNew.Width()), std::max(1, rcNew.Height()));
+        // Each change waits for the X server to carry it out; a hidden window
+        // gets its place and size when it is shown.
+        if (bVisible)
+            ApplyTopLevelRect(hWnd);
         RecreateBacking(hWnd);
         if (bRaise && bVisible)
             RaiseTopLevel(hWnd);
@@ -695,8 +712,12 @@ void CWindowSystem::HandleEvent(const SDL_Event& event)
         break;
     }
     case SDL_QUIT:
+        // A request to close (SIGTERM, SIGINT) that comes while the window is
+        // still being built is kept for the modal loop that is about to run.
         if (!m_modalStack.empty() && m_modalStack.back()->pWnd)
             m_modalStack.back()->pWnd->OnWindowClose();
+        else
+            m_bQuitPending = true;
         break;
     default:
         break;
@@ -884,6 +905,10 @@ INT_PTR CWindowSystem::RunModal(HWND hWnd)
     // Shown once it heads the modal stack, so nothing raises its owner over it.
     if (!hWnd->bEndModal)
         Show(hWnd, true);
+    if (m_bQuitPending && IsAlive(hWnd, serial) && hWnd->pWnd) {
+        m_bQuitPending = false;
+        hWnd->pWnd->OnWindowClose();
+    }
     while (IsAlive(hWnd, serial) && !hWnd->bEndModal)
         RunLoopIteration(-1);
     INT_PTR result = IsAlive(hWnd, serial) ? hWnd->nModalResult : IDCANCEL;

@@ -125,6 +125,7 @@ private:
     void RunDueTimers();
     void FollowMoveDrag();
     void GiveFocusBackToOwner(HWND hOwner);
+    void ApplyTopLevelRect(HWND hTop);
     void KeepModalOnTop(HWND hRaised);
     int MillisecondsToNextTimer() const;
     HWND HitTest(HWND hWnd, CPoint ptInClient) const;
@@ -139,6 +140,7 @@ private:
     uint64_t m_nNextSerial = 1;
     std::vector<HWND> m_topLevels;
     std::vector<HWND> m_modalStack;
+    bool m_bQuitPending = false;   // a quit that came with no modal loop running
     HWND m_hCapture = nullptr;
     HWND m_hFocus = nullptr;
     HWND m_hMouseOver = nullptr;

@@ -2,6 +2,8 @@
 # End to end: closing the installer while it downloads, and while it follows
 # a full installer that never finishes, ends the installer cleanly; the full
 # installer keeps running and no partial download is left.
+# A stop signal (SIGTERM, as a session ending sends) during a download closes
+# the installer as the window manager's close does, with nothing left behind.
 # usage: close-e2e.sh BUILD_DIR OUT_DIR
 set -euo pipefail
 . "$(dirname "$0")/xvfb-session.sh"
@@ -49,4 +51,24 @@ confirm_close
 wait_for 15 app_gone || fail "installer still running after closing during the installation"
 wait "$app" || fail "installer exited with status $? after closing during the installation"
 [ -n "$(e2e_strays)" ] || fail "the full installer did not keep running"
+
+# 3. SIGTERM on the welcome page, with nothing else to wake the window, and
+# during a slow download.
+for p in $(e2e_strays); do kill "$p" 2>/dev/null || true; done
+unset ZELQA_STANDIN_SCENARIO
+rm -rf "$download_dir"
+start_installer
+xdotool mousemove 0 0
+sleep 0.5
+kill -TERM "$app"
+wait_for 10 app_gone || fail "installer on the welcome page still running 10 s after SIGTERM"
+start_host --mode trickle --trickle-bytes 2048 --trickle-interval-ms 200
+start_installer
+click_at 300 230
+wait_for 20 test -d "$download_dir" || fail "download did not start"
+xdotool mousemove 0 0
+kill -TERM "$app"
+wait_for 10 app_gone || fail "installer still running 10 s after SIGTERM"
+leftovers=$(ls -A "$download_dir")
+[ -z "$leftovers" ] || fail "SIGTERM during the download left files behind: $leftovers"
 echo "close-e2e: passed; screenshots in $out"

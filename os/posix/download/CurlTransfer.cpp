@@ -4,6 +4,7 @@
 #include <fstream>
 #include <iterator>
 #include <strings.h>
+#include <sys/stat.h>
 
 #include "common/Utf8.h"
 #include "os/posix/download/TempFile.h"
@@ -131,25 +132,35 @@ DownloadResult CCurlTransfer::Run(const std::string& strUrl, const std::string& 
 
 bool CCurlTransfer::SetCaBundle()
 {
+    // The system's folder of certificates, where TLS looks a server's issuer
+    // up by name, costs only the certificates it needs; the bundle file holds
+    // the same ones and is parsed whole, at a megabyte or more of memory per
+    // download. So the folder alone, when libcurl knows one.
+    char* pszSystemFolder = nullptr;
+    struct stat st{};
+    const bool bUseFolder = curl_easy_getinfo(m_pCurl, CURLINFO_CAPATH, &pszSystemFolder) == CURLE_OK &&
+                            pszSystemFolder && ::stat(pszSystemFolder, &st) == 0 && S_ISDIR(st.st_mode);
+    if (bUseFolder)
+        curl_easy_setopt(m_pCurl, CURLOPT_CAINFO, nullptr);
+
     if (m_options.m_strExtraCaFile.empty())
         return true;
-    std::string strExtra;
-    if (!ReadWholeFile(m_options.m_strExtraCaFile, strExtra) || strExtra.empty())
+    std::string strCertificates;
+    if (!ReadWholeFile(m_options.m_strExtraCaFile, strCertificates) || strCertificates.empty())
         return true;
-
-    // Setting a bundle replaces libcurl's built-in one, so hand it the system
-    // bundle and the extra certificates together; a built-in CA folder, if
-    // any, stays in use.
-    std::string strBundle;
+    // A bundle in memory takes the place of the bundle file; without the
+    // folder, the system's certificates go in with the extra ones.
     char* pszSystemBundle = nullptr;
-    if (curl_easy_getinfo(m_pCurl, CURLINFO_CAINFO, &pszSystemBundle) == CURLE_OK && pszSystemBundle)
-        ReadWholeFile(pszSystemBundle, strBundle);
-    strBundle += "\n";
-    strBundle += strExtra;
+    if (!bUseFolder && curl_easy_getinfo(m_pCurl, CURLINFO_CAINFO, &pszSystemBundle) == CURLE_OK && pszSystemBundle)
+    {
+        std::string strSystem;
+        ReadWholeFile(pszSystemBundle, strSystem);
+        strCertificates = strSystem + "\n" + strCertificates;
+    }
 
     curl_blob blob;
-    blob.data = strBundle.data();
-    blob.len = strBundle.size();
+    blob.data = strCertificates.data();
+    blob.len = strCertificates.size();
     blob.flags = CURL_BLOB_COPY;
     return curl_easy_setopt(m_pCurl, CURLOPT_CAINFO_BLOB, &blob) == CURLE_OK;
 }

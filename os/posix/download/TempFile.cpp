@@ -113,9 +113,9 @@ bool CTempFile::Close()
         return false;
     // fchmod, not the mode given to open: the umask cannot touch it.
     bool bOk = ::fchmod(m_fd, DOWNLOADED_FILE_MODE) == 0;
-    // The installer is started right after the download; make sure what
-    // gets renamed is what was received, even across a crash.
-    bOk = ::fsync(m_fd) == 0 && bOk;
+    // No fsync: the file is started at once, and a file left behind by a
+    // crash is never started, as every run downloads afresh. Waiting for a
+    // large installer to reach the disk would only delay its start.
     bOk = ::close(m_fd) == 0 && bOk;
     m_fd = -1;
     return bOk;

@@ -24,7 +24,7 @@ public:
     // that folder is missing, a link, or not ours alone.
     bool Create(const std::string& strTargetPath);
     bool Write(const char* pData, size_t nSize);
-    // Makes the file mode 0755, flushes the data to disk and closes the file.
+    // Makes the file mode 0755 and closes it.
     bool Close();
     // Renames the closed file over the target.
     bool MoveIntoPlace();
