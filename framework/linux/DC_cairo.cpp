@@ -35,6 +35,7 @@ HDC NewWindowDc(CWnd* pWnd, const CRect* pPaintRect)
     dc->rcLimit = limit.IsRectEmpty() ? CRect(0, 0, 0, 0) : limit;
     if (limit.IsRectEmpty())
         dc->rcLimit = CRect(-1, -1, -1, -1);
+    ws.NoteDrawing(pWnd->m_hWnd, limit);
     ResetDcCairo(dc);
     return dc;
 }

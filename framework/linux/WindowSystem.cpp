@@ -687,6 +687,7 @@ void CWindowSystem::HandleEvent(const SDL_Event& event)
         switch (event.window.event) {
         case SDL_WINDOWEVENT_EXPOSED:
             hTop->bPresentPending = true;
+            hTop->rcDrawn = CRect(0, 0, hTop->rect.Width(), hTop->rect.Height());
             break;
         case SDL_WINDOWEVENT_MOVED:
             hTop->rect.OffsetRect(event.window.data1 - hTop->rect.left, event.window.data2 - hTop->rect.top);
@@ -801,16 +802,31 @@ void CWindowSystem::Present(HWND hTop)
     cairo_surface_flush(hTop->pBacking);
     const int w = std::min(surface->w, cairo_image_surface_get_width(hTop->pBacking));
     const int h = std::min(surface->h, cairo_image_surface_get_height(hTop->pBacking));
+    // A new window surface (the first, or one after a resize) holds nothing yet.
+    CRect rcPresent = surface == hTop->pPresentedTo ? CRect::Intersect(hTop->rcDrawn, CRect(0, 0, w, h)) : CRect(0, 0, w, h);
+    hTop->rcDrawn = CRect();
+    hTop->pPresentedTo = surface;
+    if (rcPresent.IsRectEmpty())
+        return;
     const int srcStride = cairo_image_surface_get_stride(hTop->pBacking);
     const unsigned char* src = cairo_image_surface_get_data(hTop->pBacking);
     SDL_Surface* source = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<unsigned char*>(src), w, h, 32, srcStride,
                                                              SDL_PIXELFORMAT_RGB888);
-    if (source) {
-        SDL_Rect rc{0, 0, w, h};
-        SDL_BlitSurface(source, &rc, surface, &rc);
-        SDL_FreeSurface(source);
-    }
-    SDL_UpdateWindowSurface(hTop->pSdlWindow);
+    if (!source)
+        return;
+    SDL_Rect rc{rcPresent.left, rcPresent.top, rcPresent.Width(), rcPresent.Height()};
+    SDL_BlitSurface(source, &rc, surface, &rc);
+    SDL_FreeSurface(source);
+    // Only the part that changed goes to the server: a moving progress bar is
+    // a few kilobytes a step instead of the whole window.
+    SDL_UpdateWindowSurfaceRects(hTop->pSdlWindow, &rc, 1);
+}
+
+void CWindowSystem::NoteDrawing(HWND hWnd, const CRect& rcInTop)
+{
+    HWND top = TopLevelOf(hWnd);
+    if (top && !rcInTop.IsRectEmpty())
+        top->rcDrawn = CRect::Union(top->rcDrawn, rcInTop);
 }
 
 void CWindowSystem::PaintAll()

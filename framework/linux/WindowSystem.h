@@ -43,6 +43,10 @@ struct HWND__
     SDL_Window* pSdlWindow = nullptr;
     cairo_surface_t* pBacking = nullptr;
     bool bPresentPending = false;
+    // What drawing may have changed since the last present, in the window's
+    // coordinates: only that goes to the screen.
+    CRect rcDrawn;
+    SDL_Surface* pPresentedTo = nullptr;   // the window surface last presented to
 
     bool IsTopLevel() const { return pParent == nullptr; }
 };
@@ -70,6 +74,8 @@ public:
     CPoint OriginInTopLevel(HWND hWnd) const;
     // The part of the top-level surface the window may draw on (clipped by its ancestors).
     CRect VisibleRectInTopLevel(HWND hWnd) const;
+    // Notes that rcInTop (top-level coordinates) of hWnd's window may be drawn on.
+    void NoteDrawing(HWND hWnd, const CRect& rcInTop);
     bool IsVisible(HWND hWnd) const;   // it and all its ancestors are visible
 
     void Show(HWND hWnd, bool bShow);
