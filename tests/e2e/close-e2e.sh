@@ -9,14 +9,7 @@ set -euo pipefail
 . "$(dirname "$0")/xvfb-session.sh"
 e2e_own_network "$0" "$@"
 . "$(dirname "$0")/installer-session.sh"
-build=$(cd "$1" && pwd)
-out=$2
-dpi=96
-mkdir -p "$out"
-rm -f "$out"/*.png
-
-work=$(mktemp -d)
-installer_environment
+installer_test_setup "$1" "$2" 96
 start_xvfb "$dpi"
 
 confirm_close() {

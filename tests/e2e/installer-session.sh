@@ -14,6 +14,19 @@ S() {
 
 # The installer and what it starts work in the scratch prefix; web pages and
 # the launcher leave traces there instead of opening anything.
+# installer_test_setup BUILD_DIR OUT_DIR [DPI]: how a test script begins,
+# after the sessions are sourced: sets build, out (emptied of screenshots),
+# dpi (96 unless given) and work (a scratch folder), and the environment.
+installer_test_setup() {
+  build=$(cd "$1" && pwd)
+  out=$2
+  dpi=${3:-96}
+  mkdir -p "$out"
+  rm -f "$out"/*.png
+  work=$(mktemp -d)
+  installer_environment
+}
+
 installer_environment() {
   export ZELQA_PREFIX=$work/prefix
   export ZELQA_STANDIN_MARKER=$work/launched.txt

@@ -8,14 +8,7 @@ set -euo pipefail
 . "$(dirname "$0")/xvfb-session.sh"
 e2e_own_network "$0" "$@"
 . "$(dirname "$0")/installer-session.sh"
-build=$(cd "$1" && pwd)
-out=$2
-dpi=${3:-96}
-mkdir -p "$out"
-rm -f "$out"/*.png
-
-work=$(mktemp -d)
-installer_environment
+installer_test_setup "$@"
 start_host
 start_xvfb "$dpi"
 

@@ -9,14 +9,7 @@ set -euo pipefail
 . "$(dirname "$0")/xvfb-session.sh"
 e2e_own_network "$0" "$@"
 . "$(dirname "$0")/installer-session.sh"
-build=$(cd "$1" && pwd)
-out=$2
-dpi=${3:-96}
-mkdir -p "$out"
-rm -f "$out"/*.png
-
-work=$(mktemp -d)
-installer_environment
+installer_test_setup "$@"
 # The stand-in stays at 57 so the last install is still under way when closed.
 export ZELQA_STANDIN_SCENARIO=stall57
 start_host

@@ -31,29 +31,7 @@ fail() {
   exit 1
 }
 
-e2e_gone() { ! kill -0 "$1" 2>/dev/null; }
-e2e_now_ms() { local t=${EPOCHREALTIME//[!0-9]/}; echo $((10#$t / 1000)); }
-
-# wait_for SECONDS COMMAND...: polls COMMAND until it succeeds or SECONDS of
-# wall-clock time have passed.
-wait_for() {
-  local deadline=$(($(e2e_now_ms) + $1 * 1000))
-  shift
-  while ! "$@"; do
-    [ "$(e2e_now_ms)" -lt "$deadline" ] || return 1
-    sleep 0.1
-  done
-}
-
-# holds_for SECONDS COMMAND...: COMMAND keeps succeeding for SECONDS.
-holds_for() {
-  local deadline=$(($(e2e_now_ms) + $1 * 1000))
-  shift
-  while [ "$(e2e_now_ms)" -lt "$deadline" ]; do
-    "$@" || return 1
-    sleep 0.1
-  done
-}
+. "$(dirname "${BASH_SOURCE[0]}")/../../e2e/waiting.sh"
 
 # Design lengths (96 DPI) to pixels as the installer scales them:
 # MulDiv(v, dpi, 96), halves rounded away from zero.
