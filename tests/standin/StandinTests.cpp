@@ -8,6 +8,8 @@
 #include <filesystem>
 #include <functional>
 #include <fstream>
+#include <utility>
+
 #include <gtest/gtest.h>
 #include <memory>
 #include <stdexcept>
@@ -282,6 +284,22 @@ TEST_F(Standin, GarbageNeverReadsAsDone)
     EXPECT_GE(trace.m_contents.size(), 3u) << "expected a series of different nonsense";
     EXPECT_TRUE(fs::exists(m_progress));
     EXPECT_FALSE(fs::exists(m_launcher));
+}
+
+// The out-of-range endings the online installer must survive: each is the
+// last value in the file, written as the number itself, and nothing is installed.
+TEST_F(Standin, NegativeAndHugeScenariosEndOnTheirValue)
+{
+    for (const auto& [pszScenario, nLast] : {std::pair{"negative", -50}, std::pair{"huge", 2147483647}}) {
+        SCOPED_TRACE(pszScenario);
+        fs::remove(m_progress);
+        CStandinProcess process;
+        ASSERT_TRUE(Start(process, m_installer, pszScenario, 0.3));
+        Watch(process, 10);
+        EXPECT_EQ(process.Wait(5), 0);
+        EXPECT_EQ(m_pOs->ReadPrivateProfileInt(L"Percent", L"Percent", kMissing, kProgressFile), nLast);
+        EXPECT_FALSE(fs::exists(m_launcher));
+    }
 }
 
 TEST_F(Standin, WithoutAnInstallLocationItFailsWithoutReportingProgress)
