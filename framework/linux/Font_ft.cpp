@@ -6,6 +6,7 @@
 #include <map>
 #include <mutex>
 #include <string>
+#include <system_error>
 #include <tuple>
 
 #include <cairo-ft.h>
@@ -180,8 +181,13 @@ void StartLoadingFontConfiguration()
     // Reading the configuration and the font caches takes milliseconds that
     // would otherwise come before the first window can show; done meanwhile.
     std::lock_guard<std::mutex> lock(g_fontMutex);
-    if (!g_fontConfigLoading.valid())
+    if (g_fontConfigLoading.valid())
+        return;
+    try {
         g_fontConfigLoading = std::async(std::launch::async, [] { return FcInit() == FcTrue; });
+    } catch (const std::system_error&) {
+        // No thread to be had: the first font made reads it instead.
+    }
 }
 
 namespace

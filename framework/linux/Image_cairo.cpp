@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <future>
+#include <system_error>
 
 #include <cairo.h>
 
@@ -85,9 +86,13 @@ CImage::CImage(std::shared_ptr<const BYTE[]> encoded, size_t nSize) : m_pImpl(st
     // The header's size stands until the decode is done; a picture that
     // turns out undecodable past its header keeps it and draws nothing.
     if (nSize >= DECODE_APART_FROM && PngHeaderSize(encoded.get(), nSize, m_pImpl->nWidth, m_pImpl->nHeight)) {
-        m_pImpl->pending = std::async(std::launch::async,
-                                      [encoded, nSize] { return DecodeOrNull(encoded.get(), nSize); });
-        return;
+        try {
+            m_pImpl->pending = std::async(std::launch::async,
+                                          [encoded, nSize] { return DecodeOrNull(encoded.get(), nSize); });
+            return;
+        } catch (const std::system_error&) {
+            // No thread to be had: decoded here and now instead.
+        }
     }
     // Decoded at once, so the encoded bytes are needed no longer than this.
     cairo_surface_t* surface = DecodeOrNull(encoded.get(), nSize);
