@@ -4,19 +4,8 @@
 #include <vector>
 
 #include "framework/Resources.h"
-#include "framework/UiThread.h"
 #include "framework/linux/Icon.h"
 #include "framework/linux/WindowSystem.h"
-
-bool IsUiThread() { return CWindowSystem::Get().IsUiThread(); }
-
-void RunOnUiThread(std::function<void()> task, bool bRunNowIfOnUiThread)
-{
-    if (bRunNowIfOnUiThread && IsUiThread())
-        task();
-    else
-        CWindowSystem::Get().Post(std::move(task));
-}
 
 HICON LoadAppIcon(UINT nId)
 {

@@ -1,3 +1,4 @@
+#include "framework/WindowThread.h"
 #include "framework/Wnd.h"
 
 #include "framework/DC.h"
@@ -388,34 +389,12 @@ BOOL CWnd::KillTimer(UINT_PTR nIDEvent)
     return TRUE;
 }
 
-void CWnd::SetPostTarget(HWND hWnd, uint64_t nSerial)
+namespace WindowThread
 {
-    m_nPostSerial = nSerial;
-    m_hPostWnd = hWnd;
-}
-
-CWindowTarget CWnd::GetWindowTarget() const
-{
-    HWND hWnd = m_hPostWnd.load();
-    return hWnd ? CWindowTarget(hWnd, m_nPostSerial.load()) : CWindowTarget();
-}
-
-void CWindowTarget::PostToWindow(std::function<void(HWND)> task) const
-{
-    if (!m_hWnd)
-        return;
-    // The handle is only compared here; it is used on the window thread, and
-    // only once the serial shows it is still the same window.
-    CWindowSystem::Get().Post([hWnd = m_hWnd, serial = m_nSerial, task = std::move(task)]() {
-        if (CWindowSystem::Get().IsAlive(hWnd, serial))
-            task(hWnd);
-    });
-}
-
-void CWindowTarget::Post(std::function<void()> task) const
-{
-    PostToWindow([task = std::move(task)](HWND) { task(); });
-}
+void Post(std::function<void()> task) { CWindowSystem::Get().Post(std::move(task)); }
+bool IsAlive(HWND hWnd, uint64_t nSerial) { return CWindowSystem::Get().IsAlive(hWnd, nSerial); }
+bool IsCurrent() { return CWindowSystem::Get().IsUiThread(); }
+} // namespace WindowThread
 
 void CWnd::BeginMoveDrag()
 {

@@ -1,3 +1,4 @@
+#include "framework/WindowThread.h"
 #include "framework/Wnd.h"
 
 #include "framework/DC.h"
@@ -430,31 +431,10 @@ void CWnd::OnWindowClose()
 
 // ---- Work from other threads
 
-void CWnd::SetPostTarget(HWND hWnd, uint64_t nSerial)
+namespace WindowThread
 {
-    m_nPostSerial = nSerial;
-    m_hPostWnd = hWnd;
-}
+void Post(std::function<void()> task) { CWindowSystem::Get().Post(std::move(task)); }
+bool IsAlive(HWND hWnd, uint64_t nSerial) { return CWindowSystem::Get().IsAlive(hWnd, nSerial); }
+bool IsCurrent() { return CWindowSystem::Get().IsUiThread(); }
+} // namespace WindowThread
 
-CWindowTarget CWnd::GetWindowTarget() const
-{
-    HWND hWnd = m_hPostWnd.load();
-    return hWnd ? CWindowTarget(hWnd, m_nPostSerial.load()) : CWindowTarget();
-}
-
-void CWindowTarget::PostToWindow(std::function<void(HWND)> task) const
-{
-    if (!m_hWnd)
-        return;
-    // The handle is used only on the window thread, and only once the serial
-    // shows it is still the same window: handles are reused, serials are not.
-    CWindowSystem::Get().Post([hWnd = m_hWnd, nSerial = m_nSerial, task = std::move(task)]() {
-        if (CWindowSystem::Get().IsAlive(hWnd, nSerial))
-            task(hWnd);
-    });
-}
-
-void CWindowTarget::Post(std::function<void()> task) const
-{
-    PostToWindow([task = std::move(task)](HWND) { task(); });
-}

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+#include "framework/Types.h"
+
+// What each backend gives the portable framework so that work from other
+// threads reaches the window thread (framework/<target>/Wnd_<target>.cpp).
+namespace WindowThread
+{
+// Runs `task` on the window thread at its next turn, in the order posted.
+// Safe from any thread.
+void Post(std::function<void()> task);
+// On the window thread: hWnd is still the window that had nSerial (handles
+// are reused, serials are not).
+bool IsAlive(HWND hWnd, uint64_t nSerial);
+// True on the thread that runs the windows.
+bool IsCurrent();
+} // namespace WindowThread
