@@ -15,3 +15,13 @@ CWinApp::~CWinApp()
 }
 
 CWinApp* AfxGetApp() { return g_pApp; }
+
+int AfxWinMain()
+{
+    CWinApp* pApp = AfxGetApp();
+    if (!pApp)
+        return 1;
+    if (pApp->InitInstance())
+        return pApp->ExitInstance();
+    return 0;
+}

@@ -27,5 +27,10 @@ public:
 
 CWinApp* AfxGetApp();
 
+// What each target's entry point does once its window system has started:
+// the application object's InitInstance, then its ExitInstance when
+// InitInstance asks for a message loop. Returns the exit code.
+int AfxWinMain();
+
 // Loads an icon resource ("ICON" type, integer id); null when missing.
 HICON LoadAppIcon(UINT nId);

@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "framework/Types.h"
+#include "framework/Wnd.h"
 
 // What each backend gives the portable framework so that work from other
 // threads reaches the window thread (framework/<target>/Wnd_<target>.cpp).
@@ -18,3 +19,18 @@ bool IsAlive(HWND hWnd, uint64_t nSerial);
 // True on the thread that runs the windows.
 bool IsCurrent();
 } // namespace WindowThread
+
+// Runs `action` with the window's handle on the window thread: at once when
+// called there, else later, and only if the window still exists by then. A
+// call across threads would wait for the window thread, which may itself be
+// waiting for the caller.
+template <typename Action>
+void OnWindowThread(const CWnd* pWnd, Action action)
+{
+    if (WindowThread::IsCurrent()) {
+        if (pWnd->m_hWnd)
+            action(pWnd->m_hWnd);
+        return;
+    }
+    pWnd->GetWindowTarget().PostToWindow(action);
+}

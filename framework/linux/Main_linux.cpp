@@ -38,10 +38,5 @@ int main(int, char** argv)
                      ProgramName(argv[0]));
         return 2;
     }
-    CWinApp* pApp = AfxGetApp();
-    if (!pApp)
-        return 1;
-    if (pApp->InitInstance())
-        return pApp->ExitInstance();
-    return 0;
+    return AfxWinMain();
 }

@@ -9,23 +9,9 @@
 #include "framework/linux/WindowClass.h"
 #include "framework/linux/WindowSystem.h"
 
-
 namespace
 {
 CWindowSystem& Ws() { return CWindowSystem::Get(); }
-
-// Runs `action` with the window's handle on the window thread: at once when
-// called there, else later, and only if the window still exists by then.
-template <typename Action>
-void OnWindowThread(const CWnd* pWnd, Action action)
-{
-    if (Ws().IsUiThread()) {
-        if (pWnd->m_hWnd)
-            action(pWnd->m_hWnd);
-        return;
-    }
-    pWnd->GetWindowTarget().PostToWindow(action);
-}
 } // namespace
 
 CWnd::CWnd() = default;
@@ -328,23 +314,6 @@ void CWnd::OnSetFocus(CWnd* pOldWnd) { ToClass(this, [&](CWindowClass& c) { c.On
 void CWnd::OnKillFocus(CWnd* pNewWnd) { ToClass(this, [&](CWindowClass& c) { c.OnKillFocus(pNewWnd); }); }
 void CWnd::OnTimer(UINT_PTR nIDEvent) { ToClass(this, [&](CWindowClass& c) { c.OnTimer(nIDEvent); }); }
 void CWnd::OnDestroy() { ToClass(this, [](CWindowClass& c) { c.OnDestroy(); }); }
-BOOL CWnd::OnCommand(UINT, UINT) { return FALSE; }
-
-void CWnd::OnDrawItem(UINT, LPDRAWITEMSTRUCT lpDrawItemStruct)
-{
-    if (CWnd* pItem = FromHandle(lpDrawItemStruct->hwndItem))
-        pItem->DrawItem(lpDrawItemStruct);
-}
-
-HBRUSH CWnd::OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor)
-{
-    return pWnd ? pWnd->CtlColor(pDC, nCtlColor) : nullptr;
-}
-
-void CWnd::OnWindowClose()
-{
-    DestroyWindow();
-}
 
 BOOL TrackMouseEvent(LPTRACKMOUSEEVENT pTrack)
 {

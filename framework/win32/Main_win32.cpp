@@ -8,10 +8,5 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
     if (!CWindowSystem::Get().Init())
         return 1;
-    CWinApp* pApp = AfxGetApp();
-    if (!pApp)
-        return 1;
-    if (pApp->InitInstance())
-        return pApp->ExitInstance();
-    return 0;
+    return AfxWinMain();
 }

@@ -10,21 +10,6 @@ namespace
 {
 CWindowSystem& Ws() { return CWindowSystem::Get(); }
 
-// Runs `action` with the window's handle on the window thread: at once when
-// called there, else later, and only if the window still exists by then. A
-// call across threads would wait for the window thread, which may itself be
-// waiting for the caller.
-template <typename Action>
-void OnWindowThread(const CWnd* pWnd, Action action)
-{
-    if (Ws().IsUiThread()) {
-        if (pWnd->m_hWnd)
-            action(pWnd->m_hWnd);
-        return;
-    }
-    pWnd->GetWindowTarget().PostToWindow(action);
-}
-
 HWND RootOf(HWND hWnd) { return hWnd ? GetAncestor(hWnd, GA_ROOT) : nullptr; }
 
 LPARAM PackPoint(CPoint point)
@@ -409,24 +394,6 @@ void CWnd::OnTimer(UINT_PTR nIDEvent)
 void CWnd::OnDestroy()
 {
     Ws().Default(m_hWnd, WM_DESTROY, 0, 0);
-}
-
-BOOL CWnd::OnCommand(UINT, UINT) { return FALSE; }
-
-void CWnd::OnDrawItem(UINT, LPDRAWITEMSTRUCT lpDrawItemStruct)
-{
-    if (CWnd* pItem = FromHandle(lpDrawItemStruct->hwndItem))
-        pItem->DrawItem(lpDrawItemStruct);
-}
-
-HBRUSH CWnd::OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor)
-{
-    return pWnd ? pWnd->CtlColor(pDC, nCtlColor) : nullptr;
-}
-
-void CWnd::OnWindowClose()
-{
-    DestroyWindow();
 }
 
 // ---- Work from other threads
