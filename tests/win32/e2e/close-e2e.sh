@@ -5,13 +5,7 @@
 # usage: close-e2e.sh ZelqaSetup.exe zelqa-standin.exe VENDOR_HOST OUT_DIR DPI
 # (in the environment: WINEPREFIX, the prefix made by wine-prefix.sh)
 . "$(dirname "$0")/wine-session.sh"
-setup_exe=$1
-standin_exe=$2
-vendor_host=$3
-out=$4
-dpi=$5
-
-work=$(mktemp -d)
+wine_test_setup "$@"
 unset ZELQA_STANDIN_MARKER ZELQA_STANDIN_SCENARIO ZELQA_STANDIN_SECONDS
 wine_session_begin
 # About 20 KB/s: the stand-in takes minutes to arrive.

@@ -8,13 +8,7 @@
 # usage: install-e2e.sh ZelqaSetup.exe zelqa-standin.exe VENDOR_HOST OUT_DIR DPI
 # (in the environment: WINEPREFIX, the prefix made by wine-prefix.sh)
 . "$(dirname "$0")/wine-session.sh"
-setup_exe=$1
-standin_exe=$2
-vendor_host=$3
-out=$4
-dpi=$5
-
-work=$(mktemp -d)
+wine_test_setup "$@"
 # Long enough for the progress page to be seen however busy the machine is.
 export ZELQA_STANDIN_SECONDS=6
 export ZELQA_STANDIN_LOG="Z:${work//\//\\}\\standin.log"

@@ -33,6 +33,18 @@ fail() {
 
 . "$(dirname "${BASH_SOURCE[0]}")/../../e2e/waiting.sh"
 
+# wine_test_setup SETUP_EXE STANDIN_EXE VENDOR_HOST OUT_DIR DPI: how a test
+# script begins: sets setup_exe, standin_exe, vendor_host, out, dpi and work
+# (a scratch folder).
+wine_test_setup() {
+  setup_exe=$1
+  standin_exe=$2
+  vendor_host=$3
+  out=$4
+  dpi=$5
+  work=$(mktemp -d)
+}
+
 # Design lengths (96 DPI) to pixels as the installer scales them:
 # MulDiv(v, dpi, 96), halves rounded away from zero.
 S() { echo $((($1 * dpi + 48) / 96)); }
