@@ -6,9 +6,9 @@
 # the installer as the window manager's close does, with nothing left behind.
 # usage: close-e2e.sh BUILD_DIR OUT_DIR
 set -euo pipefail
-. "$(dirname "$0")/xvfb-session.sh"
+. "$(dirname "$0")/../../scripts/lib/session.sh"
 e2e_own_network "$0" "$@"
-. "$(dirname "$0")/installer-session.sh"
+. "$(dirname "$0")/../../scripts/lib/installer.sh"
 installer_test_setup "$1" "$2" 96
 start_xvfb "$dpi"
 

@@ -8,9 +8,9 @@
 # Without FAULT every fault is tried; the stall, which takes the 30 s stall
 # limit, runs alongside the others on a display and in a network of its own.
 set -euo pipefail
-. "$(dirname "$0")/xvfb-session.sh"
+. "$(dirname "$0")/../../scripts/lib/session.sh"
 e2e_own_network "$0" "$@"
-. "$(dirname "$0")/installer-session.sh"
+. "$(dirname "$0")/../../scripts/lib/installer.sh"
 script=$(cd "$(dirname "$0")" && pwd)/$(basename "$0")
 build=$(cd "$1" && pwd)
 out=$2

@@ -5,9 +5,9 @@
 # from the screen's pixels.
 # usage: install-e2e.sh BUILD_DIR OUT_DIR [DPI]
 set -euo pipefail
-. "$(dirname "$0")/xvfb-session.sh"
+. "$(dirname "$0")/../../scripts/lib/session.sh"
 e2e_own_network "$0" "$@"
-. "$(dirname "$0")/installer-session.sh"
+. "$(dirname "$0")/../../scripts/lib/installer.sh"
 # Long enough to be seen at every stage however busy the machine is.
 export ZELQA_STANDIN_SECONDS=6
 installer_test_setup "$@"

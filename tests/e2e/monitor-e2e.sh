@@ -5,9 +5,9 @@
 # where Run closes the window though no launcher was installed.
 # usage: monitor-e2e.sh BUILD_DIR OUT_DIR [DPI]
 set -euo pipefail
-. "$(dirname "$0")/xvfb-session.sh"
+. "$(dirname "$0")/../../scripts/lib/session.sh"
 e2e_own_network "$0" "$@"
-. "$(dirname "$0")/installer-session.sh"
+. "$(dirname "$0")/../../scripts/lib/installer.sh"
 installer_test_setup "$@"
 start_host
 start_xvfb "$dpi"

@@ -6,9 +6,9 @@
 # Then a typed location installs and is what the install record holds.
 # usage: refusals-e2e.sh BUILD_DIR OUT_DIR [DPI]
 set -euo pipefail
-. "$(dirname "$0")/xvfb-session.sh"
+. "$(dirname "$0")/../../scripts/lib/session.sh"
 e2e_own_network "$0" "$@"
-. "$(dirname "$0")/installer-session.sh"
+. "$(dirname "$0")/../../scripts/lib/installer.sh"
 installer_test_setup "$@"
 # The stand-in stays at 57 so the last install is still under way when closed.
 export ZELQA_STANDIN_SCENARIO=stall57

@@ -4,9 +4,9 @@
 # against the host now healthy on the same port, installs to the finish page.
 # usage: retry-e2e.sh BUILD_DIR OUT_DIR [DPI]
 set -euo pipefail
-. "$(dirname "$0")/xvfb-session.sh"
+. "$(dirname "$0")/../../scripts/lib/session.sh"
 e2e_own_network "$0" "$@"
-. "$(dirname "$0")/installer-session.sh"
+. "$(dirname "$0")/../../scripts/lib/installer.sh"
 installer_test_setup "$@"
 start_host --mode 404
 start_xvfb "$dpi"

@@ -3,7 +3,7 @@
 # a virtual X server and keeps a screenshot of each step.
 # usage: walk-gallery.sh GALLERY_BINARY OUT_DIR [DPI]
 set -euo pipefail
-. "$(dirname "$0")/xvfb-session.sh"
+. "$(dirname "$0")/../../scripts/lib/session.sh"
 gallery=$1
 out=$2
 dpi=${3:-96}

@@ -7,7 +7,7 @@
 # read from the screen's pixels.
 # usage: install-e2e.sh ZelqaSetup.exe zelqa-standin.exe VENDOR_HOST OUT_DIR DPI
 # (in the environment: WINEPREFIX, the prefix made by wine-prefix.sh)
-. "$(dirname "$0")/wine-session.sh"
+. "$(dirname "$0")/../../../scripts/lib/wine-session.sh"
 wine_test_setup "$@"
 # Long enough for the progress page to be seen however busy the machine is.
 export ZELQA_STANDIN_SECONDS=6
@@ -17,10 +17,10 @@ wine_session_begin
 # About 650 KB/s: the download takes a few seconds, so the bar can be seen
 # moving through the download's share.
 start_host --payload "$standin_exe" --mode trickle --trickle-bytes 65536 --trickle-interval-ms 100
-start_setup
+start_installer
+snap
 
 # --- The welcome page, centred on the screen at its scaled size.
-expect_page 30 welcome "at start"
 shot 01-welcome
 [ $((wx - (screen_w - ww) / 2)) -ge -1 ] && [ $((wx - (screen_w - ww) / 2)) -le 1 ] &&
   [ $((wy - (screen_h - wh) / 2)) -ge -1 ] && [ $((wy - (screen_h - wh) / 2)) -le 1 ] ||
@@ -47,7 +47,7 @@ near "$(rgb_at 300 206)" "$PILL" 40 && fail "the Install pill reaches above y 21
 
 # --- The close button asks first; "否" keeps the installer.
 click_at 573 27
-wait_for 20 e2e_box_found || fail "no question after the close button"
+wait_for 20 box_found || fail "no question after the close button"
 [ "$bw" -eq "$(S 400)" ] && [ "$bh" -eq "$(S 200)" ] || fail "question box is ${bw}x${bh}"
 # Centred over the wizard.
 [ $((bx - wx - (ww - bw) / 2)) -ge -1 ] && [ $((bx - wx - (ww - bw) / 2)) -le 1 ] &&
@@ -59,7 +59,7 @@ question_painted() {
 }
 wait_for 10 question_painted ||
   fail "question box: band $(box_rgb_at 200 30), body $(box_rgb_at 200 120), 否 $(box_rgb_at 300 166), text ink $(BOX=1 count_colour 35 78 330 24 "$INK" 40)"
-shot 02-question box
+box_grab "$out/02-question.png"
 box_click 332 166
 wait_for 10 box_gone || fail "question box still open after 否"
 holds_for 1 kill -0 "$app" || fail "installer ended after 否"
@@ -68,23 +68,24 @@ expect_page 10 welcome "after 否"
 
 # --- Install: download, launch, monitor, finish.
 click_at 300 230
-expect_page 30 progress "after Install"
+expect_page 30 "progress *" "after Install"
 # The bar rises through the download's share (below 90), then through the
 # installation's (90 and above) while the stand-in reports its progress.
-downloading() { page_is progress && p=$(bar_percent) && [ "$p" -ge 1 ] && [ "$p" -lt 90 ]; }
+downloading() { page_is "progress *" && p=${page#progress } && [ "$p" -ge 1 ] && [ "$p" -lt 90 ]; }
 wait_for 60 downloading || fail "the bar never showed the download under way (at ${p:-?}%)"
 shot 03-progress
-installing() { page_is progress && p=$(bar_percent) && [ "$p" -ge 90 ]; }
+installing() { page_is "progress *" && p=${page#progress } && [ "$p" -ge 90 ]; }
 wait_for 60 installing || fail "the bar never reached the installation's share (at ${p:-?}%)"
 shot 03-installing
 expect_page 120 finish "after the installation"
 shot 04-finish
+snap
 ink=$(count_colour 256 105 200 40 "68 68 68" 40)
 [ "$ink" -ge "$(S 80)" ] || fail "the finish headline shows $ink pixels of ink"
 
 path=$(record_value Path)
 [ "$path" = 'C:\Program Files (x86)\brovix\Zelqa' ] || fail "install record Path (32-bit view) is '$path'"
-wine reg query "$record_key" /v Operation /reg:32 >/dev/null 2>&1 || fail "install record has no Operation value"
+record_has Operation || fail "install record has no Operation value"
 cmp -s "$download_dir/ZELQACONVERT.exe" "$standin_exe" || fail "the downloaded installer differs from what the host served"
 [ ! -e "$download_dir/Zelqa/Percent.ini" ] || fail "the finish page left the progress file"
 [ -f "$install_dir/brovixStart.exe" ] || fail "the stand-in installed no launcher in $install_dir"

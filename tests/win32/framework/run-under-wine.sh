@@ -10,6 +10,8 @@
 # and its undoing leaves it unknown, and the next run sets its own DPI again.
 set -eu
 : "${WINEPREFIX:?run-under-wine.sh: WINEPREFIX is not set}"
+[ -n "${ZELQA_WINE:-}" ] || . "$(dirname "$0")/../../../scripts/lib/wine-host.sh"
+export WINELOADER="$ZELQA_WINE"
 want=${ZELQA_WINE_DPI:-96}
 marker="$WINEPREFIX/.zelqa-logpixels"
 
@@ -18,15 +20,15 @@ set_dpi() {
         return
     fi
     echo unknown > "$marker"
-    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
+    "$ZELQA_WINE" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
     # Written out before the program starts, which reads it then.
-    wineserver -w
+    "$ZELQA_WINESERVER" -w
     echo "$1" > "$marker"
 }
 
 set_dpi "$want"
 status=0
-xvfb-run -a -s "-screen 0 1600x1200x24" wine "$@" || status=$?
-wineserver -k >/dev/null 2>&1 || true
+xvfb-run -a -s "-screen 0 1600x1200x24" "$ZELQA_WINE" "$@" || status=$?
+"$ZELQA_WINESERVER" -k >/dev/null 2>&1 || true
 set_dpi 96
 exit $status

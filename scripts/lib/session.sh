@@ -1,10 +1,13 @@
-# Shared by the end-to-end scripts: a virtual X server, programs on it, and
-# waiting on conditions (a busy machine answers late, not never).
-# Sourced first thing; then the caller runs `e2e_own_network "$0" "$@"` and
-# sets `work` (a scratch folder, removed at exit).
+# Shared by the end-to-end scripts, the demo and the benchmarks, on Linux and
+# under Wine: a virtual X server, programs on it, and waiting on conditions
+# (a busy machine answers late, not never). Sourced first thing; then the
+# caller runs `e2e_own_network "$0" "$@"` where it may, and sets `work` (a
+# scratch folder, removed at exit).
 
 e2e_pids=()
-e2e_scratch=()   # more folders to remove at exit
+e2e_scratch=()        # more folders to remove at exit
+e2e_cleanup_hooks=()  # commands run first at exit (a target's own clean-up)
+app=""
 
 # The programs must show their windows on our X server and nowhere else.
 unset WAYLAND_DISPLAY SDL_VIDEODRIVER
@@ -35,6 +38,8 @@ e2e_stop_all() {
 }
 
 e2e_cleanup() {
+  local hook
+  for hook in "${e2e_cleanup_hooks[@]}"; do "$hook" || true; done
   e2e_stop_all
   [ -n "${work:-}" ] && rm -rf "$work"
   for p in "${e2e_scratch[@]}"; do rm -rf "$p"; done
@@ -47,11 +52,18 @@ trap 'exit 1' TERM INT HUP
 fail() {
   echo "FAIL: $*" >&2
   # A program that ended on its own explains most failures that follow.
-  if [ -n "${app:-}" ] && ! kill -0 "$app" 2>/dev/null; then
+  if [ -n "$app" ] && ! kill -0 "$app" 2>/dev/null; then
     local status=0
     wait "$app" 2>/dev/null || status=$?
     echo "  (the program under test, pid $app, has ended with status $status)" >&2
     [ -z "${app_log:-}" ] || sed 's/^/  | /' "$app_log" | tail -n 40 >&2
+  fi
+  local log
+  for log in standin host; do
+    [ -f "${work:-}/$log.log" ] && sed "s/^/  $log | /" "$work/$log.log" | tail -n 20 >&2
+  done
+  if [ -n "${DISPLAY:-}" ] && [ -n "${out:-}" ] && [ ! -f "$out/failed-screen.png" ]; then
+    import -window root "$out/failed-screen.png" 2>/dev/null && echo "  screen: $out/failed-screen.png" >&2
   fi
   exit 1
 }
@@ -78,15 +90,19 @@ in_further_network() {
   unshare -n -- sh -c 'ip link set lo up && exec "$@"' sh "$@"
 }
 
-# start_xvfb DPI: a 1600x1200 screen at that DPI on a display Xvfb picks
-# itself (so two runs never collide); exports DISPLAY. Without -noreset the
-# server resets whenever its last client leaves, and a program connecting
-# during that reset is refused: the installer then reports no display.
+# start_xvfb [DPI]: a 1600x1200 screen (screen_w, screen_h) at DPI ($dpi
+# unless given) on a display Xvfb picks itself (so two runs never collide);
+# exports DISPLAY. Without -noreset the server resets whenever its last
+# client leaves, and a program connecting during that reset is refused: the
+# installer then reports no display. The root is black, so a window that has
+# not painted yet can be told.
 start_xvfb() {
   local fifo="$work/displayfd"
+  screen_w=1600 screen_h=1200
   rm -f "$fifo"
   mkfifo "$fifo"
-  Xvfb -displayfd 3 -screen 0 1600x1200x24 -dpi "$1" -nolisten tcp -noreset -br 3>"$fifo" >"$work/xvfb.log" 2>&1 &
+  Xvfb -displayfd 3 -screen 0 ${screen_w}x${screen_h}x24 -dpi "${1:-$dpi}" -nolisten tcp -noreset -br \
+    3>"$fifo" >"$work/xvfb.log" 2>&1 &
   e2e_pids+=($!)
   local number=""
   read -r -t 60 number <"$fifo" || true
@@ -107,8 +123,19 @@ e2e_window_painted() {
   [ "$(import -window root -crop "1x1+$cx+$cy" -depth 8 txt:- 2>/dev/null | sed -n '2s/.*#\([0-9A-F]\{6\}\).*/\1/p')" != 000000 ]
 }
 
+# The program's visible windows: found by its process, or by window_class
+# where the process that owns the windows is not the one started (Wine).
+window_class=""
+e2e_windows() {
+  if [ -n "$window_class" ]; then
+    xdotool search --onlyvisible --class "$window_class" 2>/dev/null || true
+  else
+    xdotool search --onlyvisible --pid "$app" 2>/dev/null || true
+  fi
+}
+
 e2e_window_found() {
-  win=$(xdotool search --onlyvisible --pid "$app" 2>/dev/null | head -n1 || true)
+  win=$(e2e_windows | head -n1)
   [ -n "$win" ] && return 0
   kill -0 "$app" 2>/dev/null || return 0
   return 1
@@ -141,7 +168,7 @@ start_window() {
 
 # second_window: the program's window that is not $win (a message box), or fails.
 e2e_other_window() {
-  e2e_other=$(xdotool search --onlyvisible --pid "$app" 2>/dev/null | grep -v "^$win$" | head -n1 || true)
+  e2e_other=$(e2e_windows | grep -v "^$win$" | head -n1 || true)
   [ -n "$e2e_other" ]
 }
 second_window() {

@@ -1,9 +1,16 @@
-# Shared by the installer's end-to-end scripts, sourced after xvfb-session.sh:
-# the vendor host, the installer in a scratch prefix, pointer input at the
-# design's coordinates scaled for the screen, and reading pages from pixels.
-# The caller sets build (the build folder), out (screenshots), work and dpi.
+# Shared by everything that drives the installer's window, on Linux and under
+# Wine, sourced after session.sh: the vendor host, pointer input at the
+# design's coordinates scaled for the screen, pixels, reading pages from them,
+# the message box and the install record. Only how the installer is started
+# differs by target: installer_command (and, under Wine, wine-session.sh).
+# The caller sets out (screenshots), work and dpi; on Linux build (the build
+# folder) through installer_test_setup or installer_environment.
 
-e2e_golden_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")/../golden" && pwd)
+e2e_lib_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+e2e_golden_dir=$(cd "$e2e_lib_dir/../../tests/golden" && pwd)
+e2e_res_dir=$(cd "$e2e_lib_dir/../../res/png" && pwd)
+# The installer downloads from here; the port is fixed when it is built.
+e2e_vendor_port=47443
 
 # Design lengths (96 DPI) to pixels as the window scales them: MulDiv(v, dpi,
 # 96), halves rounded away from zero.
@@ -28,6 +35,10 @@ installer_test_setup() {
 }
 
 installer_environment() {
+  installer_command=("$build/zelqa-setup")
+  vendor_host=$build/zelqa-vendor-host
+  record_tool=("$build/zelqa-reg")
+  record_view=()
   export ZELQA_PREFIX=$work/prefix
   export ZELQA_STANDIN_MARKER=$work/launched.txt
   export ZELQA_STANDIN_LOG=$work/standin.log
@@ -41,16 +52,18 @@ installer_environment() {
   record_key='HKLM\Software\brovix\Zelqa'
 }
 
-# start_host [OPTIONS...]: the vendor host on the build's port (stopping the
-# one before), shaped by the options.
+# start_host [OPTIONS...]: the vendor host ($vendor_host) on the installer's
+# port (stopping the one before), shaped by the options.
 host=""
+e2e_port_taken() { (exec 3<>"/dev/tcp/127.0.0.1/$e2e_vendor_port") 2>/dev/null; }
 start_host() {
   stop_host
+  e2e_port_taken && fail "port $e2e_vendor_port is held by another program (another end-to-end run?)"
   : >"$work/host.log"
-  "$build/zelqa-vendor-host" "$@" >"$work/host.log" 2>&1 &
+  "$vendor_host" --port "$e2e_vendor_port" "$@" </dev/null >"$work/host.log" 2>&1 &
   host=$!
   e2e_pids+=($host)
-  wait_for 20 grep -q listening "$work/host.log" || fail "vendor host did not start: $(cat "$work/host.log")"
+  wait_for 20 grep -q '^listening on' "$work/host.log" || fail "vendor host did not start: $(cat "$work/host.log")"
 }
 stop_host() {
   [ -n "$host" ] || return 0
@@ -60,11 +73,21 @@ stop_host() {
   host=""
 }
 
-# start_installer: the installer's window, sized for the DPI, on its welcome page.
+# start_installer: the installer's window (installer_command), sized for the
+# DPI, on its welcome page.
 start_installer() {
-  start_window "$work/setup.log" "$build/zelqa-setup"
-  [ "$ww" -eq "$(S 600)" ] && [ "$wh" -eq "$(S 400)" ] || fail "window is ${ww}x${wh} at $dpi DPI"
+  start_window "$work/setup.log" "${installer_command[@]}"
+  wait_for 30 window_sized "$(S 600)" "$(S 400)" || fail "window is ${ww}x${wh} at $dpi DPI"
   wait_for 30 page_is welcome || fail "no welcome page: $(read_page "$work/now.png")"
+}
+
+# window_sized W H: the window is W x H now; refreshes wx, wy, ww, wh.
+window_sized() {
+  local g
+  g=$(xdotool getwindowgeometry --shell "$win" 2>/dev/null) || return 1
+  eval "$g"
+  wx=$X wy=$Y ww=$WIDTH wh=$HEIGHT
+  [ "$ww" -eq "$1" ] && [ "$wh" -eq "$2" ]
 }
 
 # Pointer input at design coordinates of the installer window.
@@ -83,21 +106,77 @@ rgb() {
     sed -n '2s/^[^(]*(\([0-9]*\),\([0-9]*\),\([0-9]*\).*/\1 \2 \3/p'
 }
 
-# near "R G B" "R G B" [TOLERANCE]: two colours are alike.
+# The screen now, in $work/screen.png, with the window re-measured first (a
+# page switch may resize and so move it); the helpers below read this snap.
+snap() {
+  window_sized "$(S 600)" "$(S 400)" || true
+  import -window root "$work/screen.png" 2>/dev/null
+}
+# The last snap's pixels, as "R G B": screen_rgb X Y, and at design
+# coordinates of the window (rgb_at) and of the message box (box_rgb_at).
+screen_rgb() { rgb "$work/screen.png" "$1" "$2"; }
+rgb_at() { screen_rgb $((wx + $(S "$1"))) $((wy + $(S "$2"))); }
+box_rgb_at() { screen_rgb $((bx + $(S "$1"))) $((by + $(S "$2"))); }
+# art_rgb ID X Y: the skin picture's pixel at design coordinates.
+art_rgb() { rgb "$e2e_res_dir/$1.png" "$2" "$3"; }
+# snap_shot NAME [box]: the window (or the message box) as last snapped.
+snap_shot() {
+  if [ "${2:-}" = box ]; then
+    convert "$work/screen.png" -crop "${bw}x${bh}+${bx}+${by}" +repage "$out/$1.png"
+  else
+    convert "$work/screen.png" -crop "${ww}x${wh}+${wx}+${wy}" +repage "$out/$1.png"
+  fi
+}
+
+# e2e_pixels X Y W H: the last snap's pixels of that design rectangle of the
+# window (or, with BOX=1, of the message box) as "X Y R G B" lines, X the
+# screen column.
+e2e_pixels() {
+  local ox=$wx oy=$wy
+  [ "${BOX:-0}" = 1 ] && { ox=$bx; oy=$by; }
+  local x0=$((ox + $(S "$1")))
+  convert "$work/screen.png" -crop "$(S "$3")x$(S "$4")+$x0+$((oy + $(S "$2")))" +repage -depth 8 txt:- 2>/dev/null |
+    awk -F'[:,() ]+' -v x0="$x0" '!/^#/ { print $1 + x0, $2, $3, $4, $5 }'
+}
+# count_colour X Y W H "R G B" TOLERANCE: how many pixels of the design
+# rectangle are of that colour. Text is judged by counting its ink: fonts
+# differ.
+count_colour() {
+  e2e_pixels "$1" "$2" "$3" "$4" | awk -v c="$5" -v t="$6" 'BEGIN { split(c, k, " ") }
+    { if (($3 - k[1]) ^ 2 <= t * t && ($4 - k[2]) ^ 2 <= t * t && ($5 - k[3]) ^ 2 <= t * t) n++ }
+    END { print n + 0 }'
+}
+# ink_span X Y W H "R G B" TOLERANCE: "LEFT RIGHT", the screen columns of the
+# first and last pixel of that colour in the design rectangle.
+ink_span() {
+  e2e_pixels "$1" "$2" "$3" "$4" | awk -v c="$5" -v t="$6" 'BEGIN { split(c, k, " "); lo = -1 }
+    { if (($3 - k[1]) ^ 2 <= t * t && ($4 - k[2]) ^ 2 <= t * t && ($5 - k[3]) ^ 2 <= t * t) {
+        if (lo < 0 || $1 < lo) lo = $1; if ($1 > hi) hi = $1 } }
+    END { print lo, hi + 0 }'
+}
+
+# near "R G B" "R G B" [TOLERANCE]: two colours are alike. 24 levels per
+# channel by default: the widest that still tells the skin's colours apart
+# (the pill from its disabled grey and from the track), and enough for the
+# edges that different font rasterisers and the two targets' smoothing draw.
 near() {
   local a=($1) b=($2) t=${3:-24} i d
-  [ ${#a[@]} -eq 3 ] || return 1
+  [ ${#a[@]} -eq 3 ] && [ ${#b[@]} -eq 3 ] || return 1
   for i in 0 1 2; do
     d=$((a[i] - b[i]))
     [ ${d#-} -le "$t" ] || return 1
   done
 }
 
-# The skin's colours: the filled pill (Install, Run) and the bar's fill, the
-# pill drawn disabled, the bar's track.
+# The skin's colours: the filled pill (Install, Run, "否") and the bar's fill,
+# the pill drawn disabled, the bar's track, the box's title band, and the
+# texts' ink.
 PILL="113 138 185"
 PILL_DISABLED="209 214 227"
 TRACK="216 224 244"
+BAND="243 246 253"
+WHITE="255 255 255"
+INK="60 60 60"
 
 # read_page IMAGE: which page the image of the window shows: "welcome",
 # "welcome-disabled" (agreement unticked), "progress N", "failure N" (the bar
@@ -155,6 +234,12 @@ expect_page() {
 }
 
 # The message box: box (its window) and bx, by, bw, bh once it is up.
+box_found() {
+  e2e_other_window || return 1
+  box=$e2e_other
+  eval "$(xdotool getwindowgeometry --shell "$box")"
+  bx=$X by=$Y bw=$WIDTH bh=$HEIGHT
+}
 box_up() {
   if ! box=$(second_window); then
     import -window root "$out/failed-screen.png" 2>/dev/null || true
@@ -206,12 +291,14 @@ e2e_box_steady() {
   return 1
 }
 
-# The install record's value NAME, as zelqa-reg shows it.
+# The install record's value NAME, as the target's reg tool (record_tool,
+# in record_view) shows it.
 record_value() {
-  "$build/zelqa-reg" query "$record_key" /v "$1" 2>/dev/null |
+  "${record_tool[@]}" query "$record_key" /v "$1" "${record_view[@]}" 2>/dev/null | tr -d '\r' |
     sed -n "s/^ *$1 \{1,\}REG_[A-Z_]* \{1,\}//p"
 }
-no_record() { ! "$build/zelqa-reg" query "$record_key" /v Path >/dev/null 2>&1; }
+record_has() { "${record_tool[@]}" query "$record_key" /v "$1" "${record_view[@]}" >/dev/null 2>&1; }
+no_record() { ! record_has Path; }
 
 # What the download folder holds besides the progress folder: the finished
 # installer at most, never a piece of one.
