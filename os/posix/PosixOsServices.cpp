@@ -27,11 +27,18 @@
 namespace
 {
 
-std::string FromEnvironment(const char* name, const char* fallback)
+#if defined(ZELQA_TEST_HOOKS)
+// Builds made for tests let the environment name the programs that open
+// pages and pick folders; a shipped build never runs a program the
+// environment names (as root with the caller's environment kept, that would
+// be anybody's program). Not read at all in a set-id run.
+void ReplaceFromEnvironment(std::string& program, const char* name)
 {
-    const char* value = getenv(name);
-    return value != nullptr && value[0] != '\0' ? value : fallback;
+    const char* value = secure_getenv(name);
+    if (value != nullptr && value[0] != '\0')
+        program = value;
 }
+#endif
 
 std::string JoinHost(const std::string& folder, const std::string& name)
 {
@@ -103,9 +110,19 @@ CPosixOsServices::CPosixOsServices(Options options) : m_options(std::move(option
     if (m_options.m_strLogin.empty())
         m_options.m_strLogin = CPrefix::LoginName();
     if (m_options.m_strOpener.empty())
-        m_options.m_strOpener = FromEnvironment("ZELQA_OPENER", "xdg-open");
+    {
+        m_options.m_strOpener = "xdg-open";
+#if defined(ZELQA_TEST_HOOKS)
+        ReplaceFromEnvironment(m_options.m_strOpener, "ZELQA_OPENER");
+#endif
+    }
     if (m_options.m_strFolderPicker.empty())
-        m_options.m_strFolderPicker = FromEnvironment("ZELQA_FOLDER_PICKER", "zenity");
+    {
+        m_options.m_strFolderPicker = "zenity";
+#if defined(ZELQA_TEST_HOOKS)
+        ReplaceFromEnvironment(m_options.m_strFolderPicker, "ZELQA_FOLDER_PICKER");
+#endif
+    }
     CPrefix::Initialise(m_options.m_strPrefix, m_options.m_strLogin);
 }
 
@@ -350,11 +367,11 @@ bool CPosixOsServices::BrowseForFolder(const std::wstring& title, const std::wst
     if (!startFolder.empty() && ToHostPath(startFolder, start))
         args.push_back("--filename=" + JoinHost(start, ""));
 
-    std::string output;
-    if (CProcessLauncher::Run(args, output) != 0)
+    // Its answer is one line; more than a path could ever be is not read.
+    constexpr size_t MAX_ANSWER_BYTES = 64 * 1024;
+    std::string folder;
+    if (CProcessLauncher::RunForLine(args, folder, MAX_ANSWER_BYTES) != 0)
         return false;
-    const size_t end = output.find_first_of("\r\n");
-    const std::string folder = output.substr(0, end);
     std::wstring path;
     if (!FromNativePath(folder, path))
         return false;

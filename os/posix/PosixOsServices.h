@@ -16,8 +16,8 @@ public:
     {
         std::string m_strPrefix;                                // empty: CPrefix::Locate()
         std::string m_strLogin;                                 // empty: the user we run as
-        std::string m_strOpener;                                // empty: $ZELQA_OPENER, else xdg-open
-        std::string m_strFolderPicker;                          // empty: $ZELQA_FOLDER_PICKER, else zenity
+        std::string m_strOpener;                                // empty: xdg-open ($ZELQA_OPENER in test builds)
+        std::string m_strFolderPicker;                          // empty: zenity ($ZELQA_FOLDER_PICKER in test builds)
         // How long ShellOpen waits for the opener's verdict; one still
         // running then has handed the page over and counts as success.
         std::chrono::milliseconds m_openerWait{std::chrono::seconds(10)};

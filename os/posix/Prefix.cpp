@@ -27,7 +27,7 @@ std::string CurrentDirectory()
 
 std::string HomeDirectory()
 {
-    if (const char* home = getenv("HOME"); IsSet(home))
+    if (const char* home = secure_getenv("HOME"); IsSet(home))
         return home;
     struct passwd pw{};
     struct passwd* result = nullptr;
@@ -62,10 +62,10 @@ std::string CPrefix::Choose(const char* zelqaPrefix, const char* xdgDataHome, co
 
 std::string CPrefix::Locate()
 {
-    const char* prefix = getenv("ZELQA_PREFIX");
+    const char* prefix = secure_getenv("ZELQA_PREFIX");
     const std::string cwd = IsSet(prefix) && prefix[0] != '/' ? CurrentDirectory() : std::string("/");
     const std::string home = HomeDirectory();
-    return Choose(prefix, getenv("XDG_DATA_HOME"), home.c_str(), cwd);
+    return Choose(prefix, secure_getenv("XDG_DATA_HOME"), home.c_str(), cwd);
 }
 
 bool CPrefix::Initialise(const std::string& prefix, const std::string& login)
@@ -93,7 +93,7 @@ std::string CPrefix::LoginName()
     if (getpwuid_r(geteuid(), &pw, buffer.data(), buffer.size(), &result) == 0 && result != nullptr &&
         IsSet(result->pw_name))
         return result->pw_name;
-    if (const char* user = getenv("USER"); IsSet(user))
+    if (const char* user = secure_getenv("USER"); IsSet(user))
         return user;
     return "user";
 }

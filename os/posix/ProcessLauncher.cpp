@@ -137,16 +137,21 @@ int ReadStartError(int readFd)
     return n == static_cast<ssize_t>(sizeof code) ? code : 0;
 }
 
-int WaitFor(pid_t pid)
+// The raw wait status of `pid` once it has ended, or -1.
+int WaitStatus(pid_t pid)
 {
     int status = 0;
     pid_t done = 0;
     do
         done = waitpid(pid, &status, 0);
     while (done < 0 && errno == EINTR);
-    if (done < 0)
-        return -1;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return done < 0 ? -1 : status;
+}
+
+int WaitFor(pid_t pid)
+{
+    const int status = WaitStatus(pid);
+    return status != -1 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 }
@@ -178,7 +183,7 @@ std::string CProcessLauncher::FindProgram(const std::string& program)
         return std::string();
     if (program.find('/') != std::string::npos)
         return access(program.c_str(), X_OK) == 0 ? program : std::string();
-    const char* path = getenv("PATH");
+    const char* path = secure_getenv("PATH");
     const std::string dirs = path != nullptr ? path : "/usr/local/bin:/usr/bin:/bin";
     size_t pos = 0;
     while (pos <= dirs.size())
@@ -298,10 +303,10 @@ int CProcessLauncher::SpawnWatched(const std::vector<std::string>& argv, std::ch
     return WIFEXITED(verdict) && WEXITSTATUS(verdict) == 0 ? 0 : PROGRAM_FAILED;
 }
 
-int CProcessLauncher::Run(const std::vector<std::string>& argv, std::string& output)
+int CProcessLauncher::RunForLine(const std::vector<std::string>& argv, std::string& line, size_t maxBytes)
 {
-    output.clear();
-    if (argv.empty() || argv[0].empty() || argv[0][0] != '/')
+    line.clear();
+    if (argv.empty() || argv[0].empty() || argv[0][0] != '/' || maxBytes == 0)
         return -1;
     std::vector<char*> args = MakeArgv(argv);
     const long maxFd = sysconf(_SC_OPEN_MAX) > 0 ? sysconf(_SC_OPEN_MAX) : 1024;
@@ -337,16 +342,43 @@ int CProcessLauncher::Run(const std::vector<std::string>& argv, std::string& out
     errorWrite.Close();
     outWrite.Close();
     const int code = ReadStartError(errorRead.Get());
+    bool complete = false;  // a whole line, or maxBytes of one
     char buffer[4096];
-    for (;;)
+    while (!complete)
     {
-        const ssize_t n = read(outRead.Get(), buffer, sizeof buffer);
+        const size_t room = maxBytes - line.size();
+        const ssize_t n = read(outRead.Get(), buffer, room < sizeof buffer ? room : sizeof buffer);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
             break;
-        output.append(buffer, static_cast<size_t>(n));
+        const size_t from = line.size();
+        line.append(buffer, static_cast<size_t>(n));
+        const size_t end = line.find_first_of("\r\n", from);
+        if (end != std::string::npos)
+        {
+            line.resize(end);
+            complete = true;
+        }
+        else if (line.size() >= maxBytes)
+        {
+            complete = true;
+        }
     }
-    const int status = WaitFor(child);
-    return code != 0 ? -1 : status;
+
+    // Nothing more is read: a program still writing gets SIGPIPE, and one
+    // that lingers anyway is ended, so neither its output nor its life is
+    // ours to wait for.
+    outRead.Close();
+    int status = WatchProgram(child, 1000);
+    if (status == STILL_RUNNING)
+    {
+        kill(child, SIGKILL);
+        status = WaitStatus(child);
+    }
+    if (code != 0 || status == -1)
+        return -1;
+    if (WIFEXITED(status))
+        return WEXITSTATUS(status);
+    return complete ? 0 : -1;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -44,7 +45,11 @@ public:
     // the errno of the failed start.
     static int SpawnWatched(const std::vector<std::string>& argv, std::chrono::milliseconds limit);
 
-    // Runs argv, collects its standard output and waits for it. Returns its
-    // exit status, or -1 when it could not be started or was killed.
-    static int Run(const std::vector<std::string>& argv, std::string& output);
+    // Runs argv and reads its standard output up to the end of its first
+    // line (without the line break) or `maxBytes`, whichever comes first;
+    // the rest is discarded and the program ended (a program that keeps
+    // writing must not grow us). Returns its exit status when it ended by
+    // itself, 0 when it was ended after a whole line (or `maxBytes`), else
+    // -1: not started, or killed before it gave a line.
+    static int RunForLine(const std::vector<std::string>& argv, std::string& line, size_t maxBytes);
 };

@@ -358,6 +358,28 @@ TEST_F(OsPosixServices, FolderPickerAnswersWithADrivePath)
     EXPECT_EQ(chosen, L"unchanged");
 }
 
+// A picker that writes without end must neither grow the installer nor keep
+// it waiting: its first line is the answer and the picker is ended.
+TEST_F(OsPosixServices, FolderPickerAnswerIsItsFirstLineWhateverFollows)
+{
+    CTestFolder::MakeFolders(m_data / "Apps");
+    WriteScript(m_tools / "picker", "exec yes '" + (m_data / "Apps") + "'\n");
+    std::wstring chosen;
+    const auto started = std::chrono::steady_clock::now();
+    ASSERT_TRUE(m_services.BrowseForFolder(L"t", L"", chosen));
+    EXPECT_EQ(chosen, L"D:\\Apps");
+
+    // No line break at all: 64 KiB are read, which is no path, and a picker
+    // that lingers after writing them is ended too.
+    WriteScript(m_tools / "picker", "head -c 1000000 /dev/zero | tr '\\0' a\nexec sleep 60\n");
+    std::string line;
+    EXPECT_EQ(CProcessLauncher::RunForLine({m_tools / "picker"}, line, 64 * 1024), 0);
+    EXPECT_EQ(line.size(), 64u * 1024u);
+    EXPECT_EQ(line.find_first_not_of('a'), std::string::npos);
+    EXPECT_FALSE(m_services.BrowseForFolder(L"t", L"", chosen));
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(15));
+}
+
 TEST_F(OsPosixServices, ThreadsRunDetached)
 {
     std::promise<int> ran;
