@@ -10,6 +10,12 @@
 // The drive root of a location: its first two characters, as they stand.
 std::wstring DriveRootOf(const std::wstring& location);
 
+// The drive the download folder goes on, as L"D:": the desktop's, where the
+// desktop is on a local drive letter ("\\?\" prefix or not); otherwise (a
+// desktop on a network share, a mapped network drive, or none) the system
+// drive.
+std::wstring DownloadDriveFor(IOsServices& os, const std::wstring& desktop);
+
 // The drive kind of the location's root.
 DriveKind GetInstallDriveType(IOsServices& os, const std::wstring& location);
 

@@ -111,7 +111,7 @@ bool DownloadInstaller(CInstallAttempt& attempt)
     std::wstring desktop;
     if (!attempt.m_os.GetDesktopFolder(desktop))
         desktop.clear();
-    attempt.m_szDownloadDir = desktop.substr(0, 1) + L":\\brovix";
+    attempt.m_szDownloadDir = DownloadDriveFor(attempt.m_os, desktop) + L"\\brovix";
     if (!attempt.m_os.IsDirectory(attempt.m_szDownloadDir))
         attempt.m_os.CreateFolder(attempt.m_szDownloadDir);
     attempt.m_strInstallerPath = attempt.m_szDownloadDir + L"\\ZELQACONVERT.exe";

@@ -75,6 +75,9 @@ public:
     // The current user's desktop folder as a drive path; false when it can't be had.
     virtual bool GetDesktopFolder(std::wstring& path) = 0;
 
+    // The drive Windows runs from, as L"C:"; false when it can't be had.
+    virtual bool GetSystemDrive(std::wstring& drive) = 0;
+
     // Kind of the drive named by the first two characters of `root` (L"D:" or
     // L"D:\\..."); NoRootDir when that is no drive letter or the drive is absent.
     virtual DriveKind GetDriveKind(const std::wstring& root) = 0;

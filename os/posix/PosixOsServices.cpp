@@ -174,6 +174,13 @@ bool CPosixOsServices::GetDesktopFolder(std::wstring& path)
     return true;
 }
 
+bool CPosixOsServices::GetSystemDrive(std::wstring& drive)
+{
+    // The prefix always has C:, where the desktop and the programs live.
+    drive = L"C:";
+    return true;
+}
+
 DriveKind CPosixOsServices::GetDriveKind(const std::wstring& root)
 {
     std::string host;

@@ -36,6 +36,7 @@ public:
     bool ToHostPath(const std::wstring& path, std::string& host) const;
 
     bool GetDesktopFolder(std::wstring& path) override;
+    bool GetSystemDrive(std::wstring& drive) override;
     DriveKind GetDriveKind(const std::wstring& root) override;
     bool GetFreeBytesForCaller(const std::wstring& root, uint64_t& bytes) override;
     bool ToNativePath(const std::wstring& path, NativePath& native) override;

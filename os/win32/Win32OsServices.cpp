@@ -82,6 +82,29 @@ bool CWin32OsServices::GetDesktopFolder(std::wstring& path)
     if (!SHGetSpecialFolderPathW(nullptr, szPath, CSIDL_DESKTOPDIRECTORY, FALSE) || szPath[0] == L'\0')
         return false;
     path = szPath;
+    // Where the folder really is (links and junctions followed), as
+    // "\\?\C:\..." or "\\?\UNC\server\...": a desktop redirected elsewhere
+    // is judged by where it went.
+    HANDLE hFolder = CreateFileW(szPath, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                 nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (hFolder != INVALID_HANDLE_VALUE)
+    {
+        wchar_t szFinal[1024] = {};
+        const DWORD nLength = GetFinalPathNameByHandleW(hFolder, szFinal, ARRAYSIZE(szFinal), VOLUME_NAME_DOS);
+        if (nLength > 0 && nLength < ARRAYSIZE(szFinal))
+            path = szFinal;
+        CloseHandle(hFolder);
+    }
+    return true;
+}
+
+bool CWin32OsServices::GetSystemDrive(std::wstring& drive)
+{
+    wchar_t szWindows[MAX_PATH] = {};
+    const UINT nLength = GetSystemWindowsDirectoryW(szWindows, ARRAYSIZE(szWindows));
+    if (nLength < 2 || nLength >= ARRAYSIZE(szWindows) || szWindows[1] != L':')
+        return false;
+    drive = std::wstring(szWindows, 2);
     return true;
 }
 

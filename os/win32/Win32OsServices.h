@@ -24,6 +24,7 @@ public:
     static constexpr size_t MAX_REG_VALUE_BYTES = 64 * 1024;
 
     bool GetDesktopFolder(std::wstring& path) override;
+    bool GetSystemDrive(std::wstring& drive) override;
     DriveKind GetDriveKind(const std::wstring& root) override;
     bool GetFreeBytesForCaller(const std::wstring& root, uint64_t& bytes) override;
     bool ToNativePath(const std::wstring& path, NativePath& native) override;

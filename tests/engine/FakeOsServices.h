@@ -20,6 +20,7 @@ public:
 
     std::mutex m_mutex;
     std::wstring m_strDesktop = L"C:\\users\\ann\\Desktop";
+    std::wstring m_strSystemDrive = L"C:";
     std::map<wchar_t, DriveKind> m_drives{{L'C', DriveKind::Fixed}};
     std::map<wchar_t, uint64_t> m_freeBytes;          // missing: the query fails
     std::set<std::wstring> m_dirs;
@@ -66,6 +67,12 @@ public:
         std::lock_guard<std::mutex> lock(m_mutex);
         path = m_strDesktop;
         return !path.empty();
+    }
+    bool GetSystemDrive(std::wstring& drive) override
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        drive = m_strSystemDrive;
+        return !drive.empty();
     }
     DriveKind GetDriveKind(const std::wstring& root) override
     {

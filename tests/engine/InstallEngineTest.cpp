@@ -133,6 +133,32 @@ TEST_F(InstallEngine, OnlyTheExactUninstallCounts)
     EXPECT_TRUE(IsOperationUninstall(m_os));
 }
 
+// The download folder sits at the root of the desktop's local drive; a
+// desktop with no local drive letter (a network share, a mapped network
+// drive, none at all) puts it on the system drive.
+TEST_F(InstallEngine, DownloadDriveFollowsTheDesktopWhereItIsLocal)
+{
+    m_os.m_drives[L'D'] = DriveKind::Fixed;
+    m_os.m_drives[L'H'] = DriveKind::Remote;
+    m_os.m_strSystemDrive = L"E:";
+    EXPECT_EQ(DownloadDriveFor(m_os, L"D:\\Users\\ann\\Desktop"), L"D:");
+    EXPECT_EQ(DownloadDriveFor(m_os, L"d:\\Users\\ann\\Desktop"), L"D:");
+    EXPECT_EQ(DownloadDriveFor(m_os, L"\\\\?\\D:\\Users\\ann\\Desktop"), L"D:");
+    EXPECT_EQ(DownloadDriveFor(m_os, L"\\\\server\\home\\Desktop"), L"E:");
+    EXPECT_EQ(DownloadDriveFor(m_os, L"\\\\?\\UNC\\server\\home\\Desktop"), L"E:");
+    EXPECT_EQ(DownloadDriveFor(m_os, L"H:\\Desktop"), L"E:");
+    EXPECT_EQ(DownloadDriveFor(m_os, L""), L"E:");
+    m_os.m_strSystemDrive.clear();
+    EXPECT_EQ(DownloadDriveFor(m_os, L"\\\\server\\home\\Desktop"), L"C:");
+
+    // A whole attempt with a redirected desktop downloads to the system drive.
+    m_os.m_strDesktop = L"\\\\server\\home\\Desktop";
+    Install(L"C:\\Apps\\Zelqa");
+    ASSERT_TRUE(m_view.WaitForPosition(90));
+    std::lock_guard<std::mutex> lock(m_os.m_mutex);
+    ASSERT_EQ(m_os.m_opened, std::vector<std::wstring>{INSTALLER});
+}
+
 TEST_F(InstallEngine, AWholeInstallFromDownloadToFinish)
 {
     m_os.SetPercent(100);   // a progress file left by an earlier run
