@@ -1,6 +1,8 @@
 #pragma once
 
 #include <atomic>
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -115,7 +117,15 @@ private:
     // because it was handed over from another thread.
     bool HandOverToWindowThread(void (CZelqa_DownloaderDlg::*pSwitch)());
 
+    // Opens a page or starts a program on a worker, so that the window never
+    // waits for another program; `then` gets the shell's result on the window
+    // thread, while the window is there. Clicks while `bPending` are ignored.
+    void OpenAside(bool& bPending, std::wstring target, std::function<void(int32_t)> then);
+
     bool m_bPickingFolder = false;
+    bool m_bOpeningLicence = false;
+    bool m_bOpeningSite = false;
+    bool m_bStartingProduct = false;
 };
 
 // The one installer window: set by its constructor and cleared by its

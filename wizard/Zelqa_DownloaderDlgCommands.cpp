@@ -1,5 +1,6 @@
 // What the installer window does when its controls are clicked, and the keys
 // it ignores.
+#include <functional>
 #include <memory>
 
 #include "common/VendorHost.h"
@@ -70,9 +71,34 @@ void CZelqa_DownloaderDlg::OnAgreeToggled()
     m_btnInstall.Invalidate(TRUE);
 }
 
+void CZelqa_DownloaderDlg::OpenAside(bool& bPending, std::wstring target, std::function<void(int32_t)> then)
+{
+    if (bPending)
+        return;
+    bPending = true;
+    // Closing does not wait for the worker: it reaches the window only
+    // through the target, which drops the result once the window has gone.
+    const CWindowTarget window = GetWindowTarget();
+    bool* pPending = &bPending;
+    const bool bStarted = OsServices().StartThread([this, window, pPending, target, then] {
+        const int32_t nResult = OsServices().ShellOpen(target);
+        window.Post([this, pPending, nResult, then] {
+            *pPending = false;
+            if (then)
+                then(nResult);
+        });
+    });
+    if (!bStarted) {
+        bPending = false;
+        if (then)
+            then(ShellOpenResult::OutOfResources);
+    }
+}
+
 void CZelqa_DownloaderDlg::OnLicence()
 {
-    OsServices().ShellOpen(VendorUrl(L"/cn/license-agreement.html"));
+    // A page that cannot be opened changes nothing the user could see.
+    OpenAside(m_bOpeningLicence, VendorUrl(L"/cn/license-agreement.html"), nullptr);
 }
 
 void CZelqa_DownloaderDlg::OnChangeFolder()
@@ -100,14 +126,18 @@ void CZelqa_DownloaderDlg::OnChangeFolder()
 
 void CZelqa_DownloaderDlg::OnOfficialSite()
 {
-    if (OsServices().ShellOpen(VendorUrl(L"/cn/home.html")) > 32)
-        SendCloseMessage();
+    // The window closes only once the page is open.
+    OpenAside(m_bOpeningSite, VendorUrl(L"/cn/home.html"), [this](int32_t nResult) {
+        if (nResult > 32)
+            SendCloseMessage();
+    });
 }
 
 void CZelqa_DownloaderDlg::OnRun()
 {
-    OsServices().ShellOpen(std::wstring(m_szInstallDir) + L"\\brovixStart.exe");
-    SendCloseMessage();
+    // The window closes whatever the start's result, once it is known.
+    OpenAside(m_bStartingProduct, std::wstring(m_szInstallDir) + L"\\brovixStart.exe",
+              [this](int32_t) { SendCloseMessage(); });
 }
 
 void CZelqa_DownloaderDlg::OnRetry()
