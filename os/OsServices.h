@@ -98,6 +98,14 @@ public:
     // Deletes a file (never a folder); true when it was deleted.
     virtual bool RemoveFile(const std::wstring& path) = 0;
 
+    // Makes the folder one install attempt downloads into; true when it is
+    // ready for the download. Where this program runs with more rights than
+    // whoever may have made the folder (elevated, on Windows), the folder is
+    // made anew for every attempt and nothing found at its name is used
+    // (CWin32OsServices says how); elsewhere it is made when missing, and the
+    // download itself refuses a folder others may change.
+    virtual bool PrepareDownloadFolder(const std::wstring& path) = 0;
+
     // True when the path names an existing folder.
     virtual bool IsDirectory(const std::wstring& path) = 0;
 
@@ -122,6 +130,14 @@ public:
     // ends; a page or document handed to its handler may wait a few seconds
     // for the handler's verdict, so that a handler that fails is a failure.
     virtual int32_t ShellOpen(const std::wstring& fileOrUrl) = 0;
+
+    // ShellOpen for what the user, not this program, should run: the product
+    // and web pages. They start as the signed-in user with normal rights,
+    // never with this program's elevation. Where that can't be had, a program
+    // is started as ShellOpen would start it only when nobody but the system
+    // and its administrators could have changed it or its folder, and a page
+    // or document is not opened (AccessDenied).
+    virtual int32_t ShellOpenAsUser(const std::wstring& fileOrUrl) = 0;
 
     // Lets the user pick a folder; true with its drive path when one on a drive
     // was chosen, false when cancelled or unavailable. Blocks until the picker

@@ -72,7 +72,7 @@ void CZelqa_DownloaderDlg::OnAgreeToggled()
 
 void CZelqa_DownloaderDlg::OnLicence()
 {
-    OsServices().ShellOpen(VendorUrl(L"/cn/license-agreement.html"));
+    OsServices().ShellOpenAsUser(VendorUrl(L"/cn/license-agreement.html"));
 }
 
 void CZelqa_DownloaderDlg::OnChangeFolder()
@@ -100,13 +100,13 @@ void CZelqa_DownloaderDlg::OnChangeFolder()
 
 void CZelqa_DownloaderDlg::OnOfficialSite()
 {
-    if (OsServices().ShellOpen(VendorUrl(L"/cn/home.html")) > 32)
+    if (OsServices().ShellOpenAsUser(VendorUrl(L"/cn/home.html")) > 32)
         SendCloseMessage();
 }
 
 void CZelqa_DownloaderDlg::OnRun()
 {
-    OsServices().ShellOpen(std::wstring(m_szInstallDir) + L"\\brovixStart.exe");
+    OsServices().ShellOpenAsUser(std::wstring(m_szInstallDir) + L"\\brovixStart.exe");
     SendCloseMessage();
 }
 
