@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # End to end under Wine: closing the installer while it downloads (the vendor
 # host trickling the file) and confirming with "是" ends the installer and
-# leaves nothing of the transfer in the download folder.
+# leaves nothing of the transfer in the download folder. Beforehand the
+# download folder holds what a standard user could plant there (a DLL, a
+# progress file saying 100) and the part file a hard exit leaves: the attempt
+# uses a new folder, and moves the old one aside whole.
 # usage: close-e2e.sh ZelqaSetup.exe zelqa-standin.exe VENDOR_HOST OUT_DIR DPI
 # (in the environment: WINEPREFIX, the prefix made by wine-prefix.sh)
 . "$(dirname "$0")/wine-session.sh"
@@ -10,6 +13,11 @@ unset ZELQA_STANDIN_MARKER ZELQA_STANDIN_SCENARIO ZELQA_STANDIN_SECONDS
 wine_session_begin
 # About 20 KB/s: the stand-in takes minutes to arrive.
 start_host --payload "$standin_exe" --mode trickle --trickle-bytes 4096 --trickle-interval-ms 200
+mkdir -p "$download_dir/Zelqa"
+printf planted >"$download_dir/version.dll"
+printf '[Percent]\r\nPercent=100\r\n' >"$download_dir/Zelqa/Percent.ini"
+printf 'half a download' >"$download_dir/ZELQACONVERT.exe.0badc0de.part"
+chmod -R a+rwX "$download_dir"
 start_setup
 expect_page 30 welcome "at start"
 
@@ -25,6 +33,13 @@ transferring() {
 wait_for 60 transferring || fail "the download never got under way: bar end $(rgb_at 41 369)"
 shot 01-downloading
 echo "download folder during the transfer: $(ls -A "$download_dir" | tr '\n' ' ')"
+for planted in version.dll Zelqa ZELQACONVERT.exe.0badc0de.part; do
+  [ ! -e "$download_dir/$planted" ] || fail "the attempt uses a download folder that holds $planted from before"
+done
+moved=("$download_dir"-*)
+[ ${#moved[@]} -eq 1 ] && [ -d "${moved[0]}" ] || fail "the earlier download folder was not moved aside: ${moved[*]}"
+[ "$(cat "${moved[0]}/version.dll")" = planted ] && [ -f "${moved[0]}/Zelqa/Percent.ini" ] &&
+  [ -f "${moved[0]}/ZELQACONVERT.exe.0badc0de.part" ] || fail "what was moved aside is not all there: $(ls -AR "${moved[0]}")"
 
 click_at 573 27
 wait_for 20 e2e_box_found || fail "no question after the close button during the download"
