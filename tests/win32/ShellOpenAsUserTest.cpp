@@ -97,6 +97,15 @@ TEST_F(ShellOpenAsUserTest, TheLauncherIsStartedByTheDesktopShellNotByUs)
     const std::wstring parent = ProcessName(nParent);
     EXPECT_EQ(CompareStringOrdinal(parent.c_str(), -1, L"explorer.exe", -1, TRUE), CSTR_EQUAL)
         << "not started by the desktop's shell";
+    // The elevated way, kept for the full installer, is ours: the probe tells the two apart.
+    ASSERT_TRUE(DeleteFileWhenFree(m_folder / L"probe-started.txt"));
+    ASSERT_GT(services.ShellOpen(launcher), 32);
+    ASSERT_TRUE(started.WaitUntilStarted());
+    unsigned long nOurs = 0;
+    int nOursElevated = -1;
+    ASSERT_TRUE(ReadProbeParent(m_folder.Path(), nOurs, nOursElevated));
+    EXPECT_EQ(nOurs, GetCurrentProcessId());
+
     // Wine runs every process, its shell too, with one elevated token: there
     // the parent is all that tells the two ways apart.
     if (!IsUnderWine() && IsProcessElevated())
