@@ -95,7 +95,9 @@ public:
     // now or already there; false when it can't be made or a file has that name.
     virtual bool CreateFolder(const std::wstring& path) = 0;
 
-    // Deletes a file (never a folder); true when it was deleted.
+    // Deletes a file (never a folder); true when it was deleted. A link there
+    // is removed itself, never what it points to; on Windows, where this
+    // program runs elevated, a path that passes a link fails.
     virtual bool RemoveFile(const std::wstring& path) = 0;
 
     // Makes the folder one install attempt downloads into; true when it is
@@ -117,7 +119,9 @@ public:
     // letter case; the value is parsed after leading blanks with an optional
     // sign and a 0x/0o/0b prefix up to the first character that is no digit,
     // so "57%" is 57 and "abc" is 0; a missing or unreadable file, section or
-    // key, or an empty value, gives `defaultValue`.
+    // key, or an empty value, gives `defaultValue`. Only a regular file of at
+    // most 64 KiB is read (on Windows never through a link); anything else
+    // reads as missing.
     virtual int32_t ReadPrivateProfileInt(const std::wstring& section, const std::wstring& key,
                                           int32_t defaultValue, const std::wstring& file) = 0;
 
