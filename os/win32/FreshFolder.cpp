@@ -83,8 +83,9 @@ bool ListFolder(const std::wstring& strFolder, std::vector<CEntry>& entries)
     return bComplete;
 }
 
-// The files to delete, deepest first, when the folder is our own and holds
-// only what earlier attempts leave; false otherwise.
+// What to delete, as names inside the folder (files first, then folders),
+// when the folder is our own and holds only what earlier attempts leave;
+// false otherwise.
 bool CollectOwnLeftovers(const std::wstring& strFolder, std::vector<std::wstring>& files,
                          std::vector<std::wstring>& folders)
 {
@@ -99,7 +100,7 @@ bool CollectOwnLeftovers(const std::wstring& strFolder, std::vector<std::wstring
             return false;
         if (!entry.m_bFolder)
         {
-            files.push_back(strPath);
+            files.push_back(entry.m_strName);
             continue;
         }
         // The full installer's folder: files of its own, nothing deeper.
@@ -108,35 +109,38 @@ bool CollectOwnLeftovers(const std::wstring& strFolder, std::vector<std::wstring
             return false;
         for (const CEntry& file : inner)
         {
-            const std::wstring strFile = strPath + L"\\" + file.m_strName;
-            if (file.m_bLink || file.m_bFolder || !IsAdminOnlyEntry(strFile))
+            if (file.m_bLink || file.m_bFolder || !IsAdminOnlyEntry(strPath + L"\\" + file.m_strName))
                 return false;
-            files.push_back(strFile);
+            files.push_back(entry.m_strName + L"\\" + file.m_strName);
         }
-        folders.push_back(strPath);
+        folders.push_back(entry.m_strName);
     }
     return true;
 }
 
-// Deletes a folder of our own through the handle that holds it; false, with
-// the rest left in place, at the first thing that can't go.
-bool RemoveOwnFolder(HANDLE hFolder, const std::wstring& strFolder)
+// True when the folder the handle holds is one of our own, with the names of
+// what is in it.
+bool IsOwnFolder(HANDLE hFolder, const std::wstring& strFolder, std::vector<std::wstring>& files,
+                 std::vector<std::wstring>& folders)
 {
     BY_HANDLE_FILE_INFORMATION info{};
     std::vector<uint8_t> descriptor;
-    if (!GetFileInformationByHandle(hFolder, &info) || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 ||
-        (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ||
-        !CAdminOnlyRights::ReadSecurity(hFolder, descriptor) || !CFreshFolder::IsOwnDescriptor(descriptor))
-        return false;
-    std::vector<std::wstring> files;
-    std::vector<std::wstring> folders;
-    if (!CollectOwnLeftovers(strFolder, files, folders))
-        return false;
+    return GetFileInformationByHandle(hFolder, &info) && (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
+           (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0 &&
+           CAdminOnlyRights::ReadSecurity(hFolder, descriptor) && CFreshFolder::IsOwnDescriptor(descriptor) &&
+           CollectOwnLeftovers(strFolder, files, folders);
+}
+
+// Deletes our own folder, now at strFolder, through the handle that holds it;
+// false, with the rest left in place, at the first thing that can't go.
+bool RemoveOwnFolder(HANDLE hFolder, const std::wstring& strFolder, const std::vector<std::wstring>& files,
+                     const std::vector<std::wstring>& folders)
+{
     for (const std::wstring& strFile : files)
-        if (!DeleteFileW(strFile.c_str()))
+        if (!DeleteFileW((strFolder + L"\\" + strFile).c_str()))
             return false;
     for (const std::wstring& strInner : folders)
-        if (!RemoveDirectoryW(strInner.c_str()))
+        if (!RemoveDirectoryW((strFolder + L"\\" + strInner).c_str()))
             return false;
     FILE_DISPOSITION_INFO disposition{};
     disposition.DeleteFile = TRUE;
@@ -264,11 +268,21 @@ bool CFreshFolder::Make(const std::wstring& strFolder, std::wstring* pMovedAside
     }
     else
     {
+        // Even our own goes aside first: its name is then free at once,
+        // whoever may still have it open, and what can't be deleted stays
+        // out of the way.
+        std::vector<std::wstring> files;
+        std::vector<std::wstring> folders;
+        const bool bOwn = IsOwnFolder(hOld, full, files, folders);
         std::wstring movedTo;
-        const bool bCleared = RemoveOwnFolder(hOld, full) || MoveAside(hOld, full, movedTo);
-        CloseHandle(hOld);
-        if (!bCleared)
+        if (!MoveAside(hOld, full, movedTo))
+        {
+            CloseHandle(hOld);
             return false;
+        }
+        if (bOwn && RemoveOwnFolder(hOld, movedTo, files, folders))
+            movedTo.clear();
+        CloseHandle(hOld);
         if (pMovedAside)
             *pMovedAside = movedTo;
     }

@@ -7,11 +7,11 @@
 // The folder an elevated program downloads a program into, made new for
 // every attempt so that nothing found there (a planted DLL, a planted
 // subfolder or junction, a handle opened earlier, a part file a hard exit
-// left) is ever used. A folder already at that name is dealt with as itself,
-// never through a link: one of our own (our descriptor, holding only what
-// earlier attempts leave, each entry changeable only by administrators) is
-// deleted; anything else is moved aside under a new name in the same parent
-// folder, whole, and never deleted. The new folder is created with
+// left) is ever used. What is already at that name is dealt with as itself,
+// never through a link, and moved aside under a new name in the same parent
+// folder; one of our own (our descriptor, holding only what earlier attempts
+// leave, each entry changeable only by administrators) is then deleted,
+// anything else stays there whole. The new folder is created with
 // CAdminFolder's descriptor in the same call, so it never has inherited rights.
 class CFreshFolder
 {
@@ -20,7 +20,8 @@ public:
     // what is there can be neither removed nor moved aside, when the name is
     // taken again before the new folder is made, or when it can't be made
     // with its descriptor (this process is not elevated). `pMovedAside`, when
-    // given, receives where an earlier folder was moved, or stays empty.
+    // given, receives where an earlier folder was moved and left, or stays
+    // empty when there was none or it was ours and is gone.
     static bool Make(const std::wstring& strFolder, std::wstring* pMovedAside = nullptr);
 
     // True when `descriptor` (self-relative, with owner and DACL) is exactly
