@@ -4,6 +4,7 @@
 #include <shlwapi.h>
 
 #include <cstring>
+#include <cwctype>
 #include <random>
 
 #include "os/win32/AdminFolder.h"
