@@ -4,10 +4,11 @@
 
 wchar_t FoldCase(wchar_t ch)
 {
-    wchar_t szUpper[2] = {ch, L'\0'};
-    if (ch == L'\0' || CharUpperBuffW(szUpper, 1) != 1)
+    // The invariant upper case the file system's name comparison uses.
+    wchar_t upper = ch;
+    if (LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, &ch, 1, &upper, 1, nullptr, nullptr, 0) != 1)
         return ch;
-    return szUpper[0];
+    return upper;
 }
 
 bool EqualsNoCase(const std::wstring& a, const std::wstring& b)

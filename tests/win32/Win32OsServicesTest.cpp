@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/InstallRecord.h"
+#include "os/NameCase.h"
 #include "os/win32/Win32OsServices.h"
 #include "WinTestFolder.h"
 
@@ -260,6 +261,16 @@ TEST_F(Win32Services, ProgressFileIntegers)
 
     EXPECT_EQ(m_services.ReadPrivateProfileInt(L"Percent", L"Percent", 0, m_folder / L"missing.ini"), 0);
     EXPECT_EQ(m_services.ReadPrivateProfileInt(L"Percent", L"Percent", 42, m_folder / L"missing.ini"), 42);
+}
+
+TEST(Win32NameCase, NamesCompareAsTheFileSystemComparesThem)
+{
+    EXPECT_EQ(FoldCase(L'a'), L'A');
+    EXPECT_EQ(FoldCase(L'\u00e9'), L'\u00c9');
+    EXPECT_EQ(FoldCase(L'7'), L'7');
+    EXPECT_TRUE(EqualsNoCase(L"Percent", L"PERCENT"));
+    EXPECT_TRUE(EqualsNoCase(L"\u00e9t\u00e9", L"\u00c9T\u00c9"));
+    EXPECT_FALSE(EqualsNoCase(L"Percent", L"Percent "));
 }
 
 TEST_F(Win32Services, ProgressFileIsReadOnlyWithinItsBounds)
