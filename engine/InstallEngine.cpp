@@ -112,9 +112,11 @@ bool DownloadInstaller(CInstallAttempt& attempt)
     if (!attempt.m_os.GetDesktopFolder(desktop))
         desktop.clear();
     attempt.m_szDownloadDir = DownloadDriveFor(attempt.m_os, desktop) + L"\\brovix";
-    if (!attempt.m_os.IsDirectory(attempt.m_szDownloadDir))
-        attempt.m_os.CreateFolder(attempt.m_szDownloadDir);
     attempt.m_strInstallerPath = attempt.m_szDownloadDir + L"\\ZELQACONVERT.exe";
+    // The full installer is started from this folder with our rights: a
+    // folder we can't make ready is a failed attempt, not one to go on with.
+    if (!attempt.m_os.PrepareDownloadFolder(attempt.m_szDownloadDir))
+        return false;
     g_bAbortDownload = 0;
     return attempt.m_os.DownloadToFile(attempt.m_strDownloadUrl, attempt.m_strInstallerPath, &callback) ==
            DownloadResult::Ok;

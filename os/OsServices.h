@@ -98,8 +98,18 @@ public:
     // now or already there; false when it can't be made or a file has that name.
     virtual bool CreateFolder(const std::wstring& path) = 0;
 
-    // Deletes a file (never a folder); true when it was deleted.
+    // Deletes a file (never a folder); true when it was deleted. A link there
+    // is removed itself, never what it points to; on Windows, where this
+    // program runs elevated, a path that passes a link fails.
     virtual bool RemoveFile(const std::wstring& path) = 0;
+
+    // Makes the folder one install attempt downloads into; true when it is
+    // ready for the download. Where this program runs with more rights than
+    // whoever may have made the folder (elevated, on Windows), the folder is
+    // made anew for every attempt and nothing found at its name is used
+    // (CWin32OsServices says how); elsewhere it is made when missing, and the
+    // download itself refuses a folder others may change.
+    virtual bool PrepareDownloadFolder(const std::wstring& path) = 0;
 
     // True when the path names an existing folder.
     virtual bool IsDirectory(const std::wstring& path) = 0;
@@ -112,7 +122,9 @@ public:
     // letter case; the value is parsed after leading blanks with an optional
     // sign and a 0x/0o/0b prefix up to the first character that is no digit,
     // so "57%" is 57 and "abc" is 0; a missing or unreadable file, section or
-    // key, or an empty value, gives `defaultValue`.
+    // key, or an empty value, gives `defaultValue`. Only a regular file of at
+    // most 64 KiB is read (on Windows never through a link); anything else
+    // reads as missing.
     virtual int32_t ReadPrivateProfileInt(const std::wstring& section, const std::wstring& key,
                                           int32_t defaultValue, const std::wstring& file) = 0;
 
@@ -125,6 +137,14 @@ public:
     // ends; a page or document handed to its handler may wait a few seconds
     // for the handler's verdict, so that a handler that fails is a failure.
     virtual int32_t ShellOpen(const std::wstring& fileOrUrl) = 0;
+
+    // ShellOpen for what the user, not this program, should run: the product
+    // and web pages. They start as the signed-in user with normal rights,
+    // never with this program's elevation. Where that can't be had, a program
+    // is started as ShellOpen would start it only when nobody but the system
+    // and its administrators could have changed it or its folder, and a page
+    // or document is not opened (AccessDenied).
+    virtual int32_t ShellOpenAsUser(const std::wstring& fileOrUrl) = 0;
 
     // Lets the user pick a folder; true with its drive path when one on a drive
     // was chosen, false when cancelled or unavailable. Blocks until the picker

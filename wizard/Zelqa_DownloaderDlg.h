@@ -117,9 +117,10 @@ private:
     // because it was handed over from another thread.
     bool HandOverToWindowThread(void (CZelqa_DownloaderDlg::*pSwitch)());
 
-    // Opens a page or starts a program on a worker, so that the window never
-    // waits for another program; `then` gets the shell's result on the window
-    // thread, while the window is there. Clicks while `bPending` are ignored.
+    // Opens a page or starts a program as the signed-in user (ShellOpenAsUser)
+    // on a worker, so that the window never waits for another program; `then`
+    // gets the result on the window thread, while the window is there. Clicks
+    // while `bPending` are ignored.
     void OpenAside(bool& bPending, std::wstring target, std::function<void(int32_t)> then);
 
     bool m_bPickingFolder = false;

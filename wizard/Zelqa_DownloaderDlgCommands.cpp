@@ -81,7 +81,7 @@ void CZelqa_DownloaderDlg::OpenAside(bool& bPending, std::wstring target, std::f
     const CWindowTarget window = GetWindowTarget();
     bool* pPending = &bPending;
     const bool bStarted = OsServices().StartThread([this, window, pPending, target, then] {
-        const int32_t nResult = OsServices().ShellOpen(target);
+        const int32_t nResult = OsServices().ShellOpenAsUser(target);
         window.Post([this, pPending, nResult, then] {
             *pPending = false;
             if (then)

@@ -4,7 +4,8 @@
 #include "os/posix/DriveMap.h"
 #include "os/posix/DriveProbe.h"
 #include "os/posix/FileDescriptor.h"
-#include "os/posix/IniReader.h"
+#include "os/IniReader.h"
+#include "os/posix/BoundedRead.h"
 #include "os/posix/Prefix.h"
 #include "os/posix/ProcessLauncher.h"
 #include "os/posix/RegistryStore.h"
@@ -227,6 +228,13 @@ bool CPosixOsServices::CreateFolder(const std::wstring& path)
     return stat(host.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+bool CPosixOsServices::PrepareDownloadFolder(const std::wstring& path)
+{
+    // Nothing here runs with more rights than the user: a folder already
+    // there is kept, and the download refuses it unless it is the user's own.
+    return IsDirectory(path) || CreateFolder(path);
+}
+
 bool CPosixOsServices::RemoveFile(const std::wstring& path)
 {
     std::string host;
@@ -253,11 +261,14 @@ bool CPosixOsServices::FileExists(const std::wstring& path)
 int32_t CPosixOsServices::ReadPrivateProfileInt(const std::wstring& section, const std::wstring& key,
                                                 int32_t defaultValue, const std::wstring& file)
 {
+    // The platform follows a link to the file, so we do too; what it leads to
+    // must still be a small regular file, or a FIFO or /dev/zero put there
+    // would hang or swell the poller.
     std::string host;
-    std::wstring content;
-    if (!ToHostPath(file, host) || !CIniReader::ReadFile(host, content))
+    std::string bytes;
+    if (!ToHostPath(file, host) || !ReadBoundedRegularFile(host, MAX_POLLED_FILE_BYTES, true, bytes))
         return defaultValue;
-    return CIniReader::GetInt(content, section, key, defaultValue);
+    return CIniReader::GetInt(CIniReader::Decode(bytes), section, key, defaultValue);
 }
 
 int32_t CPosixOsServices::OpenWithHandler(const std::string& target) const
@@ -283,6 +294,11 @@ int32_t CPosixOsServices::ShellOpen(const std::wstring& fileOrUrl)
     if (!ToHostPath(fileOrUrl, host))
         return ShellOpenResult::PathNotFound;
     return OpenLocalFile(host);
+}
+
+int32_t CPosixOsServices::ShellOpenAsUser(const std::wstring& fileOrUrl)
+{
+    return ShellOpen(fileOrUrl);
 }
 
 int32_t CPosixOsServices::OpenLocalFile(const std::string& host) const

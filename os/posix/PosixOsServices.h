@@ -44,12 +44,15 @@ public:
 
     bool CreateFolder(const std::wstring& path) override;
     bool RemoveFile(const std::wstring& path) override;
+    bool PrepareDownloadFolder(const std::wstring& path) override;
     bool IsDirectory(const std::wstring& path) override;
     bool FileExists(const std::wstring& path) override;
     int32_t ReadPrivateProfileInt(const std::wstring& section, const std::wstring& key, int32_t defaultValue,
                                   const std::wstring& file) override;
 
     int32_t ShellOpen(const std::wstring& fileOrUrl) override;
+    // This program runs with its user's own rights: the same as ShellOpen.
+    int32_t ShellOpenAsUser(const std::wstring& fileOrUrl) override;
     bool BrowseForFolder(const std::wstring& title, const std::wstring& startFolder,
                          std::wstring& chosen) override;
 

@@ -3,13 +3,10 @@
 #include <functional>
 #include <string>
 
-// The letter-case rule shared by drive paths, INI names and registry names.
+#include "os/NameCase.h"
 
-// The upper-case form used to compare names case-insensitively, as the
-// platform compares registry, INI and file names.
-wchar_t FoldCase(wchar_t ch);
-
-bool EqualsNoCase(const std::wstring& a, const std::wstring& b);
+// Host folder entries found by name in any letter case (FoldCase and
+// EqualsNoCase are defined in WideText.cpp for POSIX targets).
 
 // Reads a folder entry's file name as the name it stands for; false when it
 // stands for none.

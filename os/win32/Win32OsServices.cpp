@@ -11,8 +11,13 @@
 #include <type_traits>
 #include <utility>
 
+#include "os/IniReader.h"
 #include "os/win32/AdminFolder.h"
+#include "os/win32/AdminOnlyProgram.h"
 #include "os/win32/ComApartment.h"
+#include "os/win32/DesktopShell.h"
+#include "os/win32/DirectPath.h"
+#include "os/win32/FreshFolder.h"
 #include "os/win32/UrlDownload.h"
 
 namespace
@@ -82,18 +87,21 @@ bool CWin32OsServices::GetDesktopFolder(std::wstring& path)
     if (!SHGetSpecialFolderPathW(nullptr, szPath, CSIDL_DESKTOPDIRECTORY, FALSE) || szPath[0] == L'\0')
         return false;
     path = szPath;
-    // Where the folder really is (links and junctions followed), as
-    // "\\?\C:\..." or "\\?\UNC\server\...": a desktop redirected elsewhere
-    // is judged by where it went.
+    // Where the folder really is (links and junctions followed): a desktop
+    // redirected elsewhere is judged by where it went. The answer comes as
+    // "\\?\C:\..." or "\\?\UNC\server\..."; callers get the usual forms.
     HANDLE hFolder = CreateFileW(szPath, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (hFolder != INVALID_HANDLE_VALUE)
     {
         wchar_t szFinal[1024] = {};
         const DWORD nLength = GetFinalPathNameByHandleW(hFolder, szFinal, ARRAYSIZE(szFinal), VOLUME_NAME_DOS);
-        if (nLength > 0 && nLength < ARRAYSIZE(szFinal))
-            path = szFinal;
         CloseHandle(hFolder);
+        const std::wstring final = nLength > 0 && nLength < ARRAYSIZE(szFinal) ? szFinal : L"";
+        if (final.rfind(L"\\\\?\\UNC\\", 0) == 0)
+            path = L"\\\\" + final.substr(8);
+        else if (final.rfind(L"\\\\?\\", 0) == 0)
+            path = final.substr(4);
     }
     return true;
 }
@@ -166,9 +174,16 @@ bool CWin32OsServices::CreateFolder(const std::wstring& path)
     return GetLastError() == ERROR_ALREADY_EXISTS && PathIsDirectoryW(path.c_str());
 }
 
+bool CWin32OsServices::PrepareDownloadFolder(const std::wstring& path)
+{
+    return CFreshFolder::Make(path);
+}
+
 bool CWin32OsServices::RemoveFile(const std::wstring& path)
 {
-    return DeleteFileW(path.c_str()) != FALSE;
+    // Elevated, a delete through a junction someone put on the way would
+    // remove whatever file they pointed it at.
+    return CDirectPath::RemoveFile(path);
 }
 
 bool CWin32OsServices::IsDirectory(const std::wstring& path)
@@ -185,7 +200,12 @@ bool CWin32OsServices::FileExists(const std::wstring& path)
 int32_t CWin32OsServices::ReadPrivateProfileInt(const std::wstring& section, const std::wstring& key,
                                                 int32_t defaultValue, const std::wstring& file)
 {
-    return static_cast<int32_t>(GetPrivateProfileIntW(section.c_str(), key.c_str(), defaultValue, file.c_str()));
+    // The platform's own reader would follow a junction to any file and read
+    // one of any size; the bounds are those of every target.
+    std::string bytes;
+    if (!CDirectPath::ReadRegularFile(file, MAX_PROFILE_BYTES, bytes))
+        return defaultValue;
+    return CIniReader::GetInt(CIniReader::Decode(bytes), section, key, defaultValue);
 }
 
 int32_t CWin32OsServices::ShellOpen(const std::wstring& fileOrUrl)
@@ -198,6 +218,32 @@ int32_t CWin32OsServices::ShellOpen(const std::wstring& fileOrUrl)
     const HINSTANCE hResult = ShellExecuteW(nullptr, L"open", fileOrUrl.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
     m_heldFiles.Release(fileOrUrl);
     return static_cast<int32_t>(reinterpret_cast<INT_PTR>(hResult));
+}
+
+int32_t CWin32OsServices::ShellOpenAsUser(const std::wstring& fileOrUrl)
+{
+    const bool bUrl = PathIsURLW(fileOrUrl.c_str()) != FALSE;
+    if (!bUrl)
+    {
+        // The shell would report a missing program in a box of its own, and
+        // to us not at all.
+        if (GetFileAttributesW(fileOrUrl.c_str()) == INVALID_FILE_ATTRIBUTES)
+            return GetLastError() == ERROR_FILE_NOT_FOUND ? ShellOpenResult::FileNotFound
+                                                           : ShellOpenResult::PathNotFound;
+    }
+    CComApartment apartment;
+    if (m_bUseDesktopShell && apartment.IsUsable())
+    {
+        const CDesktopShell::Outcome outcome = CDesktopShell::Open(fileOrUrl);
+        if (outcome.m_bReached)
+            return SUCCEEDED(outcome.m_hr) ? ShellOpenResult::Success : ShellOpenResult::AccessDenied;
+    }
+    // No shell to start it as the user: a page would open with our rights in
+    // a browser, and a program runs with them only when no one else could
+    // have put it there.
+    if (bUrl)
+        return ShellOpenResult::AccessDenied;
+    return CAdminOnlyProgram::Start(fileOrUrl);
 }
 
 bool CWin32OsServices::BrowseForFolder(const std::wstring& title, const std::wstring& startFolder,

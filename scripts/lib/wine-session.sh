@@ -30,8 +30,9 @@ set_logpixels() {
 }
 
 # What the installer and the stand-in leave in the prefix: the download folder
-# (C:\brovix, the desktop being on C:), the default install location and the
-# install record (in the 32-bit view, where the full installer looks).
+# (C:\brovix, the desktop being on C:) and what was moved aside from its name,
+# the default install location and the install record (in the 32-bit view,
+# where the full installer looks).
 drive_c=""
 download_dir=""
 install_dir=""
@@ -39,7 +40,8 @@ record_key='HKLM\Software\brovix\Zelqa'
 record_tool=("$wine" reg)
 record_view=(/reg:32)
 clear_installation() {
-  rm -rf "$download_dir" "$install_dir"
+  # With the download folder go the earlier ones it moved aside (brovix-*).
+  rm -rf "$download_dir" "$download_dir"-* "$install_dir"
   "$wine" reg delete "$record_key" /f /reg:32 >/dev/null 2>&1 || true
 }
 

@@ -30,6 +30,9 @@ public:
     std::map<std::wstring, std::vector<uint8_t>> m_values;   // "key|name" -> data
     std::map<std::wstring, RegType> m_types;
     std::vector<std::wstring> m_opened;
+    std::vector<std::wstring> m_openedAsUser;
+    std::vector<std::wstring> m_prepared;             // download folders made ready
+    bool m_bPrepareResult = true;
     int32_t m_nShellOpenResult = 42;
     int m_nThreadFailures = 0;                         // the next n starts fail
     int m_nThreadStarts = 0;
@@ -106,6 +109,14 @@ public:
         m_percent.erase(path);
         return m_files.erase(path) > 0;
     }
+    bool PrepareDownloadFolder(const std::wstring& path) override
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_prepared.push_back(path);
+        if (m_bPrepareResult)
+            m_dirs.insert(path);
+        return m_bPrepareResult;
+    }
     bool IsDirectory(const std::wstring& path) override
     {
         std::lock_guard<std::mutex> lock(m_mutex);
@@ -127,6 +138,12 @@ public:
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_opened.push_back(target);
+        return m_nShellOpenResult;
+    }
+    int32_t ShellOpenAsUser(const std::wstring& target) override
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_openedAsUser.push_back(target);
         return m_nShellOpenResult;
     }
     bool BrowseForFolder(const std::wstring&, const std::wstring&, std::wstring&) override { return false; }

@@ -231,6 +231,18 @@ TEST_F(InstallEngine, FailuresShowTheFailureLine)
     EXPECT_EQ(std::count(pages.begin(), pages.end(), L"failure"), 3);
 }
 
+TEST_F(InstallEngine, ADownloadFolderThatCannotBeMadeReadyFailsBeforeAnyTransfer)
+{
+    m_os.m_bPrepareResult = false;
+    Install(L"C:\\Apps\\Zelqa");
+    ASSERT_TRUE(m_view.WaitForPage(L"failure"));
+    m_os.JoinThreads();
+    std::lock_guard<std::mutex> lock(m_os.m_mutex);
+    EXPECT_EQ(m_os.m_prepared, std::vector<std::wstring>{L"C:\\brovix"});
+    EXPECT_TRUE(m_os.m_downloads.empty());
+    EXPECT_TRUE(m_os.m_opened.empty());
+}
+
 TEST_F(InstallEngine, ARefusedRetryPutsTheFailureLineBack)
 {
     m_os.m_drives[L'C'] = DriveKind::Remote;

@@ -1,4 +1,4 @@
-#include "os/posix/IniReader.h"
+#include "os/IniReader.h"
 #include "os/posix/PosixOsServices.h"
 
 #include "GuardedChild.h"

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/InstallRecord.h"
+#include "os/NameCase.h"
 #include "os/win32/Win32OsServices.h"
 #include "WinTestFolder.h"
 
@@ -260,6 +261,57 @@ TEST_F(Win32Services, ProgressFileIntegers)
 
     EXPECT_EQ(m_services.ReadPrivateProfileInt(L"Percent", L"Percent", 0, m_folder / L"missing.ini"), 0);
     EXPECT_EQ(m_services.ReadPrivateProfileInt(L"Percent", L"Percent", 42, m_folder / L"missing.ini"), 42);
+}
+
+TEST(Win32NameCase, NamesCompareAsTheFileSystemComparesThem)
+{
+    EXPECT_EQ(FoldCase(L'a'), L'A');
+    EXPECT_EQ(FoldCase(L'\u00e9'), L'\u00c9');
+    EXPECT_EQ(FoldCase(L'7'), L'7');
+    EXPECT_TRUE(EqualsNoCase(L"Percent", L"PERCENT"));
+    EXPECT_TRUE(EqualsNoCase(L"\u00e9t\u00e9", L"\u00c9T\u00c9"));
+    EXPECT_FALSE(EqualsNoCase(L"Percent", L"Percent "));
+}
+
+TEST_F(Win32Services, ProgressFileIsReadOnlyWithinItsBounds)
+{
+    const std::wstring folder = m_folder / L"Zelqa";
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    const std::wstring file = folder + L"\\Percent.ini";
+    // At most 64 KiB: a huge file put there is not read into memory.
+    const std::string head = "[Percent]\r\nPercent=57\r\n";
+    std::string padded = head + std::string(64 * 1024 - head.size(), ';');
+    ASSERT_TRUE(CWinTestFolder::WriteFile(file, padded));
+    EXPECT_EQ(m_services.ReadPrivateProfileInt(L"Percent", L"Percent", 7, file), 57) << "exactly 64 KiB is read";
+    padded += ";";
+    ASSERT_TRUE(CWinTestFolder::WriteFile(file, padded));
+    EXPECT_EQ(m_services.ReadPrivateProfileInt(L"Percent", L"Percent", 7, file), 7) << "a larger file was read";
+
+    // UTF-16 as the platform writes it with its own calls.
+    ASSERT_TRUE(CWinTestFolder::WriteFile(file, std::string("\xff\xfe[\0P\0]\0\n\0P\0=\0\x34\0\x32\0", 18)));
+    EXPECT_EQ(m_services.ReadPrivateProfileInt(L"P", L"P", 7, file), 42);
+
+    // A folder in the file's place reads as missing.
+    ASSERT_TRUE(DeleteFileW(file.c_str()));
+    ASSERT_TRUE(CreateDirectoryW(file.c_str(), nullptr));
+    EXPECT_EQ(m_services.ReadPrivateProfileInt(L"Percent", L"Percent", 7, file), 7);
+    EXPECT_FALSE(m_services.RemoveFile(file));
+}
+
+TEST_F(Win32Services, ProgressFileIsNeverReachedThroughALink)
+{
+    // The full installer's folder replaced by a link to somewhere else.
+    const std::wstring elsewhere = m_folder / L"elsewhere";
+    ASSERT_TRUE(CreateDirectoryW(elsewhere.c_str(), nullptr));
+    ASSERT_TRUE(CWinTestFolder::WriteFile(elsewhere + L"\\Percent.ini", "[Percent]\r\nPercent=100\r\n"));
+    const std::wstring link = m_folder / L"Zelqa";
+    if (!CreateSymbolicLinkW(link.c_str(), elsewhere.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY) ||
+        (GetFileAttributesW(link.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT) == 0)
+        GTEST_SKIP() << "this system makes no directory links that it reports as such";
+    EXPECT_EQ(m_services.ReadPrivateProfileInt(L"Percent", L"Percent", 7, link + L"\\Percent.ini"), 7);
+    EXPECT_FALSE(m_services.RemoveFile(link + L"\\Percent.ini"));
+    EXPECT_EQ(CWinTestFolder::ReadFile(elsewhere + L"\\Percent.ini"), "[Percent]\r\nPercent=100\r\n");
+    RemoveDirectoryW(link.c_str());
 }
 
 TEST_F(Win32Services, ShellOpenFollowsTheGreaterThan32Rule)

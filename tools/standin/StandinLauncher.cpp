@@ -1,5 +1,6 @@
 #include "tools/standin/StandinLauncher.h"
 
+#include "tools/standin/ParentProcess.h"
 #include "tools/standin/PathText.h"
 #include "tools/standin/StandinLog.h"
 
@@ -57,6 +58,10 @@ bool CStandinLauncher::IsLauncherName(const std::filesystem::path& path)
 int CStandinLauncher::Run()
 {
     const std::string strLine = Timestamp() + " " + PathToUtf8(m_selfPath) + "\n";
+    // Who started it, before the marker line that tests wait for: the
+    // installer itself, or the desktop it handed the start to.
+    std::ofstream(m_markerPath.parent_path() / "launched-by.txt", std::ios::binary | std::ios::trunc)
+        << CParentProcess::Name() << "\n";
     std::ofstream out(m_markerPath, std::ios::binary | std::ios::app);
     // One write, so lines of launchers started together stay whole.
     out.write(strLine.data(), static_cast<std::streamsize>(strLine.size()));

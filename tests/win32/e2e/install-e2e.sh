@@ -3,8 +3,8 @@
 # DPI, driven only by pointer input at the design's coordinates, shows its
 # welcome page, asks before closing and stays on "否", installs the stand-in
 # full installer served by the local vendor host, records the location in the
-# 32-bit registry view and starts the stand-in launcher with Run. Pages are
-# read from the screen's pixels.
+# 32-bit registry view and starts the stand-in launcher with Run, through the
+# desktop's shell. Pages are read from the screen's pixels.
 # usage: install-e2e.sh ZelqaSetup.exe zelqa-standin.exe VENDOR_HOST OUT_DIR DPI
 # (in the environment: WINEPREFIX, the prefix made by wine-prefix.sh)
 . "$(dirname "$0")/../../../scripts/lib/wine-session.sh"
@@ -94,5 +94,8 @@ cmp -s "$download_dir/ZELQACONVERT.exe" "$standin_exe" || fail "the downloaded i
 # --- Run starts the launcher in the recorded location and closes the installer.
 click_at 300 354
 wait_for 30 test -s "$install_dir/launched.txt" || fail "the launcher did not run"
+# Handed to the desktop's shell, so it runs as the user, not elevated by us.
+started_by=$(tr -d '\r\n' <"$install_dir/launched-by.txt")
+[ "${started_by,,}" = explorer.exe ] || fail "the launcher was started by '$started_by', not by the desktop's shell"
 wait_for 20 app_gone || fail "installer still running after Run"
 echo "install-e2e (Wine): passed at $dpi DPI; screenshots in $out"

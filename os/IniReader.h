@@ -3,8 +3,9 @@
 #include <cstdint>
 #include <string>
 
-// Reads values of INI files the way the platform's private-profile calls do.
-// Everything but ReadFile is pure text work.
+// Reads values of INI files the way the platform's private-profile calls do,
+// from text each target reads with its own bounds. Names compare as
+// EqualsNoCase (os/NameCase.h) compares them.
 class CIniReader
 {
 public:
@@ -26,8 +27,4 @@ public:
     // File bytes to text: UTF-16 (LE or BE, with a byte-order mark, or LE
     // recognised by its zero high bytes) or UTF-8 with or without a mark.
     static std::wstring Decode(const std::string& bytes);
-
-    // Reads and decodes a whole file; false when it can't be read or is no
-    // regular file of at most MAX_POLLED_FILE_BYTES (BoundedRead.h).
-    static bool ReadFile(const std::string& hostPath, std::wstring& content);
 };

@@ -1,9 +1,8 @@
-#include "os/posix/IniReader.h"
+#include "os/IniReader.h"
+
 #include "common/Utf16.h"
 #include "common/Utf8.h"
-
-#include "os/posix/BoundedRead.h"
-#include "os/posix/WideText.h"
+#include "os/NameCase.h"
 
 namespace
 {
@@ -144,16 +143,4 @@ std::wstring CIniReader::Decode(const std::string& bytes)
         byteAt(3) == 0)
         return DecodeUtf16From(bytes, 0, Utf16ByteOrder::LittleEndian);
     return FromUtf8(bytes);
-}
-
-bool CIniReader::ReadFile(const std::string& hostPath, std::wstring& content)
-{
-    // The platform follows a link to the file, so we do too; what it leads to
-    // must still be a small regular file, or a FIFO or /dev/zero put there
-    // would hang or swell the poller.
-    std::string bytes;
-    if (!ReadBoundedRegularFile(hostPath, MAX_POLLED_FILE_BYTES, true, bytes))
-        return false;
-    content = Decode(bytes);
-    return true;
 }

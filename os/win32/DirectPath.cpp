@@ -1,0 +1,148 @@
+#include "os/win32/DirectPath.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <vector>
+
+namespace
+{
+
+// The folders of a path held open from the drive's root down.
+class CHeldFolders
+{
+public:
+    CHeldFolders() = default;
+    ~CHeldFolders()
+    {
+        for (HANDLE hFolder : m_folders)
+            CloseHandle(hFolder);
+    }
+    CHeldFolders(const CHeldFolders&) = delete;
+    CHeldFolders& operator=(const CHeldFolders&) = delete;
+
+    // Opens each folder between the drive's root and the last name of
+    // strPath; the full path, and so the file's own name, goes to `full`.
+    bool Open(const std::wstring& strPath, std::wstring& full)
+    {
+        const DWORD nNeeded = strPath.empty() ? 0 : GetFullPathNameW(strPath.c_str(), 0, nullptr, nullptr);
+        if (nNeeded == 0)
+            return false;
+        full.assign(nNeeded, L'\0');
+        const DWORD nLength = GetFullPathNameW(strPath.c_str(), nNeeded, full.data(), nullptr);
+        if (nLength == 0 || nLength >= nNeeded)
+            return false;
+        full.resize(nLength);
+        // Drive paths only: "X:\" and at least one name after it.
+        if (full.size() < 4 || full[1] != L':' || full[2] != L'\\' || full.back() == L'\\')
+            return false;
+        for (size_t nSlash = full.find(L'\\', 3); nSlash != std::wstring::npos; nSlash = full.find(L'\\', nSlash + 1))
+        {
+            // Listing is a right the sharing rules count, so the missing
+            // delete sharing keeps the folder from being renamed while held.
+            const HANDLE hFolder =
+                CreateFileW(full.substr(0, nSlash).c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                            FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+            if (hFolder == INVALID_HANDLE_VALUE)
+                return false;
+            m_folders.push_back(hFolder);
+            BY_HANDLE_FILE_INFORMATION info{};
+            if (!GetFileInformationByHandle(hFolder, &info) || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 ||
+                (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0)
+                return false;
+        }
+        return true;
+    }
+
+private:
+    std::vector<HANDLE> m_folders;
+};
+
+// Opens the last name of a path as itself; null when it is a folder or a link
+// would have to be read to tell.
+HANDLE OpenPlainFile(const std::wstring& full, DWORD dwAccess)
+{
+    const HANDLE hFile = CreateFileW(full.c_str(), dwAccess, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                     nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (hFile == INVALID_HANDLE_VALUE)
+        return nullptr;
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!GetFileInformationByHandle(hFile, &info) ||
+        (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0)
+    {
+        CloseHandle(hFile);
+        return nullptr;
+    }
+    return hFile;
+}
+
+} // namespace
+
+bool CDirectPath::ReadRegularFile(const std::wstring& strPath, size_t nMaxBytes, std::string& bytes)
+{
+    bytes.clear();
+    CHeldFolders folders;
+    std::wstring full;
+    if (!folders.Open(strPath, full))
+        return false;
+    const HANDLE hFile = OpenPlainFile(full, GENERIC_READ);
+    if (!hFile)
+        return false;
+    bool bOk = GetFileType(hFile) == FILE_TYPE_DISK;
+    LARGE_INTEGER size{};
+    bOk = bOk && GetFileSizeEx(hFile, &size) && size.QuadPart >= 0 && static_cast<uint64_t>(size.QuadPart) <= nMaxBytes;
+    if (bOk)
+    {
+        // One byte more than allowed is asked for, so a file grown since its
+        // size was read is still refused.
+        std::string buffer(nMaxBytes + 1, '\0');
+        size_t nTotal = 0;
+        for (;;)
+        {
+            DWORD nRead = 0;
+            const DWORD nWant = static_cast<DWORD>(std::min<size_t>(buffer.size() - nTotal, 1 << 20));
+            if (!::ReadFile(hFile, buffer.data() + nTotal, nWant, &nRead, nullptr))
+            {
+                bOk = false;
+                break;
+            }
+            if (nRead == 0)
+                break;
+            nTotal += nRead;
+            if (nTotal > nMaxBytes)
+            {
+                bOk = false;
+                break;
+            }
+        }
+        if (bOk)
+        {
+            buffer.resize(nTotal);
+            bytes = std::move(buffer);
+        }
+    }
+    CloseHandle(hFile);
+    return bOk;
+}
+
+bool CDirectPath::RemoveFile(const std::wstring& strPath)
+{
+    CHeldFolders folders;
+    std::wstring full;
+    if (!folders.Open(strPath, full))
+        return false;
+    // A link is removed as itself: opened as itself, it is what the handle deletes.
+    const HANDLE hFile = CreateFileW(full.c_str(), DELETE | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                     FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (hFile == INVALID_HANDLE_VALUE)
+        return false;
+    BY_HANDLE_FILE_INFORMATION info{};
+    FILE_DISPOSITION_INFO disposition{};
+    disposition.DeleteFile = TRUE;
+    const bool bOk = GetFileInformationByHandle(hFile, &info) && (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
+                     SetFileInformationByHandle(hFile, FileDispositionInfo, &disposition, sizeof(disposition));
+    CloseHandle(hFile);
+    return bOk;
+}
