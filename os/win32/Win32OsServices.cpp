@@ -13,6 +13,7 @@
 
 #include "os/win32/AdminFolder.h"
 #include "os/win32/ComApartment.h"
+#include "os/win32/SignatureCheck.h"
 #include "os/win32/UrlDownload.h"
 
 namespace
@@ -175,6 +176,18 @@ int32_t CWin32OsServices::ShellOpen(const std::wstring& fileOrUrl)
     const HINSTANCE hResult = ShellExecuteW(nullptr, L"open", fileOrUrl.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
     m_heldFiles.Release(fileOrUrl);
     return static_cast<int32_t>(reinterpret_cast<INT_PTR>(hResult));
+}
+
+bool CWin32OsServices::IsFromPublisher(const std::wstring& program, const std::wstring& publisher)
+{
+    // Checked on the held file, so that what the shell starts is what was
+    // checked; one that fails will not be started and need not stay held.
+    const bool bSigned = m_heldFiles.Inspect(program, [&](void* hFile) {
+        return CSignatureCheck::IsSignedBy(static_cast<HANDLE>(hFile), program, publisher);
+    });
+    if (!bSigned)
+        m_heldFiles.Release(program);
+    return bSigned;
 }
 
 bool CWin32OsServices::BrowseForFolder(const std::wstring& title, const std::wstring& startFolder,
