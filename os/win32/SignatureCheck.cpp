@@ -31,17 +31,37 @@ bool CSignatureCheck::IsSignedBy(HANDLE hFile, const std::wstring& path, const s
     const HWND hNoUi = static_cast<HWND>(INVALID_HANDLE_VALUE);
     const LONG status = WinVerifyTrust(hNoUi, &action, &data);
     std::wstring signer;
-    const bool bSigned = status == ERROR_SUCCESS && SignerName(data.hWVTStateData, signer) && signer == publisher;
+    const bool bSigned = status == ERROR_SUCCESS && ChainIsTrusted(data.hWVTStateData) &&
+                         SignerName(data.hWVTStateData, signer) && signer == publisher;
 
     data.dwStateAction = WTD_STATEACTION_CLOSE;
     WinVerifyTrust(hNoUi, &action, &data);
     return bSigned;
 }
 
-bool CSignatureCheck::SignerName(HANDLE hStateData, std::wstring& name)
+bool CSignatureCheck::ChainIsTrusted(HANDLE hStateData)
+{
+    const CRYPT_PROVIDER_SGNR* pSigner = Signer(hStateData);
+    if (!pSigner || !pSigner->pChainContext)
+        return false;
+    // Asked of the chain the provider built for the signer, not left to the
+    // provider's verdict alone: some implementations (Wine's) pass a
+    // signature whose chain ends in a root it carries along itself.
+    constexpr DWORD UNTRUSTED = CERT_TRUST_IS_UNTRUSTED_ROOT | CERT_TRUST_IS_PARTIAL_CHAIN |
+                                CERT_TRUST_IS_NOT_SIGNATURE_VALID | CERT_TRUST_IS_REVOKED |
+                                CERT_TRUST_IS_EXPLICIT_DISTRUST | CERT_TRUST_IS_CYCLIC;
+    return (pSigner->pChainContext->TrustStatus.dwErrorStatus & UNTRUSTED) == 0;
+}
+
+const CRYPT_PROVIDER_SGNR* CSignatureCheck::Signer(HANDLE hStateData)
 {
     CRYPT_PROVIDER_DATA* pProvider = hStateData ? WTHelperProvDataFromStateData(hStateData) : nullptr;
-    CRYPT_PROVIDER_SGNR* pSigner = pProvider ? WTHelperGetProvSignerFromChain(pProvider, 0, FALSE, 0) : nullptr;
+    return pProvider ? WTHelperGetProvSignerFromChain(pProvider, 0, FALSE, 0) : nullptr;
+}
+
+bool CSignatureCheck::SignerName(HANDLE hStateData, std::wstring& name)
+{
+    const CRYPT_PROVIDER_SGNR* pSigner = Signer(hStateData);
     if (!pSigner || pSigner->csCertChain == 0 || !pSigner->pasCertChain || !pSigner->pasCertChain[0].pCert)
         return false;
     // The first certificate of the signer's chain is the one that signed.

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <windows.h>
+#include <wincrypt.h>
+#include <wintrust.h>
 
 #include <string>
 
@@ -22,4 +24,12 @@ public:
     // subject, as the platform shows it for "verified publisher") of a
     // signature WinVerifyTrust has just accepted; false when there is none.
     static bool SignerName(HANDLE hStateData, std::wstring& name);
+
+    // Whether the signer's certificate chain of such a signature ends in a
+    // root the machine trusts, with every signature in it valid.
+    static bool ChainIsTrusted(HANDLE hStateData);
+
+private:
+    // The primary signer of such a signature; null when there is none.
+    static const CRYPT_PROVIDER_SGNR* Signer(HANDLE hStateData);
 };

@@ -66,7 +66,8 @@ wait_for 15 app_gone || fail "installer still running after closing the finish p
 
 # --- Nothing planted was loaded, and every DLL came from System32.
 [ -z "$(planted_loaded)" ] || fail "planted DLLs were loaded: $(planted_loaded)"
-loaded=$(tr -d '\r' <"$work/setup.log" | sed -n 's/.*Loaded L"\([^"]*\)".*/\1/p' | sort -u)
+# Wine's trace doubles each backslash of a path.
+loaded=$(tr -d '\r' <"$work/setup.log" | sed -n 's/.*Loaded L"\([^"]*\)".*/\1/p' | sed 's/\\\\/\\/g' | sort -u)
 echo "$loaded" | grep -qi '\\system32\\urlmon.dll$' || fail "urlmon.dll was never loaded: the download did not run as expected"
 echo "$loaded" | grep -qi '\\system32\\wintrust.dll$' || fail "wintrust.dll was never loaded: no signature was checked"
 outside=$(echo "$loaded" | grep -vi '\.exe$' | grep -vi '^C:\\windows\\\(system32\|syswow64\)\\' || true)
