@@ -40,7 +40,7 @@ if(ZELQA_XVFB_COMMAND AND ZELQA_XDOTOOL_COMMAND AND ZELQA_IMPORT_COMMAND)
   add_test(NAME win32.e2e.TrustChainAt96Dpi
     COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/e2e/trust-e2e.sh $<TARGET_FILE:ZelqaSetup> $<TARGET_FILE:zelqa-standin>
       ${ZELQA_WIN32_VENDOR_HOST_EXE} ${CMAKE_BINARY_DIR}/test-output/e2e-wine-trust 96
-      $<TARGET_FILE:zelqa-marker-dll>)
+      $<TARGET_FILE:zelqa-marker-dll> ${ZELQA_OBJDUMP})
   set_tests_properties(win32.e2e.TrustChainAt96Dpi PROPERTIES
     ENVIRONMENT "${_wine_environment}" FIXTURES_REQUIRED wine_prefix
     RESOURCE_LOCK "wine_prefix;vendor_port_47443" LABELS e2e TIMEOUT 300)
