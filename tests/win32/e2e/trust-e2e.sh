@@ -52,7 +52,9 @@ delay_loaded="urlmon wininet gdiplus comctl32 wintrust crypt32"
 known_dlls="advapi32 clbcatq comdlg32 difxapi gdi32 imagehlp imm32 kernel32 msctf msvcrt normaliz nsi ole32
 oleaut32 psapi rpcrt4 sechost setupapi shell32 shlwapi user32 wldap32 ws2_32"
 known_dlls=$(echo $known_dlls)
-with_known=$(closure $(imports_of "$setup_exe"))
+with_known=$(closure $(imports_of "$setup_exe" | while read -r dll; do
+  case " $known_dlls " in *" $dll "*) echo "$dll" ;; esac
+done))
 # What those bring along comes the same way.
 wine_delay_loaded=$(closure $wine_delay_loaded)
 planted="" not_planted=""
@@ -85,6 +87,14 @@ done
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:+$WINEDLLOVERRIDES;}$overrides=n,b"
 export WINEDEBUG="-all,+loaddll"
 
+# Any failure also names the planted DLLs that were loaded.
+eval "session_$(declare -f fail)"
+fail() {
+  local loaded
+  loaded=$(planted_loaded)
+  [ -z "$loaded" ] || echo "  planted DLLs that were loaded: $loaded" >&2
+  session_fail "$@"
+}
 planted_loaded() { ls "$downloads"/*.loaded 2>/dev/null | sed 's|.*/||; s|\.loaded$||' | tr '\n' ' '; }
 # The failure line's red text under the bar.
 failure_shown() { page_is progress && [ "$(count_colour 40 332 300 24 "255 0 0" 70)" -ge "$(S 20)" ]; }
