@@ -85,7 +85,8 @@ void CInstallEngine::OnInstall(bool bRetry)
     }
 
     pView->ShowProgressPage();
-    auto pAttempt = std::make_shared<CInstallAttempt>(CInstallAttempt{m_os, m_pSession, m_strDownloadUrl, m_strPublisher, {}, {}, -1});
+    auto pAttempt = std::make_shared<CInstallAttempt>(
+        CInstallAttempt{m_os, m_pSession, m_strDownloadUrl, {}, {}, -1, m_strPublisher});
     if (!m_os.StartThread([pAttempt] { DownloadThreadProc(pAttempt); })) {
         pView->ShowFailureState();
         return;
