@@ -135,7 +135,7 @@ void LaunchInstaller(const std::shared_ptr<CInstallAttempt>& pAttempt, bool bDow
     }
     // Only the vendor's own full installer is started, elevated as we are:
     // TLS alone does not tell, the file having passed through a cache that
-    // other programs of the user may write. Anything else goes.
+    // other programs of the user may write. Anything else is removed.
     if (!attempt.m_os.IsFromPublisher(attempt.m_strInstallerPath, attempt.m_strPublisher)) {
         attempt.m_os.RemoveFile(attempt.m_strInstallerPath);
         ShowFailure(attempt);
