@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # End to end under Wine, the installer's trust chain. It is started from a
-# Downloads folder that holds a DLL under the name of every system DLL it may
-# load other than the KnownDLLs, with Wine told to prefer such a DLL as
-# Windows' search order would (WINEDLLOVERRIDES=name=n,b); none of them is
-# ever loaded, and every DLL the installer loads comes from System32. A full
+# Downloads folder that holds a marker DLL under the name of each DLL it
+# delay-loads and of what those import (as far as Wine can show it, see
+# below), with Wine told to prefer such a DLL as Windows' search order would
+# (WINEDLLOVERRIDES=name=n,b); none of them is ever loaded, and every DLL the
+# installer loads comes from System32. A full
 # installer the vendor did not sign is removed and never started, and the
 # failure line shows; 重试 against the vendor's signed one installs to the
 # finish page.
