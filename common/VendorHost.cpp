@@ -2,6 +2,8 @@
 
 #include <string_view>
 
+#include "common/Utf8.h"
+
 namespace
 {
 std::wstring Widen(std::string_view text)
@@ -17,4 +19,9 @@ std::wstring VendorUrl(const wchar_t* path)
     if (!port.empty() && port != "443")
         url += L":" + Widen(port);
     return url + path;
+}
+
+std::wstring VendorPublisher()
+{
+    return FromUtf8(ZELQA_VENDOR_PUBLISHER);
 }

@@ -33,8 +33,10 @@ int64_t InstallPosition(int32_t nPercent)
     return static_cast<int64_t>(nPercent) * 10 / 100 + 90;
 }
 
-CInstallEngine::CInstallEngine(IOsServices& os, IInstallView* pView, std::wstring strDownloadUrl)
-    : m_os(os), m_pSession(std::make_shared<CInstallSession>(pView)), m_strDownloadUrl(std::move(strDownloadUrl))
+CInstallEngine::CInstallEngine(IOsServices& os, IInstallView* pView, std::wstring strDownloadUrl,
+                               std::wstring strPublisher)
+    : m_os(os), m_pSession(std::make_shared<CInstallSession>(pView)), m_strDownloadUrl(std::move(strDownloadUrl)),
+      m_strPublisher(std::move(strPublisher))
 {
 }
 
@@ -83,7 +85,8 @@ void CInstallEngine::OnInstall(bool bRetry)
     }
 
     pView->ShowProgressPage();
-    auto pAttempt = std::make_shared<CInstallAttempt>(CInstallAttempt{m_os, m_pSession, m_strDownloadUrl, {}, {}, -1});
+    auto pAttempt = std::make_shared<CInstallAttempt>(
+        CInstallAttempt{m_os, m_pSession, m_strDownloadUrl, {}, {}, -1, m_strPublisher});
     if (!m_os.StartThread([pAttempt] { DownloadThreadProc(pAttempt); })) {
         pView->ShowFailureState();
         return;
@@ -129,6 +132,14 @@ void LaunchInstaller(const std::shared_ptr<CInstallAttempt>& pAttempt, bool bDow
     if (!attempt.m_pSession->IsAttached())
         return;
     if (!bDownloaded) {
+        ShowFailure(attempt);
+        return;
+    }
+    // Only the vendor's own full installer is started, elevated as we are:
+    // TLS alone does not tell, the file having passed through a cache that
+    // other programs of the user may write. Anything else is removed.
+    if (!attempt.m_os.IsFromPublisher(attempt.m_strInstallerPath, attempt.m_strPublisher)) {
+        attempt.m_os.RemoveFile(attempt.m_strInstallerPath);
         ShowFailure(attempt);
         return;
     }

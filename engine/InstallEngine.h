@@ -16,6 +16,7 @@ struct CInstallAttempt
     std::wstring m_szDownloadDir;      // "<desktop drive>:\brovix"
     std::wstring m_strInstallerPath;   // the downloaded full installer
     int64_t m_nLastPos = -1;
+    std::wstring m_strPublisher;       // whose signature the full installer must carry
 };
 
 // Runs installs for the installer window: the location checks, the download,
@@ -23,7 +24,8 @@ struct CInstallAttempt
 class CInstallEngine
 {
 public:
-    CInstallEngine(IOsServices& os, IInstallView* pView, std::wstring strDownloadUrl);
+    // strPublisher: the name the full installer must be signed under.
+    CInstallEngine(IOsServices& os, IInstallView* pView, std::wstring strDownloadUrl, std::wstring strPublisher);
     ~CInstallEngine();
 
     // The Install command. bRetry: the window is on the failure line, which a
@@ -41,6 +43,7 @@ private:
     IOsServices& m_os;
     std::shared_ptr<CInstallSession> m_pSession;
     std::wstring m_strDownloadUrl;
+    std::wstring m_strPublisher;
     bool m_bDetached = false;
 };
 

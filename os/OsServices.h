@@ -146,6 +146,15 @@ public:
     // or document is not opened (AccessDenied).
     virtual int32_t ShellOpenAsUser(const std::wstring& fileOrUrl) = 0;
 
+    // True when the program at a drive path is signed by `publisher` (the
+    // name its code-signing certificate was issued to) under a chain the
+    // machine trusts, and unchanged since. On Windows: Authenticode, checked
+    // on the file as held from then until ShellOpen starts it (a file that
+    // fails is let go). Targets whose programs carry no signature (Linux)
+    // answer true: there ShellOpen's own checks of owner and rights guard
+    // what is started.
+    virtual bool IsFromPublisher(const std::wstring& program, const std::wstring& publisher) = 0;
+
     // Lets the user pick a folder; true with its drive path when one on a drive
     // was chosen, false when cancelled or unavailable. Blocks until the picker
     // closes, so a window that must stay responsive calls it from a worker thread.

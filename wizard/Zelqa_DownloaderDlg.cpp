@@ -36,7 +36,7 @@ std::wstring DefaultInstallDir(const std::wstring& desktopPath)
 
 CZelqa_DownloaderDlg::CZelqa_DownloaderDlg()
     : CDialog(IDD_ZELQA_DOWNLOADER_DIALOG, nullptr),
-      m_engine(OsServices(), this, VendorUrl(L"/down/down?path=ZELQACONVERT_Download.exe"))
+      m_engine(OsServices(), this, VendorUrl(L"/down/down?path=ZELQACONVERT_Download.exe"), VendorPublisher())
 {
     g_pDownloaderDlg = this;
     m_hIcon = LoadAppIcon(IDR_MAINFRAME);

@@ -301,6 +301,13 @@ int32_t CPosixOsServices::ShellOpenAsUser(const std::wstring& fileOrUrl)
     return ShellOpen(fileOrUrl);
 }
 
+bool CPosixOsServices::IsFromPublisher(const std::wstring&, const std::wstring&)
+{
+    // Linux programs carry no publisher's signature to check; what ShellOpen
+    // starts is guarded by its checks of owner, rights and links instead.
+    return true;
+}
+
 int32_t CPosixOsServices::OpenLocalFile(const std::string& host) const
 {
     const size_t slash = host.find_last_of('/');

@@ -36,6 +36,23 @@ bool CHeldFiles::Hold(const std::wstring& strPath)
     return true;
 }
 
+bool CHeldFiles::Inspect(const std::wstring& strPath, const std::function<bool(void* hFile)>& inspect)
+{
+    for (int nTry = 0; nTry < 2; ++nTry)
+    {
+        {
+            const std::lock_guard<std::mutex> lock(m_mutex);
+            const auto it = m_handles.find(strPath);
+            if (it != m_handles.end())
+                return inspect(it->second);
+        }
+        if (nTry == 0 && !Hold(strPath))
+            return false;
+    }
+    // Let go again by another thread in between.
+    return false;
+}
+
 bool CHeldFiles::Release(const std::wstring& strPath)
 {
     HANDLE hFile = nullptr;

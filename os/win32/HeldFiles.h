@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <map>
 #include <mutex>
 #include <string>
@@ -21,6 +22,12 @@ public:
     // whatever was held under that path before. False, holding nothing, when
     // the file is missing or someone has it open to write or delete it.
     bool Hold(const std::wstring& strPath);
+
+    // Runs `inspect` on the open file held under strPath, holding it first if
+    // it is not held yet, and returns its answer; the file stays held (and
+    // no Release closes it) meanwhile. False, inspecting nothing, when the
+    // file cannot be held.
+    bool Inspect(const std::wstring& strPath, const std::function<bool(void* hFile)>& inspect);
 
     // Lets go of the file held under strPath (names match in any letter
     // case); false when none was.

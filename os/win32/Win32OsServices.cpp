@@ -18,6 +18,7 @@
 #include "os/win32/DesktopShell.h"
 #include "os/win32/DirectPath.h"
 #include "os/win32/FreshFolder.h"
+#include "os/win32/SignatureCheck.h"
 #include "os/win32/UrlDownload.h"
 
 namespace
@@ -244,6 +245,18 @@ int32_t CWin32OsServices::ShellOpenAsUser(const std::wstring& fileOrUrl)
     if (bUrl)
         return ShellOpenResult::AccessDenied;
     return CAdminOnlyProgram::Start(fileOrUrl);
+}
+
+bool CWin32OsServices::IsFromPublisher(const std::wstring& program, const std::wstring& publisher)
+{
+    // Checked on the held file, so that what the shell starts is what was
+    // checked; one that fails will not be started and need not stay held.
+    const bool bSigned = m_heldFiles.Inspect(program, [&](void* hFile) {
+        return CSignatureCheck::IsSignedBy(static_cast<HANDLE>(hFile), program, publisher);
+    });
+    if (!bSigned)
+        m_heldFiles.Release(program);
+    return bSigned;
 }
 
 bool CWin32OsServices::BrowseForFolder(const std::wstring& title, const std::wstring& startFolder,

@@ -524,7 +524,7 @@ protected:
     {
         m_pSession = std::make_shared<CInstallSession>(&m_view);
         auto pAttempt = std::make_shared<CInstallAttempt>(
-            CInstallAttempt{*m_pOs, m_pSession, FromUtf8(Url()), std::wstring(), std::wstring(), -1});
+            CInstallAttempt{*m_pOs, m_pSession, FromUtf8(Url()), std::wstring(), std::wstring(), -1, std::wstring()});
         DownloadThreadProc(pAttempt);
     }
 

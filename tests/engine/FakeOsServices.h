@@ -34,6 +34,8 @@ public:
     std::vector<std::wstring> m_prepared;             // download folders made ready
     bool m_bPrepareResult = true;
     int32_t m_nShellOpenResult = 42;
+    std::wstring m_strSigner = L"brovix 软件";         // whose signature a downloaded file carries
+    std::vector<std::wstring> m_checked;               // "program|publisher" asked about
     int m_nThreadFailures = 0;                         // the next n starts fail
     int m_nThreadStarts = 0;
     std::vector<std::thread> m_threads;
@@ -145,6 +147,12 @@ public:
         std::lock_guard<std::mutex> lock(m_mutex);
         m_openedAsUser.push_back(target);
         return m_nShellOpenResult;
+    }
+    bool IsFromPublisher(const std::wstring& program, const std::wstring& publisher) override
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_checked.push_back(program + L"|" + publisher);
+        return m_files.count(program) > 0 && m_strSigner == publisher;
     }
     bool BrowseForFolder(const std::wstring&, const std::wstring&, std::wstring&) override { return false; }
     DownloadResult DownloadToFile(const std::wstring& url, const std::wstring& path, IDownloadProgress* p) override

@@ -16,6 +16,7 @@ const std::wstring NOT_LOCAL = L"请选择本地磁盘路径进行安装";
 const std::wstring NO_SPACE = L"当前所选磁盘内存不足，请重新选择安装路径";
 const std::wstring PROGRESS_FILE = L"C:\\brovix\\Zelqa\\Percent.ini";
 const std::wstring INSTALLER = L"C:\\brovix\\ZELQACONVERT.exe";
+const std::wstring PUBLISHER = L"brovix 软件";
 constexpr uint64_t MIB = 1024 * 1024;
 
 class InstallEngine : public ::testing::Test
@@ -40,7 +41,8 @@ protected:
 
     CFakeOsServices m_os;
     CFakeInstallView m_view;
-    CInstallEngine m_engine{m_os, &m_view, L"https://vendor.example/down/down?path=ZELQACONVERT_Download.exe"};
+    CInstallEngine m_engine{m_os, &m_view, L"https://vendor.example/down/down?path=ZELQACONVERT_Download.exe",
+                            PUBLISHER};
 };
 } // namespace
 
@@ -241,6 +243,31 @@ TEST_F(InstallEngine, ADownloadFolderThatCannotBeMadeReadyFailsBeforeAnyTransfer
     EXPECT_EQ(m_os.m_prepared, std::vector<std::wstring>{L"C:\\brovix"});
     EXPECT_TRUE(m_os.m_downloads.empty());
     EXPECT_TRUE(m_os.m_opened.empty());
+}
+
+TEST_F(InstallEngine, OnlyTheVendorsSignedInstallerIsStarted)
+{
+    // Another publisher's file (or one signed by nobody): removed, never
+    // started, the failure line shown; the progress file is left alone.
+    m_os.m_strSigner = L"brovix 软件 ";
+    Install(L"C:\\Apps\\Zelqa");
+    ASSERT_TRUE(m_view.WaitForPage(L"failure"));
+    m_os.JoinThreads();
+    {
+        std::lock_guard<std::mutex> lock(m_os.m_mutex);
+        EXPECT_EQ(m_os.m_checked, std::vector<std::wstring>{INSTALLER + L"|" + PUBLISHER});
+        EXPECT_TRUE(m_os.m_opened.empty());
+        EXPECT_EQ(m_os.m_removed, std::vector<std::wstring>{INSTALLER});
+        EXPECT_FALSE(m_os.m_files.count(INSTALLER));
+    }
+
+    // The retry downloads afresh; the vendor's file is checked, then started.
+    m_os.m_strSigner = PUBLISHER;
+    Install(L"C:\\Apps\\Zelqa", true);
+    ASSERT_TRUE(m_view.WaitForPosition(90));
+    std::lock_guard<std::mutex> lock(m_os.m_mutex);
+    EXPECT_EQ(m_os.m_checked.size(), 2u);
+    EXPECT_EQ(m_os.m_opened, std::vector<std::wstring>{INSTALLER});
 }
 
 TEST_F(InstallEngine, ARefusedRetryPutsTheFailureLineBack)

@@ -1,15 +1,23 @@
 #!/bin/sh
-# Checks a built ZelqaSetup.exe without running it: a GUI program of the
-# build's architecture that imports only system DLLs and carries its
-# resources (the skin's pictures, the icon group, both dialog templates, the
-# manifest and the version information). Runs on every machine, also where
-# Wine cannot run this build.
-# Usage: check-program.sh OBJDUMP ZelqaSetup.exe ARCH Skin.rc
+# Checks a built ZelqaSetup.exe without running it, on every machine (also
+# where Wine cannot run this build):
+#  - a GUI program of the build's architecture;
+#  - its import table names only DLLs that Windows never looks for in the
+#    program's folder: KnownDLLs present on every Windows it runs on (7 to
+#    11; the list shrank over the years, so known-dlls.txt holds what they
+#    share). Every other DLL is delay-loaded from System32;
+#  - it starts in ZelqaStartup, which restricts DLL loading before anything
+#    else runs;
+#  - it carries its resources: the skin's pictures, the icon group, both
+#    dialog templates, the manifest and the version information.
+# Usage: check-program.sh OBJDUMP NM ZelqaSetup.exe ARCH Skin.rc
 set -eu
-objdump=${1:?usage: check-program.sh OBJDUMP PROGRAM ARCH SKIN_RC}
-program=${2:?}
-arch=${3:?}
-skin_rc=${4:?}
+usage="usage: check-program.sh OBJDUMP NM PROGRAM ARCH SKIN_RC"
+objdump=${1:?$usage}
+nm=${2:?$usage}
+program=${3:?$usage}
+arch=${4:?$usage}
+skin_rc=${5:?$usage}
 failures=0
 fail() { echo "check-program: $*" >&2; failures=$((failures + 1)); }
 
@@ -18,18 +26,28 @@ case $arch in
   x86_64) format=pei-x86-64 ;;
   *) echo "check-program: no Windows architecture '$arch'" >&2; exit 2 ;;
 esac
-headers=$("$objdump" -p "$program")
+headers=$("$objdump" -p "$program") || { echo "check-program: $objdump cannot read $program" >&2; exit 1; }
 "$objdump" -f "$program" | grep -q "file format $format\$" || fail "$program is not $format"
 printf '%s\n' "$headers" | grep -q '^Subsystem[[:space:]].*(Windows GUI)' || fail "not a GUI program"
 
-# Every DLL it imports comes with Windows.
-system_dlls=" advapi32.dll comctl32.dll gdi32.dll gdiplus.dll kernel32.dll msvcrt.dll ole32.dll oleaut32.dll
-  shell32.dll shlwapi.dll urlmon.dll user32.dll wininet.dll "
-imports=$(printf '%s\n' "$headers" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr 'A-Z' 'a-z')
+allowed=$(cat "$(dirname "$0")/known-dlls.txt")
+imports=$(printf '%s\n' "$headers" | sed -n 's/^[[:space:]]*DLL Name: *//p' | tr 'A-Z' 'a-z' | sed 's/\.dll$//')
 [ -n "$imports" ] || fail "no import table"
 for dll in $imports; do
-  case $system_dlls in *" $dll "*) ;; *) fail "imports $dll, which is no system DLL" ;; esac
+  case " $(echo $allowed) " in
+    *" $dll "*) ;;
+    *) fail "imports $dll.dll, which Windows may load from the program's folder" ;;
+  esac
 done
+
+entry=$(printf '%s\n' "$headers" | sed -n 's/^AddressOfEntryPoint[[:space:]]*//p')
+base=$(printf '%s\n' "$headers" | sed -n 's/^ImageBase[[:space:]]*//p')
+startup=$("$nm" "$program" | sed -n 's/^\([0-9a-fA-F]*\) T _\{0,1\}ZelqaStartup$/\1/p')
+if [ -z "$startup" ] || [ -z "$entry" ] || [ -z "$base" ]; then
+  fail "no ZelqaStartup ($startup), entry point ($entry) or image base ($base)"
+elif [ $((0x$base + 0x$entry)) -ne $((0x$startup)) ]; then
+  fail "starts at $entry, not in ZelqaStartup ($startup, base $base)"
+fi
 
 # The resource tree as TYPE/ID lines, IDs in hex: types are numbers or
 # names (PNG). objdump indents each level of the tree by two more spaces.
@@ -52,4 +70,5 @@ done
 if [ "$failures" -ne 0 ]; then
   exit 1
 fi
-echo "check-program: $program is a $format GUI program importing only system DLLs ($(echo $imports)), with $(printf '%s\n' "$resources" | wc -l) resources"
+echo "check-program: $program is a $format GUI program starting in ZelqaStartup, importing only KnownDLLs" \
+  "($(echo $imports)), with $(printf '%s\n' "$resources" | wc -l) resources"
