@@ -30,6 +30,8 @@ endfunction()
 function(zelqa_sign_with_test_ca target)
   find_program(ZELQA_OSSLSIGNCODE osslsigncode REQUIRED)
   zelqa_test_ca_dir(_dir)
+  # A new test CA (another publisher, say) relinks and so re-signs it.
+  set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${_dir}/codesign.pem)
   add_custom_command(TARGET ${target} POST_BUILD
     COMMAND sh ${PROJECT_SOURCE_DIR}/cmake/sign-with-test-ca.sh ${_dir} codesign
       $<TARGET_FILE:${target}> $<TARGET_FILE:${target}>

@@ -88,22 +88,6 @@ bool CWin32OsServices::GetDesktopFolder(std::wstring& path)
     if (!SHGetSpecialFolderPathW(nullptr, szPath, CSIDL_DESKTOPDIRECTORY, FALSE) || szPath[0] == L'\0')
         return false;
     path = szPath;
-    // Where the folder really is (links and junctions followed): a desktop
-    // redirected elsewhere is judged by where it went. The answer comes as
-    // "\\?\C:\..." or "\\?\UNC\server\..."; callers get the usual forms.
-    HANDLE hFolder = CreateFileW(szPath, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                 nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (hFolder != INVALID_HANDLE_VALUE)
-    {
-        wchar_t szFinal[1024] = {};
-        const DWORD nLength = GetFinalPathNameByHandleW(hFolder, szFinal, ARRAYSIZE(szFinal), VOLUME_NAME_DOS);
-        CloseHandle(hFolder);
-        const std::wstring final = nLength > 0 && nLength < ARRAYSIZE(szFinal) ? szFinal : L"";
-        if (final.rfind(L"\\\\?\\UNC\\", 0) == 0)
-            path = L"\\\\" + final.substr(8);
-        else if (final.rfind(L"\\\\?\\", 0) == 0)
-            path = final.substr(4);
-    }
     return true;
 }
 
