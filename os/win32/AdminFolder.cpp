@@ -7,6 +7,8 @@
 #include <memory>
 #include <type_traits>
 
+#include "os/win32/FullPath.h"
+
 namespace
 {
 
@@ -80,15 +82,8 @@ bool MakeSid(WELL_KNOWN_SID_TYPE eType, std::vector<uint8_t>& sid)
 
 bool IsDriveRoot(const std::wstring& strFolder)
 {
-    const DWORD nNeeded = GetFullPathNameW(strFolder.c_str(), 0, nullptr, nullptr);
-    if (nNeeded == 0)
-        return true;
-    std::wstring full(nNeeded, L'\0');
-    const DWORD nLength = GetFullPathNameW(strFolder.c_str(), nNeeded, full.data(), nullptr);
-    if (nLength == 0 || nLength >= nNeeded)
-        return true;
-    full.resize(nLength);
-    return PathIsRootW(full.c_str()) != FALSE;
+    std::wstring full;
+    return !FullPathOf(strFolder, full) || PathIsRootW(full.c_str()) != FALSE;
 }
 
 } // namespace

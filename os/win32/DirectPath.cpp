@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "os/win32/FullPath.h"
+
 namespace
 {
 
@@ -25,14 +27,8 @@ public:
     // strPath; the full path, and so the file's own name, goes to `full`.
     bool Open(const std::wstring& strPath, std::wstring& full)
     {
-        const DWORD nNeeded = strPath.empty() ? 0 : GetFullPathNameW(strPath.c_str(), 0, nullptr, nullptr);
-        if (nNeeded == 0)
+        if (!FullPathOf(strPath, full))
             return false;
-        full.assign(nNeeded, L'\0');
-        const DWORD nLength = GetFullPathNameW(strPath.c_str(), nNeeded, full.data(), nullptr);
-        if (nLength == 0 || nLength >= nNeeded)
-            return false;
-        full.resize(nLength);
         // Drive paths only: "X:\" and at least one name after it.
         if (full.size() < 4 || full[1] != L':' || full[2] != L'\\' || full.back() == L'\\')
             return false;

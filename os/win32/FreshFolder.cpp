@@ -9,6 +9,7 @@
 
 #include "os/win32/AdminFolder.h"
 #include "os/win32/AdminOnlyRights.h"
+#include "os/win32/FullPath.h"
 
 namespace
 {
@@ -22,16 +23,11 @@ bool EqualNoCase(const wchar_t* pszLeft, size_t nLeft, const wchar_t* pszRight, 
     return CompareStringOrdinal(pszLeft, static_cast<int>(nLeft), pszRight, static_cast<int>(nRight), TRUE) == CSTR_EQUAL;
 }
 
-bool FullPathOf(const std::wstring& strPath, std::wstring& full)
+// The full path without trailing separators (but a root's own).
+bool FolderPathOf(const std::wstring& strPath, std::wstring& full)
 {
-    const DWORD nNeeded = strPath.empty() ? 0 : GetFullPathNameW(strPath.c_str(), 0, nullptr, nullptr);
-    if (nNeeded == 0)
+    if (!FullPathOf(strPath, full))
         return false;
-    full.assign(nNeeded, L'\0');
-    const DWORD nLength = GetFullPathNameW(strPath.c_str(), nNeeded, full.data(), nullptr);
-    if (nLength == 0 || nLength >= nNeeded)
-        return false;
-    full.resize(nLength);
     while (full.size() > 3 && full.back() == L'\\')
         full.pop_back();
     return true;
@@ -244,7 +240,7 @@ bool CFreshFolder::Make(const std::wstring& strFolder, std::wstring* pMovedAside
         pMovedAside->clear();
     std::wstring full;
     // A drive's root is never ours to replace.
-    if (!FullPathOf(strFolder, full) || PathIsRootW(full.c_str()) || full.size() < 4 || full[1] != L':')
+    if (!FolderPathOf(strFolder, full) || PathIsRootW(full.c_str()) || full.size() < 4 || full[1] != L':')
         return false;
     std::vector<uint8_t> descriptor;
     if (!CAdminFolder::BuildDescriptor(descriptor))

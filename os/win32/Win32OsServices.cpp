@@ -18,6 +18,7 @@
 #include "os/win32/DesktopShell.h"
 #include "os/win32/DirectPath.h"
 #include "os/win32/FreshFolder.h"
+#include "os/win32/FullPath.h"
 #include "os/win32/SignatureCheck.h"
 #include "os/win32/UrlDownload.h"
 
@@ -135,18 +136,9 @@ bool CWin32OsServices::ToNativePath(const std::wstring& path, NativePath& native
 
 bool CWin32OsServices::FromNativePath(const NativePath& native, std::wstring& path)
 {
-    if (native.empty())
-        return false;
-    const DWORD nNeeded = GetFullPathNameW(native.c_str(), 0, nullptr, nullptr);
-    if (nNeeded == 0)
-        return false;
-    std::wstring full(nNeeded, L'\0');
-    const DWORD nLength = GetFullPathNameW(native.c_str(), nNeeded, full.data(), nullptr);
-    if (nLength == 0 || nLength >= nNeeded)
-        return false;
-    full.resize(nLength);
+    std::wstring full;
     std::wstring root;
-    if (!DriveRootOf(full, root))
+    if (!FullPathOf(native, full) || !DriveRootOf(full, root))
         return false;
     path = full;
     return true;
