@@ -1,11 +1,10 @@
 #!/bin/sh
 # Which Windows build this machine's Wine can run, and the Wine commands to
-# run it with: the one place that chooses them. Sourced by the scripts (sets
-# and exports the variables below) or run (prints them, NAME=VALUE a line).
-#
-#   wine-host.sh        the build to test here: the shipped 32-bit one where
-#                       32-bit programs run, else the 64-bit one
-#   wine-host.sh ARCH   how to run a build of ARCH (i686 or x86_64), if at all
+# run it with: the one place that chooses them. Sourced by the scripts, it
+# sets and exports the variables below for the build to test here: the
+# shipped 32-bit one where 32-bit programs run, else the 64-bit one. Run, it
+# prints them (NAME=VALUE a line), for that build or, as `wine-host.sh ARCH`,
+# for a build of ARCH (i686 or x86_64), which CMake asks for.
 #
 #   ZELQA_WINE_RUNS    1 when Wine can run that build here, else 0
 #   ZELQA_WINE_PRESET  its preset: windows (i686) or windows64 (x86_64)
