@@ -28,4 +28,6 @@ trap 'rm -f "$tmp" "$tmp.chain"' EXIT INT TERM
 cat "$dir/$cert.pem" "$ca" > "$tmp.chain"
 rm -f "$tmp"
 osslsigncode sign -certs "$tmp.chain" -key "$dir/$cert.key" -h sha256 -in "$in" -out "$tmp" >/dev/null
+# The signed copy keeps the program's mode (osslsigncode writes a plain file).
+chmod --reference="$in" "$tmp"
 mv -f "$tmp" "$out"
