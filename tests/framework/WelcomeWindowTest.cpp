@@ -15,12 +15,14 @@ class WelcomeWindow : public ::testing::TestWithParam<int>
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(InitTestWindowSystem());
 #if !defined(_WIN32)
-        // The Linux OS services keep their drives under a prefix, here one of the test's own.
+        // The Linux OS services keep their drives under a prefix, here one of
+        // the test's own. Set before the window system starts its font thread,
+        // which reads the environment: setenv beside a getenv can crash it.
         m_prefix = std::filesystem::temp_directory_path() / ("zelqa-welcome-" + std::to_string(::getpid()));
         setenv("ZELQA_PREFIX", m_prefix.c_str(), 1);
 #endif
+        ASSERT_TRUE(InitTestWindowSystem());
     }
     void TearDown() override
     {
