@@ -1,6 +1,6 @@
 #include "common/DpiScaler.h"
 
-#include "framework/Types.h"
+#include "base/Types.h"
 #include "framework/Screen.h"
 
 int32_t DpiScaler::ScaleX(int32_t value)

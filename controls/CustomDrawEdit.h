@@ -2,7 +2,7 @@
 
 #include "framework/DC.h"
 #include "framework/Edit.h"
-#include "framework/GdiObjects.h"
+#include "framework/Brush.h"
 
 // The edit field inside the skinned edit box: plain edit painting in the text
 // and background colours held here, which it hands out when its parent asks.

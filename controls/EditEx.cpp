@@ -59,12 +59,12 @@ void CEditEx::CreateEdit()
         return;   // the next paint tries again
 
     // All zero but the height (the cell height) and the face.
-    UiFontDesc desc{};
+    FontDesc desc{};
     desc.nHeight = rc.Height();
     desc.nWeight = 0;
     desc.nCharSet = 0;
     desc.nPitchAndFamily = 0;
-    desc.pszFace = L"Microsoft YaHei";
+    desc.pszFace = kUiFontFace;
     m_font.CreateFontIndirect(desc);
     m_edit.SetFont(&m_font, TRUE);
 

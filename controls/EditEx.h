@@ -4,7 +4,7 @@
 
 #include "controls/CustomDrawEdit.h"
 #include "framework/Font.h"
-#include "framework/GdiObjects.h"
+#include "framework/Brush.h"
 #include "framework/Static.h"
 
 // The skinned text box: an owner-drawn frame (a flat rectangle with a 1-pixel

@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "framework/Image.h"
-#include "framework/Types.h"
+#include "base/Types.h"
 
 // Loads the "PNG" resource `nId` of the program into a new image. Returns FALSE
 // and leaves `pImage` as it was when there is no such resource. An image that

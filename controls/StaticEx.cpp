@@ -10,6 +10,13 @@ CStaticEx::CStaticEx() : m_crText(RGB(60, 60, 60)), m_nFontHeight(20)
     m_font.CreateFontIndirect(UiFont(m_nFontHeight));
 }
 
+CStaticEx::~CStaticEx()
+{
+    // GDI refuses to delete a bitmap that is still selected into a DC.
+    if (m_hOldBitmap)
+        m_memDC.SelectObject(m_hOldBitmap);
+}
+
 void CStaticEx::SetFontHeight(int nHeight)
 {
     m_nFontHeight = nHeight;
@@ -34,7 +41,7 @@ void CStaticEx::OnPaint()
         CClientDC parentDc(pParent);
         m_bmpBack.CreateCompatibleBitmap(&dc, rcWindow.Width(), rcWindow.Height());
         m_memDC.CreateCompatibleDC(&dc);
-        m_memDC.SelectObject(&m_bmpBack);
+        m_hOldBitmap = m_memDC.SelectObject(&m_bmpBack);
         m_memDC.StretchBlt(0, 0, rcWindow.Width(), rcWindow.Height(), &parentDc, rcWindow.left, rcWindow.top,
                            rcWindow.Width(), rcWindow.Height(), SRCCOPY);
     }

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "framework/Bitmap.h"
 #include "framework/DC.h"
 #include "framework/Font.h"
-#include "framework/GdiObjects.h"
 #include "framework/Static.h"
 
 // A one-line text label with a transparent background. The first label to paint
@@ -11,6 +11,7 @@ class CStaticEx : public CStatic
 {
 public:
     CStaticEx();
+    ~CStaticEx() override;
 
     void SetFontHeight(int nHeight);
     // Width of the text in m_font, and the label's current client height.
@@ -21,6 +22,7 @@ public:
 
     CDC m_memDC;
     CBitmap m_bmpBack;
+    HBITMAP m_hOldBitmap = nullptr;   // what m_memDC held before m_bmpBack
     CFont m_font;
     COLORREF m_crText;
     int m_nFontHeight;

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "framework/Font.h"
-#include "framework/Types.h"
+#include "base/Types.h"
 
 class CWnd;
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "framework/Types.h"
+#include "base/Types.h"
 #include "os/Download.h"
 
 class CInstallSession;

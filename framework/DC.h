@@ -2,9 +2,11 @@
 
 #include <string_view>
 
-#include "framework/GdiObjects.h"
+#include "framework/Bitmap.h"
+#include "framework/Brush.h"
+#include "framework/Pen.h"
 #include "framework/Font.h"
-#include "framework/Types.h"
+#include "base/Types.h"
 
 class CWnd;
 

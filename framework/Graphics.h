@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework/Types.h"
+#include "base/Types.h"
 
 class CDC;
 class CImage;

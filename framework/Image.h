@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <memory>
 
-#include "framework/Types.h"
+#include "base/Types.h"
 
 // A decoded picture with alpha, drawn by CGraphics. Made from encoded PNG bytes;
 // a picture that can't be decoded exists but reads as 0 x 0 and draws nothing.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework/Types.h"
+#include "base/Types.h"
 
 // Start-up and shut-down of the image library, counted: it stays usable until
 // the last token is shut down. A token of 0 means the start-up failed.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework/Types.h"
+#include "base/Types.h"
 
 // Logical pixels per inch of the screen, both axes. False when no screen can be
 // asked (no display, window system not started); callers then assume 96.

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/Types.h"
+#include "base/Types.h"
 
 class CWnd;
 

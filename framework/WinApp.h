@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "framework/Types.h"
+#include "base/Types.h"
 
 class CWnd;
 

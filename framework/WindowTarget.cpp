@@ -1,21 +1,9 @@
 // Work sent to a window from any thread, the same on every target over the
 // backend's WindowThread.
-#include "framework/UiThread.h"
+#include "framework/WindowTarget.h"
+
 #include "framework/WindowThread.h"
 #include "framework/Wnd.h"
-
-bool IsUiThread()
-{
-    return WindowThread::IsCurrent();
-}
-
-void RunOnUiThread(std::function<void()> task, bool bRunNowIfOnUiThread)
-{
-    if (bRunNowIfOnUiThread && IsUiThread())
-        task();
-    else
-        WindowThread::Post(std::move(task));
-}
 
 void CWnd::SetPostTarget(HWND hWnd, uint64_t nSerial)
 {

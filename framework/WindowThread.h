@@ -3,11 +3,12 @@
 #include <cstdint>
 #include <functional>
 
-#include "framework/Types.h"
+#include "base/Types.h"
 #include "framework/Wnd.h"
 
-// What each backend gives the portable framework so that work from other
-// threads reaches the window thread (framework/<target>/Wnd_<target>.cpp).
+// The thread that runs the windows, and how work from other threads reaches
+// it. Post, IsAlive and IsCurrent are each backend's
+// (framework/<target>/Wnd_<target>.cpp); the rest is built on them.
 namespace WindowThread
 {
 // Runs `task` on the window thread at its next turn, in the order posted.
@@ -18,6 +19,8 @@ void Post(std::function<void()> task);
 bool IsAlive(HWND hWnd, uint64_t nSerial);
 // True on the thread that runs the windows.
 bool IsCurrent();
+// Runs `task` at once when called on the window thread, else posts it.
+void Run(std::function<void()> task);
 } // namespace WindowThread
 
 // Runs `action` with the window's handle on the window thread: at once when

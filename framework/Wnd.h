@@ -5,27 +5,11 @@
 #include <functional>
 #include <string>
 
-#include "framework/Types.h"
+#include "base/Types.h"
+#include "framework/WindowTarget.h"
 
 class CDC;
 class CFont;
-
-// Where work for a window can be sent from any thread. It may outlive the
-// window: work sent after the window has gone is dropped, never run.
-class CWindowTarget
-{
-public:
-    CWindowTarget() = default;
-    void Post(std::function<void()> task) const;
-    // The same, handing the task the window's handle.
-    void PostToWindow(std::function<void(HWND)> task) const;
-
-private:
-    friend class CWnd;
-    CWindowTarget(HWND hWnd, uint64_t nSerial) : m_hWnd(hWnd), m_nSerial(nSerial) {}
-    HWND m_hWnd = nullptr;
-    uint64_t m_nSerial = 0;
-};
 
 // A window: a top-level window or a child control inside one. The handlers in
 // the middle block are called by the window system; their base versions are the

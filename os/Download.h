@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "framework/Types.h"
+#include "base/Types.h"
 
 // What one download reports to the code that asked for it, in the terms of the
 // platform's URL download (bind-status codes, HRESULT answers), so that the

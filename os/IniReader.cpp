@@ -1,7 +1,7 @@
 #include "os/IniReader.h"
 
-#include "common/Utf16.h"
-#include "common/Utf8.h"
+#include "base/Utf16.h"
+#include "base/Utf8.h"
 #include "os/NameCase.h"
 
 namespace

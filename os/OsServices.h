@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "common/Utf16.h"
+#include "base/Utf16.h"
 #include "os/Download.h"
 
 // What the installer needs from the operating system, in Windows terms: drive

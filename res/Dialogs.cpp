@@ -1,5 +1,5 @@
 // Dialog templates: borderless pop-ups whose controls are created in code.
-#include "framework/Resources.h"
+#include "framework/linux/ResourceTables.h"
 #include "res/resource.h"
 
 const DIALOG_TEMPLATE_ENTRY g_dialogTemplates[] = {

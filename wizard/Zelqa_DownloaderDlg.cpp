@@ -4,7 +4,7 @@
 #include <cwchar>
 
 #include "common/DpiScaler.h"
-#include "common/VendorHost.h"
+#include "wizard/VendorHost.h"
 #include "controls/PngResource.h"
 #include "framework/Imaging.h"
 #include "framework/WinApp.h"
@@ -15,11 +15,15 @@ CZelqa_DownloaderDlg* g_pDownloaderDlg = nullptr;
 
 namespace
 {
-constexpr DWORD STYLE_BUTTON = 0x50000200;
-constexpr DWORD STYLE_LABEL = 0x50020000;
-constexpr DWORD STYLE_LINK = 0x50020100;
-constexpr DWORD STYLE_CHECK = 0x50000202;
-constexpr DWORD STYLE_EDIT = 0x50000080;
+// Styles by window class: the buttons, check box and progress bar are
+// BUTTONs, the labels, links and the path box STATICs.
+constexpr DWORD STYLE_BUTTON = WS_CHILD | WS_VISIBLE | BS_RIGHT;
+constexpr DWORD STYLE_CHECK = WS_CHILD | WS_VISIBLE | BS_RIGHT | BS_CHECKBOX;
+constexpr DWORD STYLE_LABEL = WS_CHILD | WS_VISIBLE | WS_GROUP;
+constexpr DWORD STYLE_LABEL_CENTRED = WS_CHILD | WS_VISIBLE | SS_CENTERIMAGE;
+constexpr DWORD STYLE_LABEL_GROUP_CENTRED = WS_CHILD | WS_VISIBLE | WS_GROUP | SS_CENTERIMAGE;
+constexpr DWORD STYLE_LINK = WS_CHILD | WS_VISIBLE | WS_GROUP | SS_NOTIFY;
+constexpr DWORD STYLE_EDIT = WS_CHILD | WS_VISIBLE | SS_NOPREFIX;
 
 constexpr COLORREF TEXT_DARK = RGB(60, 60, 60);
 constexpr COLORREF TEXT_GREY = RGB(102, 102, 102);
@@ -126,7 +130,7 @@ void CZelqa_DownloaderDlg::CreateControls()
     m_btnClose.MoveWindow(ScaledX(566), ScaledY(20), rcClose.Width(), rcClose.Height());
 
     // 2. Title, centred on the designed width rather than the measured one.
-    m_lblTitle.Create(L"Zelqa图片转换器", STYLE_LABEL, CRect(0, 0, ScaledX(600), ScaledX(25)), this, 10021);
+    m_lblTitle.Create(L"Zelqa图片转换器", STYLE_LABEL, CRect(0, 0, ScaledX(600), ScaledX(25)), this, IDC_LABEL_TITLE);
     m_lblTitle.m_crText = TEXT_DARK;
     m_lblTitle.SetFontHeight(ScaledX(22));
     const CSize sizeTitle = m_lblTitle.CalcTextSize();
@@ -145,15 +149,15 @@ void CZelqa_DownloaderDlg::CreateControls()
     m_chkAgree.SetCheck(1);
 
     // 5, 6. Agreement text and the licence link S(3) after it.
-    makeLabel(m_lblAgree, L"已阅读并同意", STYLE_LABEL, 10022, 17, 17, TEXT_GREY, 44, 279);
+    makeLabel(m_lblAgree, L"已阅读并同意", STYLE_LABEL, IDC_LABEL_AGREE, 17, 17, TEXT_GREY, 44, 279);
     m_lnkLicence.Create(L"许可协议", STYLE_LINK, CRect(0, 0, ScaledX(600), ScaledX(17)), this, IDC_LICENCE);
     setLinkColours(m_lnkLicence, RGB(147, 202, 255));
     m_lnkLicence.SetFontHeight(ScaledX(17));
     PlaceTextSized(m_lnkLicence, RightOf(m_lblAgree, 3), ScaledY(279));
 
     // 7, 8, 9. Install location: prompt, path box, change button.
-    makeLabel(m_lblInstallTo, L"安装到：", STYLE_LABEL, 10023, 20, 20, TEXT_DARK, 20, 345);
-    m_editPath.Create(L"", STYLE_EDIT, CRect(0, 0, 0, 0), this, 10041);
+    makeLabel(m_lblInstallTo, L"安装到：", STYLE_LABEL, IDC_LABEL_INSTALL_TO, 20, 20, TEXT_DARK, 20, 345);
+    m_editPath.Create(L"", STYLE_EDIT, CRect(0, 0, 0, 0), this, IDC_PATH_EDIT);
     m_editPath.MoveWindow(ScaledX(76), ScaledY(338), ScaledX(414), ScaledY(32));
     m_editPath.SetWhiteBackground();
     m_editPath.m_edit.m_crText = RGB(101, 101, 101);
@@ -171,19 +175,19 @@ void CZelqa_DownloaderDlg::CreateControls()
         cr = RGB(68, 68, 68);
 
     // 10. Progress bar.
-    m_progress.Create(L"", STYLE_BUTTON, CRect(0, 0, 100, 38), this, 10042);
+    m_progress.Create(L"", STYLE_BUTTON, CRect(0, 0, 100, 38), this, IDC_PROGRESS);
     m_progress.LoadImages();
     m_progress.MoveWindow(ScaledX(40), ScaledY(364), ScaledX(520), ScaledY(10));
     m_progress.m_nPos = 0;
     m_progress.Invalidate(TRUE);
 
     // 11 to 16. Progress page texts.
-    makeLabel(m_lblSmallTitle, L"Zelqa图片转换器", STYLE_LABEL, 10024, 20, 20, TEXT_DARK, 54, 20);
-    makeLabel(m_lblFeature1, L"一键快速转换", STYLE_LABEL, 10025, 20, 20, TEXT_DARK, 257, 112);
-    makeLabel(m_lblFeature2, L"支持批量转换", STYLE_LABEL, 10026, 20, 20, TEXT_DARK, 257, 146);
-    makeLabel(m_lblFeature3, L"生成无损原图画质", 0x50000200, 10027, 20, 20, TEXT_DARK, 257, 180);
-    makeLabel(m_lblStatus, L"正在安装中，请稍等...", 0x50020200, 10029, 20, 20, TEXT_DARK, 40, 334);
-    makeLabel(m_lblFailed, L"安装失败，", STYLE_LABEL, 10030, 20, 20, RGB(255, 0, 0), 40, 334);
+    makeLabel(m_lblSmallTitle, L"Zelqa图片转换器", STYLE_LABEL, IDC_LABEL_SMALL_TITLE, 20, 20, TEXT_DARK, 54, 20);
+    makeLabel(m_lblFeature1, L"一键快速转换", STYLE_LABEL, IDC_LABEL_FEATURE1, 20, 20, TEXT_DARK, 257, 112);
+    makeLabel(m_lblFeature2, L"支持批量转换", STYLE_LABEL, IDC_LABEL_FEATURE2, 20, 20, TEXT_DARK, 257, 146);
+    makeLabel(m_lblFeature3, L"生成无损原图画质", STYLE_LABEL_CENTRED, IDC_LABEL_FEATURE3, 20, 20, TEXT_DARK, 257, 180);
+    makeLabel(m_lblStatus, L"正在安装中，请稍等...", STYLE_LABEL_GROUP_CENTRED, IDC_LABEL_STATUS, 20, 20, TEXT_DARK, 40, 334);
+    makeLabel(m_lblFailed, L"安装失败，", STYLE_LABEL, IDC_LABEL_FAILED, 20, 20, RGB(255, 0, 0), 40, 334);
     m_lblFailed.ShowWindow(SW_HIDE);
 
     // 17, 18. The failure line's links, each S(2) after the one before.
@@ -203,8 +207,8 @@ void CZelqa_DownloaderDlg::CreateControls()
     Invalidate(TRUE);
 
     // 19 to 21. Finish page.
-    makeLabel(m_lblDone, L"安装完成", STYLE_LABEL, 10031, 40, 40, RGB(68, 68, 68), 256, 105);
-    makeLabel(m_lblSlogan, L"简单易用、轻松上手、一键转换", STYLE_LABEL, 10028, 20, 20, TEXT_GREY, 256, 145);
+    makeLabel(m_lblDone, L"安装完成", STYLE_LABEL, IDC_LABEL_DONE, 40, 40, RGB(68, 68, 68), 256, 105);
+    makeLabel(m_lblSlogan, L"简单易用、轻松上手、一键转换", STYLE_LABEL, IDC_LABEL_SLOGAN, 20, 20, TEXT_GREY, 256, 145);
     m_btnRun.Create(L"运行", STYLE_BUTTON, CRect(ScaledX(220), ScaledY(334), ScaledX(220), ScaledY(334)), this, IDC_RUN);
     m_btnRun.SetImage(IDB_PILL_BUTTON);
     for (COLORREF& cr : m_btnRun.m_crText)

@@ -3,7 +3,7 @@
 #include <functional>
 #include <memory>
 
-#include "common/VendorHost.h"
+#include "wizard/VendorHost.h"
 #include "controls/MessageBoxEx.h"
 #include "os/OsServices.h"
 #include "wizard/Zelqa_DownloaderDlg.h"

@@ -2,13 +2,13 @@
 #include "framework/DC.h"
 #include "framework/Graphics.h"
 #include "framework/Screen.h"
-#include "framework/UiThread.h"
+#include "framework/WindowThread.h"
 #include "res/resource.h"
 #include "wizard/Zelqa_DownloaderDlg.h"
 
 bool CZelqa_DownloaderDlg::HandOverToWindowThread(void (CZelqa_DownloaderDlg::*pSwitch)())
 {
-    if (IsUiThread())
+    if (WindowThread::IsCurrent())
         return false;
     // Workers never change pages themselves; the window thread does it, and
     // only while the window exists.

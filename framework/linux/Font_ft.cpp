@@ -20,7 +20,7 @@
 
 #include "framework/DC.h"
 #include "framework/linux/GdiTypes.h"
-#include "common/Utf8.h"
+#include "base/Utf8.h"
 #include "framework/linux/WindowSystem.h"
 
 namespace
@@ -113,7 +113,7 @@ void MeasureFace(FT_Face face, LoadedFace& loaded)
 }
 
 // The face that stands in for `family`: the family itself when installed,
-// otherwise a CJK face so that Chinese text always has glyphs. Called with
+// otherwise (or with no family asked for) a CJK face so that Chinese text always has glyphs. Called with
 // g_fontMutex held.
 const LoadedFace* LoadFace(const std::string& family, int weight, bool italic)
 {
@@ -121,7 +121,8 @@ const LoadedFace* LoadFace(const std::string& family, int weight, bool italic)
         return nullptr;
 
     FcPattern* pattern = FcPatternCreate();
-    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
+    if (!family.empty())
+        FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
     FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>("WenQuanYi Micro Hei"));
     FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>("Noto Sans CJK SC"));
     FcPatternAddString(pattern, FC_LANG, reinterpret_cast<const FcChar8*>("zh-cn"));
@@ -205,7 +206,7 @@ void ApplyFont(cairo_t* cr, HFONT font)
     cairo_font_options_destroy(options);
 }
 
-HFONT MakeFont(const UiFontDesc& desc)
+HFONT MakeFont(const FontDesc& desc)
 {
     const LoadedFace* face = FindFace(ToUtf8(desc.pszFace ? desc.pszFace : L""), desc.nWeight, desc.bItalic);
     if (!face)
@@ -233,11 +234,16 @@ cairo_t* MeasuringContext()
 
 HFONT GetDefaultFont()
 {
-    static HFONT s_font = MakeFont(UiFont(16));
+    // The system's interface face, as a DC without a selected font uses it.
+    static HFONT s_font = [] {
+        FontDesc desc{};
+        desc.nHeight = 16;
+        return MakeFont(desc);
+    }();
     return s_font;
 }
 
-BOOL CFont::CreateFontIndirect(const UiFontDesc& desc)
+BOOL CFont::CreateFontIndirect(const FontDesc& desc)
 {
     DeleteObject();
     m_hFont = MakeFont(desc);

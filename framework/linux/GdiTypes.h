@@ -7,7 +7,7 @@
 
 #include <cairo.h>
 
-#include "framework/Types.h"
+#include "base/Types.h"
 
 struct HPEN__
 {

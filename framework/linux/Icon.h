@@ -2,7 +2,7 @@
 
 #include <cstddef>
 
-#include "framework/Types.h"
+#include "base/Types.h"
 
 // An icon: the encoded PNG it is drawn from.
 struct HICON__

@@ -1,6 +1,6 @@
 // On Linux the resources are tables compiled in from res/ (see
 // cmake/EmbedResources.cmake); lookups search them.
-#include "framework/Resources.h"
+#include "framework/linux/ResourceTables.h"
 
 #include <cwchar>
 

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "framework/Wnd.h"
-#include "common/Utf8.h"
+#include "base/Utf8.h"
 #include "framework/linux/HeadlessTesting.h"
 #include "framework/linux/WindowSystem.h"
 

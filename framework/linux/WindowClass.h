@@ -8,7 +8,7 @@
 
 #include <memory>
 
-#include "framework/Types.h"
+#include "base/Types.h"
 
 class CDC;
 class CWnd;

@@ -8,7 +8,7 @@
 #include <thread>
 #include <unordered_map>
 
-#include "common/Utf8.h"
+#include "base/Utf8.h"
 #include "framework/Wnd.h"
 #include "framework/linux/GdiTypes.h"
 #include "framework/linux/GlobalPointer.h"

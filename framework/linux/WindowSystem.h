@@ -14,7 +14,7 @@
 #include <SDL.h>
 #include <cairo.h>
 
-#include "framework/Types.h"
+#include "base/Types.h"
 #include "framework/linux/WindowClass.h"
 
 class CWnd;

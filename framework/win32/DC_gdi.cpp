@@ -3,7 +3,9 @@
 #include <vector>
 
 #include "framework/Font.h"
-#include "framework/GdiObjects.h"
+#include "framework/Bitmap.h"
+#include "framework/Brush.h"
+#include "framework/Pen.h"
 #include "framework/Wnd.h"
 
 namespace
@@ -96,7 +98,7 @@ void CBitmap::DeleteObject()
     m_hBitmap = nullptr;
 }
 
-BOOL CFont::CreateFontIndirect(const UiFontDesc& desc)
+BOOL CFont::CreateFontIndirect(const FontDesc& desc)
 {
     DeleteObject();
     m_hFont = CreateFontW(desc.nHeight, 0, 0, 0, desc.nWeight, desc.bItalic, desc.bUnderline, desc.bStrikeOut,

@@ -2,7 +2,7 @@
 // input through the system's input stream, read back from their own pixels.
 #include "framework/Testing.h"
 
-#include "common/Utf8.h"
+#include "base/Utf8.h"
 #include "framework/Wnd.h"
 #include "framework/win32/ImageFiles.h"
 #include "framework/win32/WindowSystem.h"

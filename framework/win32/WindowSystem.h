@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "framework/Types.h"
+#include "base/Types.h"
 
 class CWnd;
 

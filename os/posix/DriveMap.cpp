@@ -1,5 +1,5 @@
 #include "os/posix/DriveMap.h"
-#include "common/Utf8.h"
+#include "base/Utf8.h"
 
 #include "os/posix/WideText.h"
 

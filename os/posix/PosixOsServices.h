@@ -57,7 +57,6 @@ public:
     bool BrowseForFolder(const std::wstring& title, const std::wstring& startFolder,
                          std::wstring& chosen) override;
 
-    using IOsServices::StartThread;
     DownloadResult DownloadToFile(const std::wstring& url, const std::wstring& path,
                                   IDownloadProgress* pProgress) override;
     bool StartThread(std::function<void()> body) override;

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "framework/Types.h"
+#include "base/Types.h"
 
 // Opens programs and pages through the desktop's own shell: the shell
 // window's view of the desktop hands out the shell's dispatch object, whose

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "common/DpiScaler.h"
-#include "framework/Types.h"
+#include "base/Types.h"
 #include "framework/Screen.h"
 #include "framework/Testing.h"
 

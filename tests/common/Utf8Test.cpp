@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "common/Utf8.h"
+#include "base/Utf8.h"
 
 TEST(Utf8, RoundTripsChineseAndAstralText)
 {

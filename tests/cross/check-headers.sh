@@ -14,7 +14,7 @@ trap 'rm -rf "$work"' EXIT
 echo '#include <windows.h>' > "$work/platform.h"
 "$cxx" "${flags[@]}" -x c++-header "$work/platform.h" -o "$work/platform.h.gch"
 passed=0 failed=0
-for header in $(ls framework/*.h os/*.h common/*.h controls/*.h engine/*.h wizard/*.h res/*.h 2>/dev/null); do
+for header in $(ls base/*.h framework/*.h os/*.h common/*.h controls/*.h engine/*.h wizard/*.h res/*.h 2>/dev/null); do
   src="$work/check.cpp"
   printf '#include "platform.h"\n#include "%s"\n' "$header" > "$src"
   if "$cxx" "${flags[@]}" -fsyntax-only -I"$work" "$src" 2> "$work/errors"; then

@@ -18,7 +18,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "common/Utf8.h"
+#include "base/Utf8.h"
 #include "engine/BindCallback.h"
 #include "engine/InstallEngine.h"
 #include "os/posix/PosixOsServices.h"

@@ -16,8 +16,6 @@
 class CFakeOsServices : public IOsServices
 {
 public:
-    using IOsServices::StartThread;
-
     std::mutex m_mutex;
     std::wstring m_strDesktop = L"C:\\users\\ann\\Desktop";
     std::wstring m_strSystemDrive = L"C:";

@@ -2,7 +2,7 @@
 #include "os/posix/Prefix.h"
 #include "os/posix/ProcessLauncher.h"
 
-#include "common/Utf8.h"
+#include "base/Utf8.h"
 #include "os/posix/FileDescriptor.h"
 
 #include "TestFolder.h"

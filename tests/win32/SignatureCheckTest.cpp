@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "common/VendorHost.h"
+#include "wizard/VendorHost.h"
 #include "os/win32/Win32OsServices.h"
 #include "WinTestFolder.h"
 

@@ -1,5 +1,5 @@
 #include "tools/reg/RegTool.h"
-#include "common/Utf8.h"
+#include "base/Utf8.h"
 
 #include "os/OsServices.h"
 #include "os/posix/RegistryFormat.h"

@@ -1,6 +1,6 @@
 #include "tools/standin/StandinInstaller.h"
 
-#include "common/Utf8.h"
+#include "base/Utf8.h"
 #include "os/OsServices.h"
 #include "tools/standin/PathText.h"
 #include "tools/standin/StandinLauncher.h"

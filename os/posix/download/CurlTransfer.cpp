@@ -6,7 +6,7 @@
 #include <strings.h>
 #include <sys/stat.h>
 
-#include "common/Utf8.h"
+#include "base/Utf8.h"
 #include "os/posix/download/TempFile.h"
 
 namespace

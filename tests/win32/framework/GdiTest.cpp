@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "common/UiFont.h"
 #include "framework/Font.h"
 #include "framework/Graphics.h"
 #include "framework/Image.h"

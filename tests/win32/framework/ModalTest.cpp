@@ -7,7 +7,7 @@
 
 #include "framework/Dialog.h"
 #include "framework/Resources.h"
-#include "framework/UiThread.h"
+#include "framework/WindowThread.h"
 #include "tests/win32/framework/TestWindows.h"
 #include "res/resource.h"
 
@@ -138,7 +138,7 @@ TEST_F(Win32Backend, WorkArrivesInsideLoopsTheSystemRuns)
         std::thread worker([&] {
             Sleep(50);
             target.Post([&] {
-                bOnUiThread = IsUiThread();
+                bOnUiThread = WindowThread::IsCurrent();
                 bDone = true;
             });
         });
@@ -165,8 +165,8 @@ TEST_F(Win32Backend, WorkersReachTheWindowThread)
     bool bOrderKept = true;
     std::thread([&] {
         for (int i = 0; i < 50; ++i)
-            RunOnUiThread([&, i] {
-                bOrderKept = bOrderKept && nRan == i && IsUiThread();
+            WindowThread::Run([&, i] {
+                bOrderKept = bOrderKept && nRan == i && WindowThread::IsCurrent();
                 ++nRan;
             });
     }).join();
@@ -175,6 +175,6 @@ TEST_F(Win32Backend, WorkersReachTheWindowThread)
     EXPECT_EQ(nRan, 50);
     EXPECT_TRUE(bOrderKept);
     bool bNow = false;
-    RunOnUiThread([&] { bNow = true; });
+    WindowThread::Run([&] { bNow = true; });
     EXPECT_TRUE(bNow);   // on the window thread it runs at once
 }

@@ -4,7 +4,7 @@
 
 #include "framework/Dialog.h"
 #include "framework/Edit.h"
-#include "framework/GdiObjects.h"
+#include "framework/Brush.h"
 #include "framework/Static.h"
 #include "tests/win32/framework/TestWindows.h"
 

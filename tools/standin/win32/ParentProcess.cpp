@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <tlhelp32.h>
 
-#include "common/Utf8.h"
+#include "base/Utf8.h"
 
 std::string CParentProcess::Name()
 {

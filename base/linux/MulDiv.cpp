@@ -1,4 +1,4 @@
-#include "framework/Types.h"
+#include "base/Types.h"
 
 #include <cstdlib>
 #include <limits>

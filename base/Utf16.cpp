@@ -1,4 +1,4 @@
-#include "common/Utf16.h"
+#include "base/Utf16.h"
 
 void AppendUtf16Le(const std::wstring& text, std::vector<uint8_t>& out)
 {

@@ -1,8 +1,8 @@
-#include "common/VendorHost.h"
+#include "wizard/VendorHost.h"
 
 #include <string_view>
 
-#include "common/Utf8.h"
+#include "base/Utf8.h"
 
 namespace
 {

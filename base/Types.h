@@ -3,13 +3,13 @@
 // The Windows vocabulary the framework and the application speak: handle
 // types, RECT and friends, DWORD, COLORREF and RGB, MSG, DRAWITEMSTRUCT, the
 // style, message and flag constants, HRESULT, MulDiv. On Windows all of it is
-// the platform's own; elsewhere the backend defines the same names with the
+// the platform's own; elsewhere base/linux/WinDefs.h defines the same names with the
 // same values. This is the one place that decides which set is used.
 
 #if defined(_WIN32)
-#include "framework/win32/WinDefs.h"
+#include "base/win32/WinDefs.h"
 #else
-#include "framework/linux/WinDefs.h"
+#include "base/linux/WinDefs.h"
 #endif
 
 struct CPoint : POINT

@@ -1,0 +1,4 @@
+#pragma once
+
+// Relative to its own folder: allowed.
+#include "linux/WinDefs.h"

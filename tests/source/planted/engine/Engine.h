@@ -1,0 +1,4 @@
+#pragma once
+
+// Beside: the framework and the engine know nothing of each other.
+#include "framework/Wnd.h"

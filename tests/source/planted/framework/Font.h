@@ -1,0 +1,4 @@
+#pragma once
+
+// Upward: the framework may not know the product.
+#include "common/UiFont.h"
