@@ -42,13 +42,13 @@ public:
 enum class DownloadResult
 {
     Ok,
-    Aborted,           // the progress sink asked to stop
-    InvalidUrl,        // not an https URL
-    ConnectFailed,     // name lookup failed, the connection was refused, or the TLS handshake broke off
-    ConnectTimeout,    // connection (with its TLS handshake) not made in time
-    CertificateError,  // the host's certificate is not trusted or not for this host name
-    HttpError,         // the host answered with an error status (or too many redirects)
-    Stalled,           // no byte arrived for 30 s
-    TransferFailed,    // the connection broke off or delivered less than announced
-    FileError,         // the local file could not be created, written or put in place
+    Aborted,          // the progress sink asked to stop
+    InvalidUrl,       // not an https URL
+    ConnectFailed,    // name lookup failed, the connection was refused, or the TLS handshake broke off
+    ConnectTimeout,   // connection (with its TLS handshake) not made in time
+    CertificateError, // the host's certificate is not trusted or not for this host name
+    HttpError,        // the host answered with an error status (or too many redirects)
+    Stalled,          // no byte arrived for 30 s
+    TransferFailed,   // the connection broke off or delivered less than announced
+    FileError,        // the local file could not be created, written or put in place
 };

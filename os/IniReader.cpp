@@ -39,7 +39,7 @@ std::wstring DecodeUtf16From(const std::string& bytes, size_t start, Utf16ByteOr
     return DecodeUtf16(reinterpret_cast<const uint8_t*>(bytes.data()) + start, bytes.size() - start, order, false);
 }
 
-}
+} // namespace
 
 bool CIniReader::FindValue(const std::wstring& content, const std::wstring& section, const std::wstring& key,
                            std::wstring& value)
@@ -47,8 +47,7 @@ bool CIniReader::FindValue(const std::wstring& content, const std::wstring& sect
     bool inSection = false;
     bool sectionSeen = false;
     size_t pos = 0;
-    while (pos < content.size())
-    {
+    while (pos < content.size()) {
         size_t end = content.find_first_of(L"\r\n", pos);
         if (end == std::wstring::npos)
             end = content.size();
@@ -57,13 +56,13 @@ bool CIniReader::FindValue(const std::wstring& content, const std::wstring& sect
 
         if (line.empty() || line[0] == L';')
             continue;
-        if (line[0] == L'[')
-        {
+        if (line[0] == L'[') {
             // Only the first section of the name is searched, as the platform does.
             if (inSection)
                 return false;
             const size_t close = line.find(L']');
-            const std::wstring name = Trim(line.substr(1, close == std::wstring::npos ? std::wstring::npos : close - 1));
+            const std::wstring name =
+                Trim(line.substr(1, close == std::wstring::npos ? std::wstring::npos : close - 1));
             inSection = !sectionSeen && EqualsNoCase(name, section);
             sectionSeen = sectionSeen || inSection;
             continue;
@@ -89,14 +88,12 @@ int32_t CIniReader::ParseInt(const std::wstring& value)
     while (i < value.size() && value[i] <= L' ')
         ++i;
     bool negative = false;
-    if (i < value.size() && (value[i] == L'+' || value[i] == L'-'))
-    {
+    if (i < value.size() && (value[i] == L'+' || value[i] == L'-')) {
         negative = value[i] == L'-';
         ++i;
     }
     uint32_t base = 10;
-    if (i + 1 < value.size() && value[i] == L'0')
-    {
+    if (i + 1 < value.size() && value[i] == L'0') {
         const wchar_t marker = value[i + 1];
         if (marker == L'x' || marker == L'X')
             base = 16;
@@ -108,8 +105,7 @@ int32_t CIniReader::ParseInt(const std::wstring& value)
             i += 2;
     }
     uint32_t result = 0;
-    for (; i < value.size(); ++i)
-    {
+    for (; i < value.size(); ++i) {
         const int digit = DigitValue(value[i]);
         if (digit >= static_cast<int>(base))
             break;

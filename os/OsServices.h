@@ -56,7 +56,7 @@ constexpr int32_t OutOfMemory = 8;
 constexpr int32_t BadFormat = 11;
 constexpr int32_t NoAssociation = 31;
 constexpr int32_t Success = 42;
-}
+} // namespace ShellOpenResult
 
 // A path as the target's own file functions take it.
 #if defined(_WIN32)
@@ -125,8 +125,8 @@ public:
     // key, or an empty value, gives `defaultValue`. Only a regular file of at
     // most 64 KiB is read (on Windows never through a link); anything else
     // reads as missing.
-    virtual int32_t ReadPrivateProfileInt(const std::wstring& section, const std::wstring& key,
-                                          int32_t defaultValue, const std::wstring& file) = 0;
+    virtual int32_t ReadPrivateProfileInt(const std::wstring& section, const std::wstring& key, int32_t defaultValue,
+                                          const std::wstring& file) = 0;
 
     // --- Programs and pages ---
 
@@ -158,8 +158,7 @@ public:
     // Lets the user pick a folder; true with its drive path when one on a drive
     // was chosen, false when cancelled or unavailable. Blocks until the picker
     // closes, so a window that must stay responsive calls it from a worker thread.
-    virtual bool BrowseForFolder(const std::wstring& title, const std::wstring& startFolder,
-                                 std::wstring& chosen) = 0;
+    virtual bool BrowseForFolder(const std::wstring& title, const std::wstring& startFolder, std::wstring& chosen) = 0;
 
     // --- Download ---
 
@@ -208,8 +207,8 @@ public:
 };
 
 // Stores `text` as a REG_SZ, laid out as EncodeRegSz lays it out.
-inline bool RegSetString(IOsServices& os, const std::wstring& key, const std::wstring& name,
-                         const std::wstring& text, size_t blockChars = 0)
+inline bool RegSetString(IOsServices& os, const std::wstring& key, const std::wstring& name, const std::wstring& text,
+                         size_t blockChars = 0)
 {
     std::vector<uint8_t> data;
     return EncodeRegSz(text, blockChars, data) && os.RegWriteValue(key, name, RegType::Sz, data);

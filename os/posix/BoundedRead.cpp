@@ -15,7 +15,7 @@ bool ReadBoundedRegularFile(const std::string& path, size_t maxBytes, bool follo
     // writer; O_NOCTTY: a terminal must not become ours.
     const int flags = O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY | (followLinks ? 0 : O_NOFOLLOW);
     CFileDescriptor fd(open(path.c_str(), flags));
-    struct stat st{};
+    struct stat st = {};
     if (fd.Get() < 0 || fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode))
         return false;
     if (st.st_size < 0 || static_cast<unsigned long long>(st.st_size) > maxBytes)
@@ -26,8 +26,7 @@ bool ReadBoundedRegularFile(const std::string& path, size_t maxBytes, bool follo
     // notice a file that grew beyond it.
     std::string buffer(maxBytes + 1, '\0');
     size_t done = 0;
-    while (done < buffer.size())
-    {
+    while (done < buffer.size()) {
         const ssize_t n = read(fd.Get(), buffer.data() + done, buffer.size() - done);
         if (n < 0 && errno == EINTR)
             continue;

@@ -41,7 +41,7 @@ std::string DeviceEntryFor(const std::string& devices, wchar_t letter)
 {
     const char lower = static_cast<char>('a' + (FoldCase(letter) - L'A'));
     const char upper = static_cast<char>('A' + (FoldCase(letter) - L'A'));
-    struct stat st{};
+    struct stat st = {};
     const std::string lowerName = std::string(1, lower) + ":";
     if (lstat((devices + "/" + lowerName).c_str(), &st) == 0)
         return lowerName;
@@ -51,7 +51,7 @@ std::string DeviceEntryFor(const std::string& devices, wchar_t letter)
     return std::string();
 }
 
-}
+} // namespace
 
 int CDriveMap::IndexOf(wchar_t letter)
 {
@@ -69,15 +69,13 @@ CDriveMap CDriveMap::Load(const std::string& prefix)
     if (!dir)
         return map;
     std::vector<std::string> names;
-    while (const dirent* entry = readdir(dir.get()))
-    {
+    while (const dirent* entry = readdir(dir.get())) {
         const std::string name = entry->d_name;
         if (name.size() == 2 && name[1] == ':' && IndexOf(static_cast<wchar_t>(name[0])) >= 0)
             names.push_back(name);
     }
     // A lower-case entry wins over an upper-case one for the same letter.
-    for (const std::string& name : names)
-    {
+    for (const std::string& name : names) {
         const wchar_t letter = static_cast<wchar_t>(name[0]);
         if (map.HasDrive(letter) && name[0] >= 'A' && name[0] <= 'Z')
             continue;
@@ -143,17 +141,14 @@ bool CDriveMap::SplitDrivePath(const std::wstring& path, wchar_t& letter, std::v
         if (name != L"." && name != L"..")
             while (!name.empty() && (name.back() == L'.' || name.back() == L' '))
                 name.pop_back();
-        if (name == L"..")
-        {
+        if (name == L"..") {
             if (!names.empty())
                 names.pop_back();
-        }
-        else if (!name.empty() && name != L".")
+        } else if (!name.empty() && name != L".")
             names.push_back(name);
         name.clear();
     };
-    for (size_t i = 2; i < rest.size(); ++i)
-    {
+    for (size_t i = 2; i < rest.size(); ++i) {
         if (IsSeparator(rest[i]))
             flush();
         else
@@ -170,8 +165,7 @@ bool CDriveMap::ToHost(const std::wstring& drivePath, std::string& hostPath) con
     if (!SplitDrivePath(drivePath, letter, names) || !HasDrive(letter))
         return false;
     std::string host = RootOf(letter);
-    for (const std::wstring& name : names)
-    {
+    for (const std::wstring& name : names) {
         if (host.back() != '/')
             host.push_back('/');
         host += ToUtf8(name);
@@ -188,16 +182,14 @@ bool CDriveMap::FromHost(const std::string& hostPath, std::wstring& drivePath) c
 
     int best = -1;
     size_t bestLength = 0;
-    for (size_t i = 0; i < m_arrRoots.size(); ++i)
-    {
+    for (size_t i = 0; i < m_arrRoots.size(); ++i) {
         const std::string& root = m_arrRoots[i];
         if (root.empty())
             continue;
-        const bool inside = root == "/" || path == root ||
-                            (path.size() > root.size() && path.compare(0, root.size(), root) == 0 &&
-                             path[root.size()] == '/');
-        if (inside && (best < 0 || root.size() > bestLength))
-        {
+        const bool inside =
+            root == "/" || path == root ||
+            (path.size() > root.size() && path.compare(0, root.size(), root) == 0 && path[root.size()] == '/');
+        if (inside && (best < 0 || root.size() > bestLength)) {
             best = static_cast<int>(i);
             bestLength = root.size();
         }
@@ -208,8 +200,7 @@ bool CDriveMap::FromHost(const std::string& hostPath, std::wstring& drivePath) c
     const std::string& root = m_arrRoots[static_cast<size_t>(best)];
     std::vector<std::wstring> names;
     size_t pos = root == "/" ? 1 : root.size() + 1;
-    while (pos < path.size())
-    {
+    while (pos < path.size()) {
         size_t end = path.find('/', pos);
         if (end == std::string::npos)
             end = path.size();
@@ -234,18 +225,15 @@ std::string CDriveMap::NormaliseHostPath(const std::string& path)
 {
     std::vector<std::string> parts;
     size_t pos = 0;
-    while (pos <= path.size())
-    {
+    while (pos <= path.size()) {
         size_t end = path.find('/', pos);
         if (end == std::string::npos)
             end = path.size();
         const std::string part = path.substr(pos, end - pos);
-        if (part == "..")
-        {
+        if (part == "..") {
             if (!parts.empty())
                 parts.pop_back();
-        }
-        else if (!part.empty() && part != ".")
+        } else if (!part.empty() && part != ".")
             parts.push_back(part);
         pos = end + 1;
     }

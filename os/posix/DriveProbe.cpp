@@ -14,9 +14,31 @@ namespace
 {
 
 const std::set<std::string> s_setRemote = {
-    "nfs", "nfs4", "cifs", "smb3", "smbfs", "ncpfs", "afs", "coda", "ceph", "9p", "virtiofs", "glusterfs",
-    "lustre", "davfs", "sshfs", "fuse.sshfs", "fuse.rclone", "fuse.s3fs", "fuse.glusterfs", "fuse.ceph-fuse",
-    "fuse.gvfsd-fuse", "fuse.curlftpfs", "fuse.smbnetfs", "fuse.gcsfuse", "fuse.davfs2",
+    "nfs",
+    "nfs4",
+    "cifs",
+    "smb3",
+    "smbfs",
+    "ncpfs",
+    "afs",
+    "coda",
+    "ceph",
+    "9p",
+    "virtiofs",
+    "glusterfs",
+    "lustre",
+    "davfs",
+    "sshfs",
+    "fuse.sshfs",
+    "fuse.rclone",
+    "fuse.s3fs",
+    "fuse.glusterfs",
+    "fuse.ceph-fuse",
+    "fuse.gvfsd-fuse",
+    "fuse.curlftpfs",
+    "fuse.smbnetfs",
+    "fuse.gcsfuse",
+    "fuse.davfs2",
 };
 
 const std::set<std::string> s_setOptical = {"iso9660", "udf"};
@@ -25,9 +47,9 @@ const std::set<std::string> s_setRam = {"tmpfs", "ramfs", "devtmpfs"};
 
 // Kernel views, not storage: a drive mapped onto one has no sensible kind.
 const std::set<std::string> s_setPseudo = {
-    "proc", "sysfs", "devpts", "cgroup", "cgroup2", "securityfs", "debugfs", "tracefs", "configfs",
-    "pstore", "bpf", "mqueue", "hugetlbfs", "fusectl", "binfmt_misc", "efivarfs", "autofs", "nsfs",
-    "rpc_pipefs", "selinuxfs",
+    "proc",        "sysfs",    "devpts", "cgroup", "cgroup2",    "securityfs", "debugfs",
+    "tracefs",     "configfs", "pstore", "bpf",    "mqueue",     "hugetlbfs",  "fusectl",
+    "binfmt_misc", "efivarfs", "autofs", "nsfs",   "rpc_pipefs", "selinuxfs",
 };
 
 bool ReadFlag(const std::string& file, int& value)
@@ -42,11 +64,11 @@ bool ReadFlag(const std::string& file, int& value)
 
 bool IsFile(const std::string& path)
 {
-    struct stat st{};
+    struct stat st = {};
     return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-}
+} // namespace
 
 CDriveProbe::CDriveProbe(std::string mountInfoFile, std::string sysRoot)
     : m_strMountInfoFile(std::move(mountInfoFile)), m_strSysRoot(std::move(sysRoot))
@@ -92,7 +114,7 @@ int CDriveProbe::IsRemovable(uint32_t major, uint32_t minor, const std::string& 
 DriveKind CDriveProbe::KindOfFolder(const std::string& hostDir) const
 {
     char resolved[PATH_MAX];
-    struct stat st{};
+    struct stat st = {};
     if (hostDir.empty() || realpath(hostDir.c_str(), resolved) == nullptr || stat(resolved, &st) != 0 ||
         !S_ISDIR(st.st_mode))
         return DriveKind::NoRootDir;
@@ -112,7 +134,7 @@ DriveKind CDriveProbe::KindOfFolder(const std::string& hostDir) const
 
 bool CDriveProbe::FreeBytesForCaller(const std::string& hostDir, uint64_t& bytes)
 {
-    struct statvfs vfs{};
+    struct statvfs vfs = {};
     if (hostDir.empty() || statvfs(hostDir.c_str(), &vfs) != 0)
         return false;
     const uint64_t unit = vfs.f_frsize != 0 ? vfs.f_frsize : vfs.f_bsize;

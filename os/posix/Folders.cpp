@@ -6,7 +6,7 @@
 bool FolderExists(const std::string& path)
 {
     // A link to a folder counts: users move ~/.local/share or a prefix elsewhere and leave a link.
-    struct stat st{};
+    struct stat st = {};
     return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 

@@ -20,37 +20,31 @@ bool ParseDevice(const std::string& text, uint32_t& major, uint32_t& minor)
     const size_t colon = text.find(':');
     if (colon == std::string::npos || colon == 0 || colon + 1 >= text.size())
         return false;
-    try
-    {
+    try {
         size_t used = 0;
         major = static_cast<uint32_t>(std::stoul(text.substr(0, colon), &used));
         if (used != colon)
             return false;
         minor = static_cast<uint32_t>(std::stoul(text.substr(colon + 1), &used));
         return used == text.size() - colon - 1;
-    }
-    catch (...)
-    {
+    } catch (...) {
         return false;
     }
 }
 
-}
+} // namespace
 
 std::string CMountTable::Unescape(const std::string& field)
 {
     std::string out;
     out.reserve(field.size());
-    for (size_t i = 0; i < field.size(); ++i)
-    {
+    for (size_t i = 0; i < field.size(); ++i) {
         if (field[i] == '\\' && i + 3 < field.size() && field[i + 1] >= '0' && field[i + 1] <= '3' &&
-            field[i + 2] >= '0' && field[i + 2] <= '7' && field[i + 3] >= '0' && field[i + 3] <= '7')
-        {
-            out.push_back(static_cast<char>(((field[i + 1] - '0') << 6) | ((field[i + 2] - '0') << 3) |
-                                            (field[i + 3] - '0')));
+            field[i + 2] >= '0' && field[i + 2] <= '7' && field[i + 3] >= '0' && field[i + 3] <= '7') {
+            out.push_back(
+                static_cast<char>(((field[i + 1] - '0') << 6) | ((field[i + 2] - '0') << 3) | (field[i + 3] - '0')));
             i += 3;
-        }
-        else
+        } else
             out.push_back(field[i]);
     }
     return out;
@@ -61,8 +55,7 @@ void CMountTable::Parse(const std::string& text)
     m_vecEntries.clear();
     std::istringstream in(text);
     std::string line;
-    while (std::getline(in, line))
-    {
+    while (std::getline(in, line)) {
         // id parent major:minor root mount-point options [optional...] - fstype source super-options
         const std::vector<std::string> fields = SplitFields(line);
         if (fields.size() < 7)
@@ -87,12 +80,11 @@ void CMountTable::Parse(const std::string& text)
 const MountEntry* CMountTable::FindFor(const std::string& path) const
 {
     const MountEntry* best = nullptr;
-    for (const MountEntry& entry : m_vecEntries)
-    {
+    for (const MountEntry& entry : m_vecEntries) {
         const std::string& point = entry.m_strMountPoint;
-        const bool holds = point == "/" || path == point ||
-                           (path.size() > point.size() && path.compare(0, point.size(), point) == 0 &&
-                            path[point.size()] == '/');
+        const bool holds =
+            point == "/" || path == point ||
+            (path.size() > point.size() && path.compare(0, point.size(), point) == 0 && path[point.size()] == '/');
         if (holds && (best == nullptr || point.size() >= best->m_strMountPoint.size()))
             best = &entry;
     }

@@ -51,8 +51,7 @@ std::string CanonicalHost(const std::string& path)
 {
     std::string head = CDriveMap::NormaliseHostPath(path);
     std::string tail;
-    for (;;)
-    {
+    for (;;) {
         char resolved[PATH_MAX];
         if (realpath(head.c_str(), resolved) != nullptr)
             return CDriveMap::NormaliseHostPath(std::string(resolved) + tail);
@@ -77,8 +76,7 @@ bool HasExeSuffix(const std::string& name)
 
 int32_t StartErrorToResult(int code)
 {
-    switch (code)
-    {
+    switch (code) {
     case 0:
         return ShellOpenResult::Success;
     case ENOENT:
@@ -98,7 +96,7 @@ int32_t StartErrorToResult(int code)
     }
 }
 
-}
+} // namespace
 
 CPosixOsServices::CPosixOsServices() : CPosixOsServices(Options())
 {
@@ -110,15 +108,13 @@ CPosixOsServices::CPosixOsServices(Options options) : m_options(std::move(option
         m_options.m_strPrefix = CPrefix::Locate();
     if (m_options.m_strLogin.empty())
         m_options.m_strLogin = CPrefix::LoginName();
-    if (m_options.m_strOpener.empty())
-    {
+    if (m_options.m_strOpener.empty()) {
         m_options.m_strOpener = "xdg-open";
 #if defined(ZELQA_TEST_HOOKS)
         ReplaceFromEnvironment(m_options.m_strOpener, "ZELQA_OPENER");
 #endif
     }
-    if (m_options.m_strFolderPicker.empty())
-    {
+    if (m_options.m_strFolderPicker.empty()) {
         m_options.m_strFolderPicker = "zenity";
 #if defined(ZELQA_TEST_HOOKS)
         ReplaceFromEnvironment(m_options.m_strFolderPicker, "ZELQA_FOLDER_PICKER");
@@ -139,12 +135,10 @@ bool CPosixOsServices::ToHostPath(const std::wstring& path, std::string& host) c
 
     std::string result = map.RootOf(letter);
     bool exists = true;
-    for (const std::wstring& name : names)
-    {
+    for (const std::wstring& name : names) {
         std::string entry = ToUtf8(name);
-        struct stat st{};
-        if (exists && lstat(JoinHost(result, entry).c_str(), &st) != 0)
-        {
+        struct stat st = {};
+        if (exists && lstat(JoinHost(result, entry).c_str(), &st) != 0) {
             const std::string match = FindEntryNoCase(result, name);
             if (match.empty())
                 exists = false;
@@ -216,15 +210,14 @@ bool CPosixOsServices::CreateFolder(const std::wstring& path)
     // Made private first, then given 0755 through a descriptor: whatever the
     // umask, a new folder (the download folder among them) is writable by
     // us alone, and nobody can slip anything into it in between.
-    if (mkdir(host.c_str(), 0700) == 0)
-    {
+    if (mkdir(host.c_str(), 0700) == 0) {
         CFileDescriptor fd(open(host.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-        struct stat st{};
+        struct stat st = {};
         return fd.Get() >= 0 && fstat(fd.Get(), &st) == 0 && st.st_uid == geteuid() && fchmod(fd.Get(), 0755) == 0;
     }
     if (errno != EEXIST)
         return false;
-    struct stat st{};
+    struct stat st = {};
     return stat(host.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
@@ -238,7 +231,7 @@ bool CPosixOsServices::PrepareDownloadFolder(const std::wstring& path)
 bool CPosixOsServices::RemoveFile(const std::wstring& path)
 {
     std::string host;
-    struct stat st{};
+    struct stat st = {};
     if (!ToHostPath(path, host) || lstat(host.c_str(), &st) != 0 || S_ISDIR(st.st_mode))
         return false;
     return unlink(host.c_str()) == 0;
@@ -247,14 +240,14 @@ bool CPosixOsServices::RemoveFile(const std::wstring& path)
 bool CPosixOsServices::IsDirectory(const std::wstring& path)
 {
     std::string host;
-    struct stat st{};
+    struct stat st = {};
     return ToHostPath(path, host) && stat(host.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 bool CPosixOsServices::FileExists(const std::wstring& path)
 {
     std::string host;
-    struct stat st{};
+    struct stat st = {};
     return ToHostPath(path, host) && stat(host.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
 }
 
@@ -324,10 +317,8 @@ int32_t CPosixOsServices::OpenLocalFile(const std::string& host) const
         return OpenWithHandler(folder);
     // Non-blocking, so a FIFO under the name can't hold us up.
     CFileDescriptor file(openat(dir.Get(), name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-    if (file.Get() < 0)
-    {
-        if (errno == ELOOP)
-        {
+    if (file.Get() < 0) {
+        if (errno == ELOOP) {
             // A link may lead anywhere: a program is never started through
             // one. Anything else goes to the handler as before.
             return exeName ? ShellOpenResult::AccessDenied : OpenWithHandler(host);
@@ -336,19 +327,17 @@ int32_t CPosixOsServices::OpenLocalFile(const std::string& host) const
             return ShellOpenResult::AccessDenied;
         return errno == ENOENT ? ShellOpenResult::FileNotFound : ShellOpenResult::PathNotFound;
     }
-    struct stat st{};
+    struct stat st = {};
     if (fstat(file.Get(), &st) != 0)
         return ShellOpenResult::AccessDenied;
 
     std::string head;
-    if (S_ISREG(st.st_mode))
-    {
+    if (S_ISREG(st.st_mode)) {
         head.resize(4);
         const ssize_t n = pread(file.Get(), head.data(), head.size(), 0);
         head.resize(n > 0 ? static_cast<size_t>(n) : 0);
     }
-    if (!S_ISREG(st.st_mode) || !CProcessLauncher::IsExecutableImage(head))
-    {
+    if (!S_ISREG(st.st_mode) || !CProcessLauncher::IsExecutableImage(head)) {
         // What is named as a program but is none for this system (a Windows
         // program, an error page saved as the download) fails as the
         // platform's bad-format answer; an opener would only show it as a
@@ -362,7 +351,7 @@ int32_t CPosixOsServices::OpenLocalFile(const std::string& host) const
     // its folder belong to us or to root, and neither group nor others may
     // write them. Nothing is made executable here; a program without
     // execute permission is refused below by the system.
-    struct stat folderStat{};
+    struct stat folderStat = {};
     const auto trusted = [](const struct stat& s) {
         return (s.st_uid == geteuid() || s.st_uid == 0) && (s.st_mode & (S_IWGRP | S_IWOTH)) == 0;
     };
@@ -378,16 +367,14 @@ int32_t CPosixOsServices::OpenLocalFile(const std::string& host) const
     // thread forked a moment ago (until that child execs); the kernel then
     // refuses to run it for a short while.
     int code = CProcessLauncher::SpawnDetachedImage(file.Get(), isScript, {host});
-    for (int attempt = 0; code == ETXTBSY && attempt < 20; ++attempt)
-    {
+    for (int attempt = 0; code == ETXTBSY && attempt < 20; ++attempt) {
         std::this_thread::sleep_for(std::chrono::milliseconds(25));
         code = CProcessLauncher::SpawnDetachedImage(file.Get(), isScript, {host});
     }
     return StartErrorToResult(code);
 }
 
-bool CPosixOsServices::BrowseForFolder(const std::wstring& title, const std::wstring& startFolder,
-                                       std::wstring& chosen)
+bool CPosixOsServices::BrowseForFolder(const std::wstring& title, const std::wstring& startFolder, std::wstring& chosen)
 {
     const std::string picker = CProcessLauncher::FindProgram(m_options.m_strFolderPicker);
     if (picker.empty())
@@ -423,13 +410,10 @@ bool CPosixOsServices::StartThread(std::function<void()> body)
 {
     if (!body)
         return false;
-    try
-    {
+    try {
         std::thread(std::move(body)).detach();
         return true;
-    }
-    catch (...)
-    {
+    } catch (...) {
         return false;
     }
 }

@@ -14,10 +14,10 @@ class CPosixOsServices : public IOsServices
 public:
     struct Options
     {
-        std::string m_strPrefix;                                // empty: CPrefix::Locate()
-        std::string m_strLogin;                                 // empty: the user we run as
-        std::string m_strOpener;                                // empty: xdg-open ($ZELQA_OPENER in test builds)
-        std::string m_strFolderPicker;                          // empty: zenity ($ZELQA_FOLDER_PICKER in test builds)
+        std::string m_strPrefix;       // empty: CPrefix::Locate()
+        std::string m_strLogin;        // empty: the user we run as
+        std::string m_strOpener;       // empty: xdg-open ($ZELQA_OPENER in test builds)
+        std::string m_strFolderPicker; // empty: zenity ($ZELQA_FOLDER_PICKER in test builds)
         // How long ShellOpen waits for the opener's verdict; one still
         // running then has handed the page over and counts as success.
         std::chrono::milliseconds m_openerWait{std::chrono::seconds(10)};
@@ -54,8 +54,7 @@ public:
     // This program runs with its user's own rights: the same as ShellOpen.
     int32_t ShellOpenAsUser(const std::wstring& fileOrUrl) override;
     bool IsFromPublisher(const std::wstring& program, const std::wstring& publisher) override;
-    bool BrowseForFolder(const std::wstring& title, const std::wstring& startFolder,
-                         std::wstring& chosen) override;
+    bool BrowseForFolder(const std::wstring& title, const std::wstring& startFolder, std::wstring& chosen) override;
 
     DownloadResult DownloadToFile(const std::wstring& url, const std::wstring& path,
                                   IDownloadProgress* pProgress) override;

@@ -29,7 +29,7 @@ std::string HomeDirectory()
 {
     if (const char* home = secure_getenv("HOME"); IsSet(home))
         return home;
-    struct passwd pw{};
+    struct passwd pw = {};
     struct passwd* result = nullptr;
     std::vector<char> buffer(16384);
     if (getpwuid_r(geteuid(), &pw, buffer.data(), buffer.size(), &result) == 0 && result != nullptr &&
@@ -38,13 +38,11 @@ std::string HomeDirectory()
     return "/";
 }
 
-}
+} // namespace
 
-std::string CPrefix::Choose(const char* zelqaPrefix, const char* xdgDataHome, const char* home,
-                            const std::string& cwd)
+std::string CPrefix::Choose(const char* zelqaPrefix, const char* xdgDataHome, const char* home, const std::string& cwd)
 {
-    if (IsSet(zelqaPrefix))
-    {
+    if (IsSet(zelqaPrefix)) {
         std::string prefix = zelqaPrefix;
         if (prefix[0] != '/')
             prefix = cwd + "/" + prefix;
@@ -75,7 +73,7 @@ bool CPrefix::Initialise(const std::string& prefix, const std::string& login)
     MakeFolders(driveC);
     MakeFolders(devices);
 
-    struct stat st{};
+    struct stat st = {};
     const bool hasC = lstat((devices + "/c:").c_str(), &st) == 0 || lstat((devices + "/C:").c_str(), &st) == 0;
     if (!hasC && symlink("../drive_c", (devices + "/c:").c_str()) != 0 && errno != EEXIST)
         return false;
@@ -87,7 +85,7 @@ bool CPrefix::Initialise(const std::string& prefix, const std::string& login)
 
 std::string CPrefix::LoginName()
 {
-    struct passwd pw{};
+    struct passwd pw = {};
     struct passwd* result = nullptr;
     std::vector<char> buffer(16384);
     if (getpwuid_r(geteuid(), &pw, buffer.data(), buffer.size(), &result) == 0 && result != nullptr &&

@@ -43,13 +43,11 @@ void CloseAllBut(int keepA, int keepB, long maxFd)
     const int high = keepA < keepB ? keepB : keepA;
     const int top = static_cast<int>(~0U >> 1);
     int next = 3;
-    if (low >= 3)
-    {
+    if (low >= 3) {
         CloseRange(next, low - 1, maxFd);
         next = low + 1;
     }
-    if (high >= 3)
-    {
+    if (high >= 3) {
         CloseRange(next, high - 1, maxFd);
         next = high + 1;
     }
@@ -66,7 +64,7 @@ void CloseAllBut(int keepA, int keepB, long maxFd)
     sigset_t empty;
     sigemptyset(&empty);
     sigprocmask(SIG_SETMASK, &empty, nullptr);
-    struct sigaction dfl{};
+    struct sigaction dfl = {};
     dfl.sa_handler = SIG_DFL;
     for (int sig = 1; sig < NSIG; ++sig)
         sigaction(sig, &dfl, nullptr);
@@ -81,8 +79,7 @@ void CloseAllBut(int keepA, int keepB, long maxFd)
     if (pipeFd < 0 || in < 0 || out < 0 || err < 0 || (imageFd >= 0 && image < 0) || dup2(in, 0) < 0 ||
         dup2(out, 1) < 0 || dup2(err, 2) < 0)
         code = errno;
-    if (code == 0)
-    {
+    if (code == 0) {
         CloseAllBut(pipeFd, image, maxFd);
         if (image < 0)
             execve(args[0], args, environ);
@@ -108,8 +105,7 @@ int WatchProgram(pid_t pid, long limitMs)
 {
     timespec start{};
     clock_gettime(CLOCK_MONOTONIC, &start);
-    for (;;)
-    {
+    for (;;) {
         int status = 0;
         const pid_t done = waitpid(pid, &status, WNOHANG);
         if (done == pid)
@@ -154,15 +150,14 @@ int WaitFor(pid_t pid)
     return status != -1 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-}
+} // namespace
 
 bool CProcessLauncher::LooksLikeUrl(const std::wstring& text)
 {
     const size_t colon = text.find(L':');
     if (colon == std::wstring::npos || colon < 2)
         return false;
-    for (size_t i = 0; i < colon; ++i)
-    {
+    for (size_t i = 0; i < colon; ++i) {
         const wchar_t ch = text[i];
         const bool letter = (ch >= L'a' && ch <= L'z') || (ch >= L'A' && ch <= L'Z');
         const bool other = (ch >= L'0' && ch <= L'9') || ch == L'+' || ch == L'-' || ch == L'.';
@@ -174,7 +169,10 @@ bool CProcessLauncher::LooksLikeUrl(const std::wstring& text)
 
 bool CProcessLauncher::IsExecutableImage(const std::string& head)
 {
-    return head.compare(0, 4, "\x7F" "ELF") == 0 || head.compare(0, 2, "#!") == 0;
+    return head.compare(0, 4,
+                        "\x7F"
+                        "ELF") == 0 ||
+           head.compare(0, 2, "#!") == 0;
 }
 
 std::string CProcessLauncher::FindProgram(const std::string& program)
@@ -186,14 +184,13 @@ std::string CProcessLauncher::FindProgram(const std::string& program)
     const char* path = secure_getenv("PATH");
     const std::string dirs = path != nullptr ? path : "/usr/local/bin:/usr/bin:/bin";
     size_t pos = 0;
-    while (pos <= dirs.size())
-    {
+    while (pos <= dirs.size()) {
         size_t end = dirs.find(':', pos);
         if (end == std::string::npos)
             end = dirs.size();
         const std::string dir = end > pos ? dirs.substr(pos, end - pos) : ".";
         const std::string candidate = dir + "/" + program;
-        struct stat st{};
+        struct stat st = {};
         if (candidate[0] == '/' && stat(candidate.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
             access(candidate.c_str(), X_OK) == 0)
             return candidate;
@@ -236,12 +233,10 @@ int StartDetached(const std::vector<std::string>& argv, int imageFd, bool isScri
     const pid_t child = fork();
     if (child < 0)
         return errno;
-    if (child == 0)
-    {
+    if (child == 0) {
         setsid();
         const pid_t grandchild = fork();
-        if (grandchild < 0)
-        {
+        if (grandchild < 0) {
             const int code = errno;
             ssize_t ignored = write(writeEnd.Get(), &code, sizeof code);
             (void)ignored;
@@ -275,7 +270,7 @@ int StartDetached(const std::vector<std::string>& argv, int imageFd, bool isScri
     return code;
 }
 
-}
+} // namespace
 
 int CProcessLauncher::SpawnDetached(const std::vector<std::string>& argv)
 {
@@ -329,8 +324,7 @@ int CProcessLauncher::RunForLine(const std::vector<std::string>& argv, std::stri
     const pid_t child = fork();
     if (child < 0)
         return -1;
-    if (child == 0)
-    {
+    if (child == 0) {
         // A helper we wait for (the folder picker) goes when we go, rather
         // than staying on screen after the installer has ended.
         prctl(PR_SET_PDEATHSIG, SIGTERM);
@@ -342,10 +336,9 @@ int CProcessLauncher::RunForLine(const std::vector<std::string>& argv, std::stri
     errorWrite.Close();
     outWrite.Close();
     const int code = ReadStartError(errorRead.Get());
-    bool complete = false;  // a whole line, or maxBytes of one
+    bool complete = false; // a whole line, or maxBytes of one
     char buffer[4096];
-    while (!complete)
-    {
+    while (!complete) {
         const size_t room = maxBytes - line.size();
         const ssize_t n = read(outRead.Get(), buffer, room < sizeof buffer ? room : sizeof buffer);
         if (n < 0 && errno == EINTR)
@@ -355,13 +348,10 @@ int CProcessLauncher::RunForLine(const std::vector<std::string>& argv, std::stri
         const size_t from = line.size();
         line.append(buffer, static_cast<size_t>(n));
         const size_t end = line.find_first_of("\r\n", from);
-        if (end != std::string::npos)
-        {
+        if (end != std::string::npos) {
             line.resize(end);
             complete = true;
-        }
-        else if (line.size() >= maxBytes)
-        {
+        } else if (line.size() >= maxBytes) {
             complete = true;
         }
     }
@@ -371,8 +361,7 @@ int CProcessLauncher::RunForLine(const std::vector<std::string>& argv, std::stri
     // ours to wait for.
     outRead.Close();
     int status = WatchProgram(child, 1000);
-    if (status == STILL_RUNNING)
-    {
+    if (status == STILL_RUNNING) {
         kill(child, SIGKILL);
         status = WaitStatus(child);
     }

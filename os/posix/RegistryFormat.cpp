@@ -16,9 +16,17 @@ struct TypeEntry
 };
 
 const TypeEntry s_arrTypes[] = {
-    {0, "REG_NONE"},      {1, "REG_SZ"},         {2, "REG_EXPAND_SZ"}, {3, "REG_BINARY"},
-    {4, "REG_DWORD"},     {5, "REG_DWORD_BIG_ENDIAN"}, {6, "REG_LINK"},   {7, "REG_MULTI_SZ"},
-    {8, "REG_RESOURCE_LIST"}, {9, "REG_FULL_RESOURCE_DESCRIPTOR"}, {10, "REG_RESOURCE_REQUIREMENTS_LIST"},
+    {0, "REG_NONE"},
+    {1, "REG_SZ"},
+    {2, "REG_EXPAND_SZ"},
+    {3, "REG_BINARY"},
+    {4, "REG_DWORD"},
+    {5, "REG_DWORD_BIG_ENDIAN"},
+    {6, "REG_LINK"},
+    {7, "REG_MULTI_SZ"},
+    {8, "REG_RESOURCE_LIST"},
+    {9, "REG_FULL_RESOURCE_DESCRIPTOR"},
+    {10, "REG_RESOURCE_REQUIREMENTS_LIST"},
     {11, "REG_QWORD"},
 };
 
@@ -33,7 +41,7 @@ int HexValue(char ch)
     return -1;
 }
 
-}
+} // namespace
 
 bool CRegistryFormat::SplitKeyPath(const std::wstring& path, std::vector<std::wstring>& names)
 {
@@ -44,8 +52,7 @@ bool CRegistryFormat::SplitKeyPath(const std::wstring& path, std::vector<std::ws
     if (rest.empty())
         return path.empty();
     size_t pos = 0;
-    while (pos <= rest.size())
-    {
+    while (pos <= rest.size()) {
         size_t end = rest.find(L'\\', pos);
         if (end == std::wstring::npos)
             end = rest.size();
@@ -61,17 +68,14 @@ bool CRegistryFormat::SplitKeyPath(const std::wstring& path, std::vector<std::ws
 std::string CRegistryFormat::Escape(const std::string& utf8, bool escapeLeadingMarks)
 {
     std::string out;
-    for (size_t i = 0; i < utf8.size(); ++i)
-    {
+    for (size_t i = 0; i < utf8.size(); ++i) {
         const auto ch = static_cast<unsigned char>(utf8[i]);
         const bool leadingMark = escapeLeadingMarks && i == 0 && (ch == '@' || ch == '.');
-        if (ch < 0x20 || ch == 0x7F || ch == '%' || ch == '/' || leadingMark)
-        {
+        if (ch < 0x20 || ch == 0x7F || ch == '%' || ch == '/' || leadingMark) {
             char hex[4];
             std::snprintf(hex, sizeof hex, "%%%02X", ch);
             out += hex;
-        }
-        else
+        } else
             out.push_back(static_cast<char>(ch));
     }
     return out;
@@ -80,10 +84,8 @@ std::string CRegistryFormat::Escape(const std::string& utf8, bool escapeLeadingM
 bool CRegistryFormat::Unescape(const std::string& text, std::string& utf8)
 {
     utf8.clear();
-    for (size_t i = 0; i < text.size(); ++i)
-    {
-        if (text[i] != '%')
-        {
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '%') {
             utf8.push_back(text[i]);
             continue;
         }
@@ -134,16 +136,13 @@ std::string CRegistryFormat::TypeName(uint32_t type)
 bool CRegistryFormat::ParseTypeName(const std::string& text, uint32_t& type)
 {
     for (const TypeEntry& entry : s_arrTypes)
-        if (text == entry.m_pszName)
-        {
+        if (text == entry.m_pszName) {
             type = entry.m_nType;
             return true;
         }
-    if (text.size() == 14 && text.compare(0, 6, "REG_0x") == 0)
-    {
+    if (text.size() == 14 && text.compare(0, 6, "REG_0x") == 0) {
         uint32_t value = 0;
-        for (size_t i = 6; i < text.size(); ++i)
-        {
+        for (size_t i = 6; i < text.size(); ++i) {
             const int digit = HexValue(text[i]);
             if (digit < 0)
                 return false;

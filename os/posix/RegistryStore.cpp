@@ -24,21 +24,20 @@ using DirHandle = std::unique_ptr<DIR, int (*)(DIR*)>;
 // lookup or a removal out of it; only the hive root may be a link.
 bool IsRealFolder(const std::string& path)
 {
-    struct stat st{};
+    struct stat st = {};
     return lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 bool IsRegularFile(const std::string& path)
 {
-    struct stat st{};
+    struct stat st = {};
     return lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 bool WriteAll(int fd, const std::string& bytes)
 {
     size_t done = 0;
-    while (done < bytes.size())
-    {
+    while (done < bytes.size()) {
         const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
         if (n < 0 && errno == EINTR)
             continue;
@@ -69,8 +68,7 @@ bool RemoveTree(const std::string& path)
         DirHandle dir(opendir(path.c_str()), closedir);
         if (!dir)
             return false;
-        while (const dirent* entry = readdir(dir.get()))
-        {
+        while (const dirent* entry = readdir(dir.get())) {
             const std::string name = entry->d_name;
             if (name != "." && name != ".." && !RemoveTree(path + "/" + name))
                 return false;
@@ -82,8 +80,7 @@ bool RemoveTree(const std::string& path)
 bool LessNoCase(const std::wstring& a, const std::wstring& b)
 {
     const size_t n = std::min(a.size(), b.size());
-    for (size_t i = 0; i < n; ++i)
-    {
+    for (size_t i = 0; i < n; ++i) {
         const wchar_t fa = FoldCase(a[i]);
         const wchar_t fb = FoldCase(b[i]);
         if (fa != fb)
@@ -92,7 +89,7 @@ bool LessNoCase(const std::wstring& a, const std::wstring& b)
     return a.size() < b.size();
 }
 
-}
+} // namespace
 
 CRegistryStore::CRegistryStore(std::string hiveRoot) : m_strHiveRoot(std::move(hiveRoot))
 {
@@ -103,8 +100,7 @@ std::string CRegistryStore::FindEntry(const std::string& folder, const std::wstr
 {
     const std::string exact = isValue ? CRegistryFormat::ValueFileName(name) : CRegistryFormat::KeyFileName(name);
     const auto fits = [isValue](const std::string& path) { return isValue ? IsRegularFile(path) : IsRealFolder(path); };
-    if (fits(folder + "/" + exact))
-    {
+    if (fits(folder + "/" + exact)) {
         if (storedName != nullptr)
             *storedName = name;
         return exact;
@@ -129,15 +125,13 @@ std::string CRegistryStore::FindValueFile(const std::string& folder, const std::
     return FindEntry(folder, name, true, nullptr);
 }
 
-bool CRegistryStore::FindKey(const std::wstring& key, std::string& folder,
-                             std::vector<std::wstring>* storedNames) const
+bool CRegistryStore::FindKey(const std::wstring& key, std::string& folder, std::vector<std::wstring>* storedNames) const
 {
     std::vector<std::wstring> names;
     if (!CRegistryFormat::SplitKeyPath(key, names) || !FolderExists(m_strHiveRoot))
         return false;
     std::string path = m_strHiveRoot;
-    for (const std::wstring& name : names)
-    {
+    for (const std::wstring& name : names) {
         std::wstring stored;
         const std::string entry = FindEntry(path, name, false, &stored);
         if (entry.empty())
@@ -156,11 +150,9 @@ bool CRegistryStore::EnsureKey(const std::wstring& key) const
     if (!CRegistryFormat::SplitKeyPath(key, names) || !MakeFolders(m_strHiveRoot))
         return false;
     std::string path = m_strHiveRoot;
-    for (const std::wstring& name : names)
-    {
+    for (const std::wstring& name : names) {
         std::string entry = FindEntry(path, name, false, nullptr);
-        if (entry.empty())
-        {
+        if (entry.empty()) {
             entry = CRegistryFormat::KeyFileName(name);
             // Another process may create it at the same moment; either way it now exists.
             if (mkdir((path + "/" + entry).c_str(), 0755) != 0 && errno != EEXIST)
@@ -195,10 +187,9 @@ bool CRegistryStore::WriteValue(const std::wstring& key, const std::wstring& nam
     if (fd.Get() < 0)
         return false;
     // Readable by all like the machine hive; umask can't be read without changing it for every thread.
-    const bool written = fchmod(fd.Get(), 0644) == 0 &&
-                         WriteAll(fd.Get(), CRegistryFormat::EncodeValue(type, data)) && fsync(fd.Get()) == 0;
-    if (!fd.Close() || !written || rename(temp.c_str(), (folder + "/" + target).c_str()) != 0)
-    {
+    const bool written = fchmod(fd.Get(), 0644) == 0 && WriteAll(fd.Get(), CRegistryFormat::EncodeValue(type, data)) &&
+                         fsync(fd.Get()) == 0;
+    if (!fd.Close() || !written || rename(temp.c_str(), (folder + "/" + target).c_str()) != 0) {
         unlink(temp.c_str());
         return false;
     }
@@ -249,8 +240,7 @@ bool CRegistryStore::List(const std::wstring& key, bool values, std::vector<std:
     DirHandle dir(opendir(folder.c_str()), closedir);
     if (!dir)
         return false;
-    while (const dirent* entry = readdir(dir.get()))
-    {
+    while (const dirent* entry = readdir(dir.get())) {
         bool isValue = false;
         std::wstring name;
         if (!CRegistryFormat::ParseFileName(entry->d_name, isValue, name) || isValue != values)

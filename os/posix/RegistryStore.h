@@ -28,8 +28,7 @@ public:
     // value already stored under that name.
     bool WriteValue(const std::wstring& key, const std::wstring& name, uint32_t type,
                     const std::vector<uint8_t>& data) const;
-    bool ReadValue(const std::wstring& key, const std::wstring& name, uint32_t& type,
-                   std::vector<uint8_t>& data) const;
+    bool ReadValue(const std::wstring& key, const std::wstring& name, uint32_t& type, std::vector<uint8_t>& data) const;
     bool RemoveValue(const std::wstring& key, const std::wstring& name) const;
 
     // Removes a key with all its values and subkeys; the hive root can't be removed.

@@ -22,7 +22,7 @@ locale_t CaseLocale()
     return s_locale;
 }
 
-}
+} // namespace
 
 wchar_t FoldCase(wchar_t ch)
 {
@@ -50,18 +50,15 @@ std::string FindEntryNoCase(const std::string& folder, const std::wstring& name,
     if (!dir)
         return std::string();
     std::string found;
-    while (const dirent* entry = readdir(dir.get()))
-    {
+    while (const dirent* entry = readdir(dir.get())) {
         const std::string fileName = entry->d_name;
         if (fileName == "." || fileName == ".." || (!found.empty() && fileName >= found))
             continue;
         std::wstring entryName;
-        if (readName)
-        {
+        if (readName) {
             if (!readName(fileName, entryName))
                 continue;
-        }
-        else
+        } else
             entryName = FromUtf8(fileName);
         if (EqualsNoCase(entryName, name) && (!accept || accept(fileName)))
             found = fileName;

@@ -28,8 +28,7 @@ public:
         HANDLE hEarlier = nullptr;
         if (!OpenThreadToken(GetCurrentThread(), TOKEN_IMPERSONATE, TRUE, &hEarlier))
             hEarlier = nullptr;
-        if (!ImpersonateSelf(SecurityImpersonation))
-        {
+        if (!ImpersonateSelf(SecurityImpersonation)) {
             if (hEarlier)
                 CloseHandle(hEarlier);
             return;
@@ -40,8 +39,7 @@ public:
         HANDLE hToken = nullptr;
         if (!OpenThreadToken(GetCurrentThread(), TOKEN_ADJUST_PRIVILEGES, TRUE, &hToken))
             return;
-        for (const wchar_t* pszName : names)
-        {
+        for (const wchar_t* pszName : names) {
             TOKEN_PRIVILEGES privileges{};
             privileges.PrivilegeCount = 1;
             privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
@@ -139,11 +137,11 @@ bool CAdminFolder::Claim(const std::wstring& strFolder)
     // without delete sharing: it cannot be renamed and replaced while we work
     // on it, and an earlier owner still holding it open with the right to
     // delete it (which would outlive the new DACL) makes this fail.
-    HANDLE hOpened = CreateFileW(strFolder.c_str(),
-                                 READ_CONTROL | WRITE_DAC | WRITE_OWNER | FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES |
-                                     SYNCHRONIZE,
-                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                 FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    HANDLE hOpened =
+        CreateFileW(strFolder.c_str(),
+                    READ_CONTROL | WRITE_DAC | WRITE_OWNER | FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (hOpened == INVALID_HANDLE_VALUE)
         return false;
     const FileHandle hFolder(hOpened, &CloseHandle);

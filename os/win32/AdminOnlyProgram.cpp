@@ -48,8 +48,7 @@ bool SameNoCase(const std::wstring& left, const std::wstring& right)
 
 int32_t OpenErrorToResult(DWORD dwError)
 {
-    switch (dwError)
-    {
+    switch (dwError) {
     case ERROR_FILE_NOT_FOUND:
         return ShellOpenResult::FileNotFound;
     case ERROR_PATH_NOT_FOUND:
@@ -82,9 +81,9 @@ int32_t CAdminOnlyProgram::Start(const std::wstring& strPath)
     // The program itself, never through a link, shared for reading alone: a
     // writer, a rename or a delete is refused until it has been started, and
     // one already writing makes this fail.
-    const FileHandle hFile = Opened(CreateFileW(strPath.c_str(), READ_CONTROL | GENERIC_READ | GENERIC_EXECUTE,
-                                                FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT,
-                                                nullptr));
+    const FileHandle hFile =
+        Opened(CreateFileW(strPath.c_str(), READ_CONTROL | GENERIC_READ | GENERIC_EXECUTE, FILE_SHARE_READ, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!hFile)
         return OpenErrorToResult(GetLastError());
     BY_HANDLE_FILE_INFORMATION info{};

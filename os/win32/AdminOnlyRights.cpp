@@ -55,8 +55,7 @@ bool CAdminOnlyRights::IsChangeableOnlyByAdmins(const std::vector<uint8_t>& desc
     PACL pDacl = nullptr;
     if (!GetSecurityDescriptorDacl(pDescriptor, &bPresent, &pDacl, &bDefaulted) || !bPresent || !pDacl)
         return false;
-    for (DWORD i = 0; i < pDacl->AceCount; ++i)
-    {
+    for (DWORD i = 0; i < pDacl->AceCount; ++i) {
         void* pAce = nullptr;
         if (!GetAce(pDacl, i, &pAce))
             return false;
@@ -88,8 +87,7 @@ bool CAdminOnlyRights::ReadSecurity(void* hFile, std::vector<uint8_t>& descripto
     if (cbNeeded == 0)
         return false;
     descriptor.assign(cbNeeded, 0);
-    if (!GetKernelObjectSecurity(hFile, what, descriptor.data(), cbNeeded, &cbNeeded))
-    {
+    if (!GetKernelObjectSecurity(hFile, what, descriptor.data(), cbNeeded, &cbNeeded)) {
         descriptor.clear();
         return false;
     }

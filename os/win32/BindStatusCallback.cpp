@@ -32,8 +32,7 @@ bool ParseLength(const std::wstring& strValue, uint64_t& nLength)
     if (strValue.empty() || strValue.size() > 19)
         return false;
     uint64_t nValue = 0;
-    for (const wchar_t c : strValue)
-    {
+    for (const wchar_t c : strValue) {
         if (c < L'0' || c > L'9')
             return false;
         nValue = nValue * 10 + static_cast<uint64_t>(c - L'0');
@@ -49,8 +48,7 @@ CBindStatusCallback* CBindStatusCallback::Create(std::shared_ptr<CTransferChanne
     return new (std::nothrow) CBindStatusCallback(std::move(pChannel));
 }
 
-CBindStatusCallback::CBindStatusCallback(std::shared_ptr<CTransferChannel> pChannel)
-    : m_pChannel(std::move(pChannel))
+CBindStatusCallback::CBindStatusCallback(std::shared_ptr<CTransferChannel> pChannel) : m_pChannel(std::move(pChannel))
 {
 }
 
@@ -92,8 +90,7 @@ HRESULT CBindStatusCallback::OnStartBinding(DWORD, IBinding* pib)
 {
     if (!m_pChannel->BeginBinding(pib))
         return E_ABORT;
-    if (pib)
-    {
+    if (pib) {
         pib->AddRef();
         if (m_pBinding)
             m_pBinding->Release();
@@ -112,8 +109,7 @@ HRESULT CBindStatusCallback::OnLowResource(DWORD)
     return E_NOTIMPL;
 }
 
-HRESULT CBindStatusCallback::OnProgress(ULONG ulProgress, ULONG ulProgressMax, ULONG ulStatusCode,
-                                        LPCWSTR szStatusText)
+HRESULT CBindStatusCallback::OnProgress(ULONG ulProgress, ULONG ulProgressMax, ULONG ulStatusCode, LPCWSTR szStatusText)
 {
     if (ulStatusCode == BINDSTATUS_BEGINDOWNLOADDATA || ulStatusCode == BINDSTATUS_MIMETYPEAVAILABLE)
         QueryResponseFromBinding();
@@ -183,8 +179,7 @@ CTransferChannel::Response CBindStatusCallback::ParseResponse(DWORD dwStatus, LP
     bool bEncoded = false;
     const std::wstring strHeaders = szHeaders ? szHeaders : L"";
     size_t nStart = 0;
-    while (nStart < strHeaders.size())
-    {
+    while (nStart < strHeaders.size()) {
         size_t nEnd = strHeaders.find(L'\n', nStart);
         if (nEnd == std::wstring::npos)
             nEnd = strHeaders.size();
@@ -200,8 +195,7 @@ CTransferChannel::Response CBindStatusCallback::ParseResponse(DWORD dwStatus, LP
             bEncoded = true;
     }
     // The length then counts encoded bytes; the file gets the decoded body.
-    if (bEncoded)
-    {
+    if (bEncoded) {
         response.m_bLengthKnown = false;
         response.m_nLength = 0;
     }
@@ -215,19 +209,16 @@ void CBindStatusCallback::QueryResponseFromBinding()
     CTransferChannel::Response response = m_pChannel->GetResponse();
     bool bChanged = false;
 
-    if (!response.m_bKnown)
-    {
+    if (!response.m_bKnown) {
         IWinInetHttpInfo* pHttpInfo = nullptr;
         if (SUCCEEDED(m_pBinding->QueryInterface(IID_IWinInetHttpInfo, reinterpret_cast<void**>(&pHttpInfo))) &&
-            pHttpInfo)
-        {
+            pHttpInfo) {
             DWORD dwStatus = 0;
             DWORD cbStatus = sizeof(dwStatus);
             DWORD dwFlags = 0;
             if (pHttpInfo->QueryInfo(HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &dwStatus, &cbStatus, &dwFlags,
                                      nullptr) == S_OK &&
-                dwStatus != 0)
-            {
+                dwStatus != 0) {
                 wchar_t szHeaders[8192] = {};
                 DWORD cbHeaders = sizeof(szHeaders) - sizeof(wchar_t);
                 dwFlags = 0;
@@ -242,15 +233,12 @@ void CBindStatusCallback::QueryResponseFromBinding()
         }
     }
 
-    if (response.m_strUrl.empty())
-    {
+    if (response.m_strUrl.empty()) {
         IWinInetInfo* pInfo = nullptr;
-        if (SUCCEEDED(m_pBinding->QueryInterface(IID_IWinInetInfo, reinterpret_cast<void**>(&pInfo))) && pInfo)
-        {
+        if (SUCCEEDED(m_pBinding->QueryInterface(IID_IWinInetInfo, reinterpret_cast<void**>(&pInfo))) && pInfo) {
             wchar_t szUrl[INTERNET_MAX_URL_LENGTH + 1] = {};
             DWORD cbUrl = sizeof(szUrl) - sizeof(wchar_t);
-            if (pInfo->QueryOption(INTERNET_OPTION_URL, szUrl, &cbUrl) == S_OK && szUrl[0] != L'\0')
-            {
+            if (pInfo->QueryOption(INTERNET_OPTION_URL, szUrl, &cbUrl) == S_OK && szUrl[0] != L'\0') {
                 response.m_strUrl = szUrl;
                 bChanged = true;
             }

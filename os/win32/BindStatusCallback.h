@@ -39,8 +39,8 @@ public:
     // IHttpNegotiate
     HRESULT STDMETHODCALLTYPE BeginningTransaction(LPCWSTR szURL, LPCWSTR szHeaders, DWORD dwReserved,
                                                    LPWSTR* pszAdditionalHeaders) override;
-    HRESULT STDMETHODCALLTYPE OnResponse(DWORD dwResponseCode, LPCWSTR szResponseHeaders,
-                                         LPCWSTR szRequestHeaders, LPWSTR* pszAdditionalRequestHeaders) override;
+    HRESULT STDMETHODCALLTYPE OnResponse(DWORD dwResponseCode, LPCWSTR szResponseHeaders, LPCWSTR szRequestHeaders,
+                                         LPWSTR* pszAdditionalRequestHeaders) override;
 
     // The status, length and final URL of a response in raw header form
     // ("HTTP/1.1 200 OK\r\nContent-Length: 12\r\n..."), as far as they are there.

@@ -12,7 +12,8 @@ namespace
 {
 
 // Releases a COM pointer when it goes.
-template <typename T> class CComRef
+template <typename T>
+class CComRef
 {
 public:
     CComRef() = default;
@@ -46,7 +47,8 @@ CDesktopShell::Outcome CDesktopShell::Open(const std::wstring& strFileOrUrl)
 
     // The shell's list of its windows lives in the shell's process.
     CComRef<IShellWindows> pWindows;
-    HRESULT hr = CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_LOCAL_SERVER, IID_IShellWindows, pWindows.OutVoid());
+    HRESULT hr =
+        CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_LOCAL_SERVER, IID_IShellWindows, pWindows.OutVoid());
     if (FAILED(hr) || !pWindows.Get())
         return failed(hr, "ShellWindows");
 
@@ -95,8 +97,7 @@ CDesktopShell::Outcome CDesktopShell::Open(const std::wstring& strFileOrUrl)
     outcome.m_bReached = true;
     BSTR bstrFile = SysAllocStringLen(strFileOrUrl.data(), static_cast<UINT>(strFileOrUrl.size()));
     BSTR bstrVerb = SysAllocString(L"open");
-    if (!bstrFile || !bstrVerb)
-    {
+    if (!bstrFile || !bstrVerb) {
         SysFreeString(bstrFile);
         SysFreeString(bstrVerb);
         return failed(E_OUTOFMEMORY, "ShellExecute");

@@ -20,7 +20,8 @@ const wchar_t PART_SUFFIX[] = L".part";
 
 bool EqualNoCase(const wchar_t* pszLeft, size_t nLeft, const wchar_t* pszRight, size_t nRight)
 {
-    return CompareStringOrdinal(pszLeft, static_cast<int>(nLeft), pszRight, static_cast<int>(nRight), TRUE) == CSTR_EQUAL;
+    return CompareStringOrdinal(pszLeft, static_cast<int>(nLeft), pszRight, static_cast<int>(nRight), TRUE) ==
+           CSTR_EQUAL;
 }
 
 // The full path without trailing separators (but a root's own).
@@ -44,10 +45,9 @@ bool IsAdminOnlyEntry(const std::wstring& strPath)
         return false;
     BY_HANDLE_FILE_INFORMATION info{};
     std::vector<uint8_t> descriptor;
-    const bool bOk = GetFileInformationByHandle(hEntry, &info) &&
-                     (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0 &&
-                     CAdminOnlyRights::ReadSecurity(hEntry, descriptor) &&
-                     CAdminOnlyRights::IsChangeableOnlyByAdmins(descriptor);
+    const bool bOk =
+        GetFileInformationByHandle(hEntry, &info) && (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0 &&
+        CAdminOnlyRights::ReadSecurity(hEntry, descriptor) && CAdminOnlyRights::IsChangeableOnlyByAdmins(descriptor);
     CloseHandle(hEntry);
     return bOk;
 }
@@ -67,8 +67,7 @@ bool ListFolder(const std::wstring& strFolder, std::vector<CEntry>& entries)
         FindFirstFileExW((strFolder + L"\\*").c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0);
     if (hFind == INVALID_HANDLE_VALUE)
         return GetLastError() == ERROR_FILE_NOT_FOUND;
-    do
-    {
+    do {
         const std::wstring strName = data.cFileName;
         if (strName == L"." || strName == L"..")
             continue;
@@ -89,14 +88,12 @@ bool CollectOwnLeftovers(const std::wstring& strFolder, std::vector<std::wstring
     std::vector<CEntry> entries;
     if (!ListFolder(strFolder, entries))
         return false;
-    for (const CEntry& entry : entries)
-    {
+    for (const CEntry& entry : entries) {
         const std::wstring strPath = strFolder + L"\\" + entry.m_strName;
         if (entry.m_bLink || !CFreshFolder::IsLeftoverName(entry.m_strName, entry.m_bFolder) ||
             !IsAdminOnlyEntry(strPath))
             return false;
-        if (!entry.m_bFolder)
-        {
+        if (!entry.m_bFolder) {
             files.push_back(entry.m_strName);
             continue;
         }
@@ -104,8 +101,7 @@ bool CollectOwnLeftovers(const std::wstring& strFolder, std::vector<std::wstring
         std::vector<CEntry> inner;
         if (!ListFolder(strPath, inner))
             return false;
-        for (const CEntry& file : inner)
-        {
+        for (const CEntry& file : inner) {
             if (file.m_bLink || file.m_bFolder || !IsAdminOnlyEntry(strPath + L"\\" + file.m_strName))
                 return false;
             files.push_back(entry.m_strName + L"\\" + file.m_strName);
@@ -148,8 +144,7 @@ bool RemoveOwnFolder(HANDLE hFolder, const std::wstring& strFolder, const std::v
 bool MoveAside(HANDLE hFolder, const std::wstring& strFolder, std::wstring& movedTo)
 {
     std::random_device random;
-    for (int nTry = 0; nTry < 20; ++nTry)
-    {
+    for (int nTry = 0; nTry < 20; ++nTry) {
         wchar_t szSuffix[24];
         swprintf(szSuffix, 24, L"-%08x%08x", static_cast<unsigned>(random()), static_cast<unsigned>(random()));
         const std::wstring strTarget = strFolder + szSuffix;
@@ -160,8 +155,7 @@ bool MoveAside(HANDLE hFolder, const std::wstring& strFolder, std::wstring& move
         pRename->RootDirectory = nullptr;
         pRename->FileNameLength = static_cast<DWORD>(strTarget.size() * sizeof(wchar_t));
         memcpy(pRename->FileName, strTarget.data(), strTarget.size() * sizeof(wchar_t));
-        if (SetFileInformationByHandle(hFolder, FileRenameInfo, pRename, static_cast<DWORD>(buffer.size())))
-        {
+        if (SetFileInformationByHandle(hFolder, FileRenameInfo, pRename, static_cast<DWORD>(buffer.size()))) {
             movedTo = strTarget;
             return true;
         }
@@ -184,8 +178,7 @@ bool CFreshFolder::IsLeftoverName(const std::wstring& strName, bool bFolder)
     // What a download writes until it is complete: "<name>.<8 hex digits>.part".
     const size_t nSuffix = wcslen(PART_SUFFIX);
     if (strName.size() != nBase + 1 + 8 + nSuffix || !EqualNoCase(strName.c_str(), nBase, DOWNLOAD_NAME, nBase) ||
-        strName[nBase] != L'.' ||
-        !EqualNoCase(strName.c_str() + nBase + 9, nSuffix, PART_SUFFIX, nSuffix))
+        strName[nBase] != L'.' || !EqualNoCase(strName.c_str() + nBase + 9, nSuffix, PART_SUFFIX, nSuffix))
         return false;
     for (size_t i = nBase + 1; i < nBase + 9; ++i)
         if (!iswxdigit(strName[i]))
@@ -221,8 +214,7 @@ bool CFreshFolder::IsOwnDescriptor(const std::vector<uint8_t>& descriptor)
         !GetSecurityDescriptorDacl(pOwn, &bPresent, &pOwnDacl, &bDefaulted) ||
         pActualDacl->AceCount != pOwnDacl->AceCount)
         return false;
-    for (DWORD i = 0; i < pOwnDacl->AceCount; ++i)
-    {
+    for (DWORD i = 0; i < pOwnDacl->AceCount; ++i) {
         void* pActualAce = nullptr;
         void* pOwnAce = nullptr;
         if (!GetAce(pActualDacl, i, &pActualAce) || !GetAce(pOwnDacl, i, &pOwnAce))
@@ -252,19 +244,17 @@ bool CFreshFolder::Make(const std::wstring& strFolder, std::wstring* pMovedAside
     // none of ours: opened to be moved only, which the parent's rights allow.
     const DWORD dwShare = FILE_SHARE_READ | FILE_SHARE_WRITE;
     const DWORD dwFlags = FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT;
-    HANDLE hOld = CreateFileW(full.c_str(), DELETE | READ_CONTROL | FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
-                              dwShare, nullptr, OPEN_EXISTING, dwFlags, nullptr);
+    HANDLE hOld =
+        CreateFileW(full.c_str(), DELETE | READ_CONTROL | FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
+                    dwShare, nullptr, OPEN_EXISTING, dwFlags, nullptr);
     if (hOld == INVALID_HANDLE_VALUE && GetLastError() == ERROR_ACCESS_DENIED)
         hOld = CreateFileW(full.c_str(), DELETE | FILE_READ_ATTRIBUTES | SYNCHRONIZE, dwShare, nullptr, OPEN_EXISTING,
                            dwFlags, nullptr);
-    if (hOld == INVALID_HANDLE_VALUE)
-    {
+    if (hOld == INVALID_HANDLE_VALUE) {
         const DWORD dwError = GetLastError();
         if (dwError != ERROR_FILE_NOT_FOUND && dwError != ERROR_PATH_NOT_FOUND)
             return false;
-    }
-    else
-    {
+    } else {
         // Even our own goes aside first: its name is then free at once,
         // whoever may still have it open, and what can't be deleted stays
         // out of the way.
@@ -272,8 +262,7 @@ bool CFreshFolder::Make(const std::wstring& strFolder, std::wstring* pMovedAside
         std::vector<std::wstring> folders;
         const bool bOwn = IsOwnFolder(hOld, full, files, folders);
         std::wstring movedTo;
-        if (!MoveAside(hOld, full, movedTo))
-        {
+        if (!MoveAside(hOld, full, movedTo)) {
             CloseHandle(hOld);
             return false;
         }

@@ -27,8 +27,7 @@ bool CHeldFiles::Hold(const std::wstring& strPath)
         return false;
     const std::lock_guard<std::mutex> lock(m_mutex);
     auto [it, bInserted] = m_handles.emplace(strPath, hFile);
-    if (!bInserted)
-    {
+    if (!bInserted) {
         // Another thread held the same file in the meantime; keep one handle.
         CloseHandle(it->second);
         it->second = hFile;
@@ -38,8 +37,7 @@ bool CHeldFiles::Hold(const std::wstring& strPath)
 
 bool CHeldFiles::Inspect(const std::wstring& strPath, const std::function<bool(void* hFile)>& inspect)
 {
-    for (int nTry = 0; nTry < 2; ++nTry)
-    {
+    for (int nTry = 0; nTry < 2; ++nTry) {
         {
             const std::lock_guard<std::mutex> lock(m_mutex);
             const auto it = m_handles.find(strPath);

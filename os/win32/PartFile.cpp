@@ -20,16 +20,14 @@ bool CPartFile::Create(const std::wstring& strTargetPath)
         return false;
 
     std::random_device random;
-    for (int nTry = 0; nTry < 100; ++nTry)
-    {
+    for (int nTry = 0; nTry < 100; ++nTry) {
         wchar_t szSuffix[16];
         swprintf(szSuffix, 16, L".%08x.part", static_cast<unsigned>(random()));
         const std::wstring strPath = strTargetPath + szSuffix;
         // CREATE_NEW: never take over a file someone else put there.
-        const HANDLE hFile = CreateFileW(strPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                         FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (hFile != INVALID_HANDLE_VALUE)
-        {
+        const HANDLE hFile =
+            CreateFileW(strPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (hFile != INVALID_HANDLE_VALUE) {
             CloseHandle(hFile);
             m_strPath = strPath;
             m_strTargetPath = strTargetPath;

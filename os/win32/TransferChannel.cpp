@@ -29,8 +29,7 @@ HRESULT CTransferChannel::Deliver(RawReport report)
     m_cv.wait(lock, [this] { return m_bAnswered || m_bStopped; });
     m_bWaiting = false;
     m_bPending = false;
-    if (m_bAnswered)
-    {
+    if (m_bAnswered) {
         m_bAnswered = false;
         return m_hrAnswer;
     }
@@ -85,8 +84,7 @@ CTransferChannel::Event CTransferChannel::Wait(std::chrono::milliseconds timeout
 {
     std::unique_lock<std::mutex> lock(m_mutex);
     m_cv.wait_for(lock, timeout, [this] { return m_bPending || m_bFinished; });
-    if (m_bPending)
-    {
+    if (m_bPending) {
         report = std::move(m_pending);
         m_bPending = false;
         return Event::Report;
@@ -113,8 +111,7 @@ void CTransferChannel::Stop()
         // A transfer thread waiting for an answer gets a refusal, and its
         // binding ends on its own thread. Otherwise it sits in the platform's
         // wait for data that may never come: only an abort from here ends it.
-        if (!m_bWaiting && m_pBinding)
-        {
+        if (!m_bWaiting && m_pBinding) {
             pBinding = m_pBinding;
             pBinding->AddRef();
             m_bAbortIssued = true;
@@ -128,8 +125,7 @@ void CTransferChannel::Stop()
     // not run for COM; the binding posts the abort to its own thread itself.
     const HRESULT hr = pBinding->Abort();
     pBinding->Release();
-    if (FAILED(hr))
-    {
+    if (FAILED(hr)) {
         // Left to the next report, which is then refused.
         std::lock_guard<std::mutex> lock(m_mutex);
         m_bAbortIssued = false;

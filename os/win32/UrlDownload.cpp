@@ -37,8 +37,7 @@ bool CUrlDownload::IsHttpsUrl(const std::wstring& strUrl, std::wstring* pHost)
 
 DownloadResult CUrlDownload::ResultFromHresult(HRESULT hr, bool bHostAnswered)
 {
-    switch (hr)
-    {
+    switch (hr) {
     case S_OK:
         return DownloadResult::Ok;
     case E_ABORT:
@@ -81,8 +80,7 @@ void CUrlDownload::RunTransfer(std::shared_ptr<CTransferChannel> pChannel, std::
         // The binding belongs to this thread's apartment, and its
         // notifications come through this thread's messages.
         CComApartment apartment;
-        if (CBindStatusCallback* pCallback = CBindStatusCallback::Create(pChannel))
-        {
+        if (CBindStatusCallback* pCallback = CBindStatusCallback::Create(pChannel)) {
             hr = URLDownloadToFileW(nullptr, strUrl.c_str(), strFile.c_str(), 0, pCallback);
             pCallback->Release();
         }
@@ -106,25 +104,20 @@ DownloadResult CUrlDownload::Run(const std::wstring& strUrl, const std::wstring&
 
     m_pChannel = std::make_shared<CTransferChannel>();
     std::thread transfer;
-    try
-    {
+    try {
         transfer = std::thread(&CUrlDownload::RunTransfer, m_pChannel, strUrl, file.GetPath());
-    }
-    catch (...)
-    {
+    } catch (...) {
         return DownloadResult::TransferFailed;
     }
 
     auto lastPoll = std::chrono::steady_clock::now();
     bool bStopped = false;
-    for (;;)
-    {
+    for (;;) {
         CTransferChannel::RawReport raw;
         const CTransferChannel::Event event = m_pChannel->Wait(m_options.m_pollInterval, raw);
         if (event == CTransferChannel::Event::Finished)
             break;
-        if (event == CTransferChannel::Event::Report && m_eVerdict == DownloadResult::Ok)
-        {
+        if (event == CTransferChannel::Event::Report && m_eVerdict == DownloadResult::Ok) {
             const HRESULT hrAnswer = OnTransferReport(raw);
             // A report that ends the transfer is refused by the stop below.
             if (m_eVerdict == DownloadResult::Ok)
@@ -132,8 +125,7 @@ DownloadResult CUrlDownload::Run(const std::wstring& strUrl, const std::wstring&
         }
 
         const auto now = std::chrono::steady_clock::now();
-        if (m_eVerdict == DownloadResult::Ok && now - lastPoll >= m_options.m_pollInterval)
-        {
+        if (m_eVerdict == DownloadResult::Ok && now - lastPoll >= m_options.m_pollInterval) {
             lastPoll = now;
             if (m_pProgress && m_pProgress->IsAbortRequested())
                 SetVerdict(DownloadResult::Aborted);
@@ -141,8 +133,7 @@ DownloadResult CUrlDownload::Run(const std::wstring& strUrl, const std::wstring&
         if (m_eVerdict == DownloadResult::Ok && now - m_pChannel->GetLastActivity() >= m_options.m_stallLimit)
             SetVerdict(m_bBodyStarted || m_pChannel->HasResponse() ? DownloadResult::Stalled
                                                                    : DownloadResult::ConnectTimeout);
-        if (m_eVerdict != DownloadResult::Ok && !bStopped)
-        {
+        if (m_eVerdict != DownloadResult::Ok && !bStopped) {
             bStopped = true;
             m_pChannel->Stop();
         }
@@ -181,15 +172,13 @@ DownloadResult CUrlDownload::Finish(CPartFile& file)
 
 HRESULT CUrlDownload::OnTransferReport(const CTransferChannel::RawReport& raw)
 {
-    switch (raw.m_nStatus)
-    {
+    switch (raw.m_nStatus) {
     case BINDSTATUS_CONNECTING:
     case BINDSTATUS_SENDINGREQUEST:
         return Report(m_nLastReported, 0, raw.m_nStatus, raw.m_strText);
     case BINDSTATUS_REDIRECTING:
         // An installer that is about to be run never comes over plain HTTP.
-        if (!IsHttpsUrl(raw.m_strText))
-        {
+        if (!IsHttpsUrl(raw.m_strText)) {
             SetVerdict(DownloadResult::InvalidUrl);
             return E_ABORT;
         }
@@ -198,8 +187,7 @@ HRESULT CUrlDownload::OnTransferReport(const CTransferChannel::RawReport& raw)
         if (RefuseResponse())
             return E_ABORT;
         return Report(m_nLastReported, 0, raw.m_nStatus, raw.m_strText);
-    case BINDSTATUS_BEGINDOWNLOADDATA:
-    {
+    case BINDSTATUS_BEGINDOWNLOADDATA: {
         if (RefuseResponse())
             return E_ABORT;
         m_bBodyStarted = true;
@@ -232,13 +220,11 @@ HRESULT CUrlDownload::OnTransferReport(const CTransferChannel::RawReport& raw)
 bool CUrlDownload::RefuseResponse()
 {
     const CTransferChannel::Response response = m_pChannel->GetResponse();
-    if (response.m_bKnown && (response.m_dwStatus < 200 || response.m_dwStatus > 299))
-    {
+    if (response.m_bKnown && (response.m_dwStatus < 200 || response.m_dwStatus > 299)) {
         SetVerdict(DownloadResult::HttpError);
         return true;
     }
-    if (!response.m_strUrl.empty() && !IsHttpsUrl(response.m_strUrl))
-    {
+    if (!response.m_strUrl.empty() && !IsHttpsUrl(response.m_strUrl)) {
         SetVerdict(DownloadResult::InvalidUrl);
         return true;
     }

@@ -200,17 +200,15 @@ int32_t CWin32OsServices::ShellOpen(const std::wstring& fileOrUrl)
 int32_t CWin32OsServices::ShellOpenAsUser(const std::wstring& fileOrUrl)
 {
     const bool bUrl = PathIsURLW(fileOrUrl.c_str()) != FALSE;
-    if (!bUrl)
-    {
+    if (!bUrl) {
         // The shell would report a missing program in a box of its own, and
         // to us not at all.
         if (GetFileAttributesW(fileOrUrl.c_str()) == INVALID_FILE_ATTRIBUTES)
             return GetLastError() == ERROR_FILE_NOT_FOUND ? ShellOpenResult::FileNotFound
-                                                           : ShellOpenResult::PathNotFound;
+                                                          : ShellOpenResult::PathNotFound;
     }
     CComApartment apartment;
-    if (m_bUseDesktopShell && apartment.IsUsable())
-    {
+    if (m_bUseDesktopShell && apartment.IsUsable()) {
         const CDesktopShell::Outcome outcome = CDesktopShell::Open(fileOrUrl);
         if (outcome.m_bReached)
             return SUCCEEDED(outcome.m_hr) ? ShellOpenResult::Success : ShellOpenResult::AccessDenied;
@@ -235,8 +233,7 @@ bool CWin32OsServices::IsFromPublisher(const std::wstring& program, const std::w
     return bSigned;
 }
 
-bool CWin32OsServices::BrowseForFolder(const std::wstring& title, const std::wstring& startFolder,
-                                       std::wstring& chosen)
+bool CWin32OsServices::BrowseForFolder(const std::wstring& title, const std::wstring& startFolder, std::wstring& chosen)
 {
     CComApartment apartment;
     if (!apartment.IsUsable())
@@ -245,8 +242,7 @@ bool CWin32OsServices::BrowseForFolder(const std::wstring& title, const std::wst
     info.hwndOwner = nullptr;
     info.lpszTitle = title.c_str();
     info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_DONTGOBELOWDOMAIN | BIF_EDITBOX;
-    if (!startFolder.empty())
-    {
+    if (!startFolder.empty()) {
         info.lpfn = &BrowseCallback;
         info.lParam = reinterpret_cast<LPARAM>(startFolder.c_str());
     }
@@ -289,8 +285,7 @@ bool CWin32OsServices::StartThread(std::function<void()> body)
     if (!pBody)
         return false;
     const uintptr_t hThread = _beginthreadex(nullptr, 0, &ThreadMain, pBody, 0, nullptr);
-    if (hThread == 0)
-    {
+    if (hThread == 0) {
         delete pBody;
         return false;
     }
@@ -301,8 +296,8 @@ bool CWin32OsServices::StartThread(std::function<void()> body)
 bool CWin32OsServices::RegEnsureKey(const std::wstring& key)
 {
     HKEY hKey = nullptr;
-    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                        KEY_WRITE | REGISTRY_VIEW, nullptr, &hKey, nullptr) != ERROR_SUCCESS)
+    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE | REGISTRY_VIEW,
+                        nullptr, &hKey, nullptr) != ERROR_SUCCESS)
         return false;
     RegCloseKey(hKey);
     return true;
@@ -336,16 +331,15 @@ bool CWin32OsServices::RegReadValue(const std::wstring& key, const std::wstring&
         return false;
     // Another process may grow the value between asking its size and reading
     // it, or write one as large as the registry allows: memory stays bounded.
-    for (int nTry = 0; nTry < 4; ++nTry)
-    {
+    for (int nTry = 0; nTry < 4; ++nTry) {
         DWORD dwType = REG_NONE;
         DWORD cbData = 0;
         if (RegQueryValueExW(hKey.get(), name.c_str(), nullptr, &dwType, nullptr, &cbData) != ERROR_SUCCESS ||
             cbData > MAX_REG_VALUE_BYTES)
             return false;
         std::vector<uint8_t> buffer(cbData);
-        const LSTATUS status =
-            RegQueryValueExW(hKey.get(), name.c_str(), nullptr, &dwType, buffer.empty() ? nullptr : buffer.data(), &cbData);
+        const LSTATUS status = RegQueryValueExW(hKey.get(), name.c_str(), nullptr, &dwType,
+                                                buffer.empty() ? nullptr : buffer.data(), &cbData);
         if (status == ERROR_MORE_DATA)
             continue;
         if (status != ERROR_SUCCESS)

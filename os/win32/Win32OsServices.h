@@ -51,8 +51,7 @@ public:
     int32_t ShellOpen(const std::wstring& fileOrUrl) override;
     int32_t ShellOpenAsUser(const std::wstring& fileOrUrl) override;
     bool IsFromPublisher(const std::wstring& program, const std::wstring& publisher) override;
-    bool BrowseForFolder(const std::wstring& title, const std::wstring& startFolder,
-                         std::wstring& chosen) override;
+    bool BrowseForFolder(const std::wstring& title, const std::wstring& startFolder, std::wstring& chosen) override;
 
     DownloadResult DownloadToFile(const std::wstring& url, const std::wstring& path,
                                   IDownloadProgress* pProgress) override;
