@@ -32,7 +32,6 @@ public:
     {
         if (!m_bEnabled)
             return;
-        std::fputs("OnMouseHover", stdout);
         m_nState = STATE_HOVER;
         RedrawOverParent();
         Base::OnMouseHover(nFlags, point);
@@ -42,7 +41,6 @@ public:
     {
         if (!m_bEnabled)
             return;
-        std::fputs("OnMouseLeave", stdout);
         m_nState = STATE_NORMAL;
         RedrawOverParent();
         Base::OnMouseLeave();

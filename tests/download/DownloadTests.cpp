@@ -401,6 +401,65 @@ TEST_F(DownloadTest, BadTargetsAndUrlsFailBeforeAnyTransfer)
     EXPECT_TRUE(TargetFolderEmpty());
 }
 
+// Notes the resident set at each report of data: the one once the transfer
+// has settled, and the most seen after that.
+class CResidentWatch : public IDownloadProgress
+{
+public:
+    HRESULT OnProgress(uint64_t progress, uint64_t, ULONG statusCode, LPCWSTR) override
+    {
+        if (statusCode != DOWNLOAD_STATUS_DOWNLOADING_DATA)
+            return S_OK;
+        const long nResident = ResidentBytes();
+        if (progress < SETTLED_AFTER)
+            return S_OK;
+        if (m_nSettled == 0)
+            m_nSettled = nResident;
+        m_nMost = std::max(m_nMost, nResident);
+        return S_OK;
+    }
+    bool IsAbortRequested() override { return false; }
+
+    static long ResidentBytes()
+    {
+        long nSize = 0;
+        long nResident = 0;
+        std::ifstream("/proc/self/statm") >> nSize >> nResident;
+        return nResident * sysconf(_SC_PAGESIZE);
+    }
+
+    static constexpr uint64_t SETTLED_AFTER = 8 * 1024 * 1024;
+    long m_nSettled = 0;
+    long m_nMost = 0;
+};
+
+TEST_F(DownloadTest, LargeDownloadStreamsToTheFileInBoundedMemory)
+{
+    // 48 MiB of one random mebibyte over and over: the host sends it as it
+    // would any installer, and no part of it may pile up in our memory.
+    constexpr size_t MEBIBYTE = 1024 * 1024;
+    constexpr size_t COPIES = 48;
+    const std::string strBlock = RandomBytes(MEBIBYTE);
+    {
+        std::ofstream out(m_payloadFolder / "payload.bin", std::ios::binary);
+        for (size_t i = 0; i < COPIES; ++i)
+            out << strBlock;
+    }
+    StartHost("normal");
+    CResidentWatch watch;
+    ASSERT_EQ(Fetch(&watch), DownloadResult::Ok);
+
+    EXPECT_EQ(fs::file_size(m_target), COPIES * MEBIBYTE);
+    ASSERT_GT(watch.m_nSettled, 0);
+    EXPECT_LT(watch.m_nMost - watch.m_nSettled, 2 * static_cast<long>(MEBIBYTE))
+        << "resident set grew with the download";
+    std::ifstream in(m_target, std::ios::binary);
+    std::string strLast(MEBIBYTE, '\0');
+    in.seekg(static_cast<std::streamoff>((COPIES - 1) * MEBIBYTE));
+    in.read(strLast.data(), static_cast<std::streamsize>(MEBIBYTE));
+    EXPECT_TRUE(strLast == strBlock) << "the last mebibyte differs";
+}
+
 TEST_F(DownloadTest, FailedDownloadKeepsAnOlderFile)
 {
     std::ofstream(m_target, std::ios::binary) << "older installer";

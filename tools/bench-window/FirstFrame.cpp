@@ -87,6 +87,8 @@ int main(int argc, char** argv)
     if (pid < 0)
         return 2;
     if (pid == 0) {
+        // Our standard output carries the figure alone; what the program prints goes with the errors.
+        dup2(STDERR_FILENO, STDOUT_FILENO);
         execvp(argv[4], argv + 4);
         _exit(127);
     }

@@ -12,6 +12,8 @@
 namespace
 {
 
+constexpr long RECEIVE_BUFFER_BYTES = 128 * 1024;
+
 bool ReadWholeFile(const std::string& strPath, std::string& strContents)
 {
     std::ifstream in(strPath, std::ios::binary);
@@ -97,6 +99,10 @@ DownloadResult CCurlTransfer::Run(const std::string& strUrl, const std::string& 
     curl_easy_setopt(c, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
     curl_easy_setopt(c, CURLOPT_HEADERFUNCTION, &CCurlTransfer::HeaderCallback);
     curl_easy_setopt(c, CURLOPT_HEADERDATA, this);
+    // libcurl's 16 KiB default makes a 200 MiB download some 13,000 rounds of
+    // TLS read, file write and progress; a larger buffer keeps up with curl's
+    // own command at the cost of one allocation for the whole download.
+    curl_easy_setopt(c, CURLOPT_BUFFERSIZE, RECEIVE_BUFFER_BYTES);
     curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, &CCurlTransfer::WriteCallback);
     curl_easy_setopt(c, CURLOPT_WRITEDATA, this);
     curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, &CCurlTransfer::ProgressCallback);
