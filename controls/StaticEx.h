@@ -1,12 +1,10 @@
 #pragma once
 
-#include "framework/DC.h"
 #include "framework/Font.h"
-#include "framework/GdiObjects.h"
 #include "framework/Static.h"
 
-// A one-line text label with a transparent background. The first label to paint
-// in the process keeps a snapshot of what lies beneath it and erases from it.
+// A one-line text label with a transparent background: the page beneath it
+// shows around its glyphs.
 class CStaticEx : public CStatic
 {
 public:
@@ -17,14 +15,10 @@ public:
     CSize CalcTextSize();
 
     void OnPaint() override;
-    BOOL OnEraseBkgnd(CDC* pDC) override;
+    // The paint lays the page beneath the text itself.
+    BOOL OnEraseBkgnd(CDC*) override { return TRUE; }
 
-    CDC m_memDC;
-    CBitmap m_bmpBack;
     CFont m_font;
     COLORREF m_crText;
     int m_nFontHeight;
-
-    // One flag for all labels: only the first to paint takes a snapshot.
-    static bool s_bNeedBackground;
 };
