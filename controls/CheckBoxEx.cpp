@@ -1,5 +1,6 @@
 #include "controls/CheckBoxEx.h"
 
+#include "controls/PageBackground.h"
 #include "controls/PngResource.h"
 #include "framework/DC.h"
 #include "res/resource.h"
@@ -16,7 +17,8 @@ void CCheckBoxEx::DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct)
         return;
     CDC dc;
     dc.Attach(lpDrawItemStruct->hDC);
-    DrawStripCell(&dc, m_pImage.get(), lpDrawItemStruct->rcItem,
-                  CheckBoxCellRect(m_pImage->GetWidth(), m_pImage->GetHeight(), m_nState, m_bChecked != 0));
+    const CRect rcItem(lpDrawItemStruct->rcItem);
+    const CRect rcCell = CheckBoxCellRect(m_pImage->GetWidth(), m_pImage->GetHeight(), m_nState, m_bChecked != 0);
+    PaintOverPage(this, &dc, [&](CDC& out) { DrawStripCell(&out, m_pImage.get(), rcItem, rcCell); });
     dc.Detach();
 }

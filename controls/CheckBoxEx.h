@@ -11,8 +11,6 @@ public:
     void SetImage();
 
     void DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct) override;
-    // Unlike the buttons, the box leaves erasing to the button class.
-    BOOL OnEraseBkgnd(CDC* pDC) override { return CButton::OnEraseBkgnd(pDC); }
 
     int m_bChecked = 1;
 };

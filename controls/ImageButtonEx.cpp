@@ -1,5 +1,6 @@
 #include "controls/ImageButtonEx.h"
 
+#include "controls/PageBackground.h"
 #include "framework/DC.h"
 
 void CImageButtonEx::DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct)
@@ -8,6 +9,7 @@ void CImageButtonEx::DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct)
         return;
     CDC dc;
     dc.Attach(lpDrawItemStruct->hDC);
-    DrawStateCell(&dc, lpDrawItemStruct->rcItem);
+    const CRect rcItem(lpDrawItemStruct->rcItem);
+    PaintOverPage(this, &dc, [&](CDC& out) { DrawStateCell(&out, rcItem); });
     dc.Detach();
 }

@@ -2,6 +2,7 @@
 
 #include "common/DpiScaler.h"
 #include "common/UiFont.h"
+#include "controls/PageBackground.h"
 #include "framework/DC.h"
 #include "framework/Font.h"
 
@@ -18,16 +19,15 @@ void CImageTextButtonEx::DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct)
     CDC dc;
     dc.Attach(lpDrawItemStruct->hDC);
     const CRect rcItem(lpDrawItemStruct->rcItem);
-    DrawStateCell(&dc, rcItem);
-
     // The caption font lives for this paint only, so a new height shows at the next one.
     CFont font;
     font.CreateFontIndirect(UiFont(m_nFontHeight));
-    {
-        CSelectGuard<HFONT> select(dc, font.GetSafeHandle());
-        dc.SetTextColor(m_crText[static_cast<unsigned>(m_nState) & 3]);
-        dc.SetBkMode(TRANSPARENT);
-        dc.DrawText(GetWindowText(), rcItem, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-    }
+    PaintOverPage(this, &dc, [&](CDC& out) {
+        DrawStateCell(&out, rcItem);
+        CSelectGuard<HFONT> select(out, font.GetSafeHandle());
+        out.SetTextColor(m_crText[static_cast<unsigned>(m_nState) & 3]);
+        out.SetBkMode(TRANSPARENT);
+        out.DrawText(GetWindowText(), rcItem, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    });
     dc.Detach();
 }

@@ -68,6 +68,22 @@ void CMessageBoxEx::OnPaint()
     CPaintDC dc(this);
     CRect rc;
     GetClientRect(&rc);
+    // Without memory for the page image it is drawn straight.
+    if (!m_page.CopyTo(&dc, rc, CSize(rc.Width(), rc.Height()), [this](CDC& page) { DrawPage(page); }))
+        DrawPage(dc);
+}
+
+void CMessageBoxEx::DrawPageBackground(CDC* pDC, const CRect& rcPage)
+{
+    CRect rc;
+    GetClientRect(&rc);
+    m_page.CopyTo(pDC, rcPage, CSize(rc.Width(), rc.Height()), [this](CDC& page) { DrawPage(page); });
+}
+
+void CMessageBoxEx::DrawPage(CDC& dc)
+{
+    CRect rc;
+    GetClientRect(&rc);
     CPen pen(PS_SOLID, 1, BAND);
     {
         CSelectGuard<HPEN> select(dc, pen.GetSafeHandle());

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "common/DpiScaler.h"
+#include "controls/PageBackground.h"
 #include "controls/PngResource.h"
 #include "framework/DC.h"
 #include "framework/Graphics.h"
@@ -66,14 +67,10 @@ void CProgressCtrlEx::DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct)
         return;
     CDC dc;
     dc.Attach(lpDrawItemStruct->hDC);
-    dc.SetBkMode(TRANSPARENT);
     const CRect rcItem(lpDrawItemStruct->rcItem);
-
-    CDC memDc;
-    memDc.CreateCompatibleDC(&dc);
-    CBitmap bitmap;
-    if (bitmap.CreateCompatibleBitmap(&dc, rcItem.Width(), rcItem.Height())) {
-        CSelectGuard<HBITMAP> select(memDc, bitmap.GetSafeHandle());
+    // The bar lies on a white ground of its own, whatever the page beneath.
+    PaintOverPage(this, &dc, [&](CDC& memDc) {
+        memDc.SetBkMode(TRANSPARENT);
         memDc.FillSolidRect(rcItem, RGB(255, 255, 255));
         CGraphics graphics(&memDc);
         graphics.DrawImage(m_pImageTrack.get(), rcClient, 0, 0, static_cast<int>(m_pImageTrack->GetWidth()),
@@ -85,7 +82,6 @@ void CProgressCtrlEx::DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct)
             graphics.DrawImage(m_pImageFill.get(), CRect(0, 0, cxDest, static_cast<int>(m_fHeight)), 0, 0, cxSrc,
                                static_cast<int>(m_pImageFill->GetHeight()));
         }
-        dc.BitBlt(0, 0, rcItem.Width(), rcItem.Height(), &memDc, 0, 0, SRCCOPY);
-    }
+    });
     dc.Detach();
 }

@@ -33,7 +33,7 @@ public:
         if (!m_bEnabled)
             return;
         m_nState = STATE_HOVER;
-        RedrawOverParent();
+        this->Invalidate(TRUE);
         Base::OnMouseHover(nFlags, point);
     }
 
@@ -42,7 +42,7 @@ public:
         if (!m_bEnabled)
             return;
         m_nState = STATE_NORMAL;
-        RedrawOverParent();
+        this->Invalidate(TRUE);
         Base::OnMouseLeave();
     }
 
@@ -62,21 +62,7 @@ public:
         Base::OnLButtonUp(nFlags, point);
     }
 
-    // Redraws the control after a change of look. The control blends its
-    // cell or text over whatever lies beneath it, so drawing the new look over
-    // the old one would darken anti-aliased edges a little more with every
-    // change; the parent (which does not clip its children) lays its page
-    // beneath the control again first.
-    void RedrawOverParent()
-    {
-        CWnd* pParent = this->GetParent();
-        if (!pParent) {
-            this->Invalidate(TRUE);
-            return;
-        }
-        CRect rc;
-        this->GetWindowRect(&rc);
-        pParent->ScreenToClient(&rc);
-        pParent->InvalidateRect(&rc, TRUE);
-    }
+    // Every paint lays the page beneath itself (PaintOverPage), so erasing
+    // first would only show the bare page on the screen for a moment.
+    BOOL OnEraseBkgnd(CDC*) override { return TRUE; }
 };

@@ -1,20 +1,13 @@
 #include "controls/StaticEx.h"
 
 #include "common/UiFont.h"
+#include "controls/PageBackground.h"
 #include "controls/TextMeasure.h"
-
-bool CStaticEx::s_bNeedBackground = true;
+#include "framework/DC.h"
 
 CStaticEx::CStaticEx() : m_crText(RGB(60, 60, 60)), m_nFontHeight(20)
 {
     m_font.CreateFontIndirect(UiFont(m_nFontHeight));
-}
-
-CStaticEx::~CStaticEx()
-{
-    // GDI refuses to delete a bitmap that is still selected into a DC.
-    if (m_hOldBitmap)
-        m_memDC.SelectObject(m_hOldBitmap);
 }
 
 void CStaticEx::SetFontHeight(int nHeight)
@@ -31,32 +24,11 @@ CSize CStaticEx::CalcTextSize()
 void CStaticEx::OnPaint()
 {
     CPaintDC dc(this);
-    CRect rcWindow;
-    GetWindowRect(&rcWindow);
-
-    CWnd* pParent = GetParent();
-    if (s_bNeedBackground && pParent) {
-        s_bNeedBackground = false;
-        pParent->ScreenToClient(&rcWindow);
-        CClientDC parentDc(pParent);
-        m_bmpBack.CreateCompatibleBitmap(&dc, rcWindow.Width(), rcWindow.Height());
-        m_memDC.CreateCompatibleDC(&dc);
-        m_hOldBitmap = m_memDC.SelectObject(&m_bmpBack);
-        m_memDC.StretchBlt(0, 0, rcWindow.Width(), rcWindow.Height(), &parentDc, rcWindow.left, rcWindow.top,
-                           rcWindow.Width(), rcWindow.Height(), SRCCOPY);
-    }
-
-    CSelectGuard<HFONT> select(dc, m_font.GetSafeHandle());
-    dc.SetTextColor(m_crText);
-    dc.SetBkMode(TRANSPARENT);
-    dc.TextOut(0, 0, GetWindowText());
-}
-
-BOOL CStaticEx::OnEraseBkgnd(CDC* pDC)
-{
-    // Without a snapshot this copies nothing and the pixels beneath stay.
-    CRect rc;
-    GetClientRect(&rc);
-    pDC->BitBlt(0, 0, rc.Width(), rc.Height(), &m_memDC, 0, 0, SRCCOPY);
-    return FALSE;
+    const std::wstring text = GetWindowText();
+    PaintOverPage(this, &dc, [&](CDC& out) {
+        CSelectGuard<HFONT> select(out, m_font.GetSafeHandle());
+        out.SetTextColor(m_crText);
+        out.SetBkMode(TRANSPARENT);
+        out.TextOut(0, 0, text);
+    });
 }

@@ -26,11 +26,6 @@ void CStripButton::PreSubclassWindow()
     CButton::PreSubclassWindow();
 }
 
-BOOL CStripButton::OnEraseBkgnd(CDC*)
-{
-    return TRUE;
-}
-
 void CStripButton::DrawStateCell(CDC* pDC, const CRect& rcItem)
 {
     DrawStripCell(pDC, m_pImage.get(), rcItem, StateCellRect(m_pImage->GetWidth(), m_pImage->GetHeight(), m_nState));

@@ -7,7 +7,7 @@
 #include "framework/Image.h"
 
 // An owner-drawn push button whose look comes from a four-state strip. It paints
-// no background of its own: the cell is blended over what lies beneath.
+// no background of its own: the cell is blended over the page beneath.
 class CStripButton : public CSkinnedControl<CButton>
 {
 public:
@@ -18,7 +18,6 @@ public:
     void SetImage(UINT nResourceId);
 
     void PreSubclassWindow() override;
-    BOOL OnEraseBkgnd(CDC* pDC) override;
 
     std::unique_ptr<CImage> m_pImage;
     ULONG_PTR m_gdiplusToken = 0;

@@ -2,6 +2,7 @@
 
 #include "common/DpiScaler.h"
 #include "common/UiFont.h"
+#include "controls/PageBackground.h"
 #include "controls/TextMeasure.h"
 #include "framework/DC.h"
 
@@ -27,8 +28,10 @@ void CTextButtonEx::OnPaint()
 {
     CPaintDC dc(this);
     const std::wstring text = GetWindowText();
-    CSelectGuard<HFONT> select(dc, m_font.GetSafeHandle());
-    dc.SetTextColor(m_crText[static_cast<unsigned>(m_nState) & 3]);
-    dc.SetBkMode(TRANSPARENT);
-    dc.TextOut(0, 0, text);
+    PaintOverPage(this, &dc, [&](CDC& out) {
+        CSelectGuard<HFONT> select(out, m_font.GetSafeHandle());
+        out.SetTextColor(m_crText[static_cast<unsigned>(m_nState) & 3]);
+        out.SetBkMode(TRANSPARENT);
+        out.TextOut(0, 0, text);
+    });
 }

@@ -72,6 +72,7 @@ void CZelqa_DownloaderDlg::SetBackground(UINT imageId)
     const int cx = ScaledX(static_cast<int>(image->GetWidth()));
     const int cy = ScaledY(static_cast<int>(image->GetHeight()));
     m_pBackground = std::move(image);
+    m_page.Reset();
     SetWindowPos(nullptr, 0, 0, cx, cy, SWP_NOMOVE);
 }
 

@@ -10,6 +10,8 @@
 #include "controls/EditEx.h"
 #include "controls/ImageButtonEx.h"
 #include "controls/ImageTextButtonEx.h"
+#include "controls/PageBackground.h"
+#include "controls/PageImage.h"
 #include "controls/ProgressCtrlEx.h"
 #include "controls/StaticEx.h"
 #include "controls/TextButtonEx.h"
@@ -31,7 +33,7 @@ constexpr UINT IDC_RETRY = 10008;
 
 // The installer window: a borderless, skinned wizard of three pages (welcome,
 // progress with its failure state, finish).
-class CZelqa_DownloaderDlg : public CDialog, private IInstallView
+class CZelqa_DownloaderDlg : public CDialog, public IPageBackground, private IInstallView
 {
 public:
     CZelqa_DownloaderDlg();
@@ -63,6 +65,8 @@ public:
     HICON m_hIcon = nullptr;
     ULONG_PTR m_gdiplusToken = 0;
     std::unique_ptr<CImage> m_pBackground;
+    // The background at the window's size, drawn once per page.
+    CPageImage m_page;
     CImageButtonEx m_btnClose;
     CStaticEx m_lblTitle;
     CStaticEx m_lblInstallTo;
@@ -92,6 +96,7 @@ protected:
     BOOL OnInitDialog() override;
     void OnPaint() override;
     BOOL OnEraseBkgnd(CDC* pDC) override;
+    void DrawPageBackground(CDC* pDC, const CRect& rcPage) override;
     BOOL OnCommand(UINT nID, UINT nCode) override;
     BOOL PreTranslateMessage(MSG* pMsg) override;
     void OnDestroy() override;

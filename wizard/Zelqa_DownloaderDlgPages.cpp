@@ -90,18 +90,20 @@ void CZelqa_DownloaderDlg::OnPaint()
         dc.DrawIcon((rc.Width() - icon.cx + 1) / 2, (rc.Height() - icon.cy + 1) / 2, m_hIcon);
         return;
     }
-    if (!m_pBackground)
-        return;
     GetClientRect(&rc);
-    // Composed off screen and copied in one step, so the page never flickers.
-    CDC memDc;
-    memDc.CreateCompatibleDC(&dc);
-    CBitmap bitmap;
-    if (!bitmap.CreateCompatibleBitmap(&dc, rc.Width(), rc.Height()))
+    // Drawn off screen once per page and copied in one step, so the page never flickers.
+    DrawPageBackground(&dc, rc);
+}
+
+void CZelqa_DownloaderDlg::DrawPageBackground(CDC* pDC, const CRect& rcPage)
+{
+    if (!m_pBackground || IsIconic())
         return;
-    CSelectGuard<HBITMAP> select(memDc, bitmap.GetSafeHandle());
-    CGraphics graphics(&memDc);
-    graphics.DrawImage(m_pBackground.get(), rc, 0, 0, static_cast<int>(m_pBackground->GetWidth()),
-                       static_cast<int>(m_pBackground->GetHeight()));
-    dc.BitBlt(0, 0, rc.Width(), rc.Height(), &memDc, 0, 0, SRCCOPY);
+    CRect rc;
+    GetClientRect(&rc);
+    m_page.CopyTo(pDC, rcPage, CSize(rc.Width(), rc.Height()), [&](CDC& dc) {
+        CGraphics graphics(&dc);
+        graphics.DrawImage(m_pBackground.get(), rc, 0, 0, static_cast<int>(m_pBackground->GetWidth()),
+                           static_cast<int>(m_pBackground->GetHeight()));
+    });
 }

@@ -6,12 +6,14 @@
 #include "framework/DC.h"
 #include "framework/Dialog.h"
 #include "framework/Graphics.h"
+#include "controls/PageBackground.h"
+#include "controls/PageImage.h"
 #include "controls/PngResource.h"
 #include "res/resource.h"
 
 // A window for control tests: paints a page background under its children, as
 // the installer window does, and records the commands its children send.
-class CControlHost : public CDialog
+class CControlHost : public CDialog, public IPageBackground
 {
 public:
     CControlHost(int cx, int cy, std::function<void(CControlHost&)> create)
@@ -32,11 +34,22 @@ public:
         CPaintDC dc(this);
         CRect rc;
         GetClientRect(&rc);
-        dc.FillSolidRect(rc, RGB(255, 255, 255));
-        if (m_bSkin && m_pBackground) {
-            CGraphics g(&dc);
-            g.DrawImage(m_pBackground.get(), rc, 0, 0, 600, 400);
-        }
+        DrawPageBackground(&dc, rc);
+    }
+    void DrawPageBackground(CDC* pDC, const CRect& rcPage) override
+    {
+        if (m_bSkin != m_bPageSkin)
+            m_page.Reset();
+        m_bPageSkin = m_bSkin;
+        CRect rc;
+        GetClientRect(&rc);
+        m_page.CopyTo(pDC, rcPage, CSize(rc.Width(), rc.Height()), [&](CDC& dc) {
+            dc.FillSolidRect(rc, RGB(255, 255, 255));
+            if (m_bSkin && m_pBackground) {
+                CGraphics g(&dc);
+                g.DrawImage(m_pBackground.get(), rc, 0, 0, 600, 400);
+            }
+        });
     }
     BOOL OnCommand(UINT nID, UINT nCode) override
     {
@@ -53,4 +66,6 @@ private:
     int m_cy;
     std::function<void(CControlHost&)> m_create;
     std::unique_ptr<CImage> m_pBackground;
+    CPageImage m_page;
+    bool m_bPageSkin = false;
 };

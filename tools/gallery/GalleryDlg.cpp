@@ -112,10 +112,19 @@ void CGalleryDlg::OnPaint()
     CPaintDC dc(this);
     CRect rc;
     GetClientRect(&rc);
-    if (m_pBackground) {
+    DrawPageBackground(&dc, rc);
+}
+
+void CGalleryDlg::DrawPageBackground(CDC* pDC, const CRect& rcPage)
+{
+    if (!m_pBackground)
+        return;
+    CRect rc;
+    GetClientRect(&rc);
+    m_page.CopyTo(pDC, rcPage, CSize(rc.Width(), rc.Height()), [&](CDC& dc) {
         CGraphics graphics(&dc);
         graphics.DrawImage(m_pBackground.get(), rc, 0, 0, 600, 400);
-    }
+    });
 }
 
 void CGalleryDlg::ShowLastCommand(UINT nID)

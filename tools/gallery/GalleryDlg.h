@@ -2,6 +2,8 @@
 
 #include <memory>
 
+#include "controls/PageBackground.h"
+#include "controls/PageImage.h"
 #include "controls/CheckBoxEx.h"
 #include "controls/EditEx.h"
 #include "controls/ImageButtonEx.h"
@@ -14,7 +16,7 @@
 
 // Every skinned control on one window over the welcome skin, live, for trying
 // them by hand or driving them with real input.
-class CGalleryDlg : public CDialog
+class CGalleryDlg : public CDialog, public IPageBackground
 {
 public:
     CGalleryDlg();
@@ -23,6 +25,7 @@ protected:
     BOOL OnInitDialog() override;
     BOOL OnEraseBkgnd(CDC* pDC) override;
     void OnPaint() override;
+    void DrawPageBackground(CDC* pDC, const CRect& rcPage) override;
     BOOL OnCommand(UINT nID, UINT nCode) override;
 
 private:
@@ -42,4 +45,5 @@ private:
     CStaticEx m_lblTitle;
     CStaticEx m_lblLast;
     CProgressCtrlEx m_progress;
+    CPageImage m_page;
 };

@@ -9,6 +9,7 @@ add_executable(win32_framework_tests
   ${PROJECT_SOURCE_DIR}/tests/framework/ResourcesTest.cpp
   ${PROJECT_SOURCE_DIR}/tests/framework/StripTest.cpp
   ${PROJECT_SOURCE_DIR}/tests/controls/ControlBehaviourTest.cpp
+  ${PROJECT_SOURCE_DIR}/tests/controls/RepeatedRedrawTest.cpp
   ${PROJECT_SOURCE_DIR}/tests/common/DpiScalerTest.cpp
   ${PROJECT_SOURCE_DIR}/tests/framework/WelcomeWindowTest.cpp
   ${PROJECT_SOURCE_DIR}/tests/wizard/WizardTest.cpp
