@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <mutex>
 #include <vector>
 
 #include "os/win32/FullPath.h"
@@ -55,9 +56,19 @@ private:
     std::vector<HANDLE> m_folders;
 };
 
-// Opens the last name of a path as itself; null when it is a folder or a link
-// would have to be read to tell.
-HANDLE OpenPlainFile(const std::wstring& full, DWORD dwAccess)
+// Where a file is, on its volume; the same for every path that reaches it.
+struct FileIdentity
+{
+    DWORD dwVolume = 0;
+    DWORD dwIndexHigh = 0;
+    DWORD dwIndexLow = 0;
+
+    bool operator==(const FileIdentity&) const = default;
+};
+
+// Opens the last name of a path as itself, and tells which file it is; null
+// when it is a folder or a link would have to be read to tell.
+HANDLE OpenPlainFile(const std::wstring& full, DWORD dwAccess, FileIdentity& identity)
 {
     const HANDLE hFile = CreateFileW(full.c_str(), dwAccess, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                      nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
@@ -70,6 +81,66 @@ HANDLE OpenPlainFile(const std::wstring& full, DWORD dwAccess)
         CloseHandle(hFile);
         return nullptr;
     }
+    identity = {info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+    return hFile;
+}
+
+// The last file read and the file the walk found at its path. A file polled
+// while a download runs is read many times a second, and opening every folder
+// on the way each time costs more than the reading. Opened by its path once
+// more, the very file the walk found is what is read, whatever way the path
+// takes now; any other file there needs the walk again.
+class CLastWalked
+{
+public:
+    bool IsKnown(const std::wstring& full, const FileIdentity& identity)
+    {
+        std::lock_guard lock(m_mutex);
+        return m_bKnown && m_identity == identity && m_path == full;
+    }
+    void Remember(const std::wstring& full, const FileIdentity& identity)
+    {
+        std::lock_guard lock(m_mutex);
+        m_path = full;
+        m_identity = identity;
+        m_bKnown = true;
+    }
+
+private:
+    std::mutex m_mutex;
+    std::wstring m_path;
+    FileIdentity m_identity;
+    bool m_bKnown = false;
+};
+
+CLastWalked g_lastWalked;
+
+// Opens the file at full as the one the walk found there last time; null
+// when it is another file (or none).
+HANDLE OpenKnownFile(const std::wstring& full, DWORD dwAccess)
+{
+    FileIdentity identity;
+    const HANDLE hFile = OpenPlainFile(full, dwAccess, identity);
+    if (!hFile)
+        return nullptr;
+    if (g_lastWalked.IsKnown(full, identity))
+        return hFile;
+    CloseHandle(hFile);
+    return nullptr;
+}
+
+// Opens the file at full with each folder on the way held and checked, and
+// remembers which file it is.
+HANDLE OpenWalked(const std::wstring& strPath, DWORD dwAccess)
+{
+    CHeldFolders folders;
+    std::wstring full;
+    if (!folders.Open(strPath, full))
+        return nullptr;
+    FileIdentity identity;
+    const HANDLE hFile = OpenPlainFile(full, dwAccess, identity);
+    if (hFile)
+        g_lastWalked.Remember(full, identity);
     return hFile;
 }
 
@@ -78,11 +149,12 @@ HANDLE OpenPlainFile(const std::wstring& full, DWORD dwAccess)
 bool CDirectPath::ReadRegularFile(const std::wstring& strPath, size_t nMaxBytes, std::string& bytes)
 {
     bytes.clear();
-    CHeldFolders folders;
     std::wstring full;
-    if (!folders.Open(strPath, full))
+    if (!FullPathOf(strPath, full))
         return false;
-    const HANDLE hFile = OpenPlainFile(full, GENERIC_READ);
+    HANDLE hFile = OpenKnownFile(full, GENERIC_READ);
+    if (!hFile)
+        hFile = OpenWalked(strPath, GENERIC_READ);
     if (!hFile)
         return false;
     bool bOk = GetFileType(hFile) == FILE_TYPE_DISK;

@@ -314,6 +314,41 @@ TEST_F(Win32Services, ProgressFileIsNeverReachedThroughALink)
     RemoveDirectoryW(link.c_str());
 }
 
+TEST_F(Win32Services, ProgressFileReadBeforeIsNotReachedThroughALinkLater)
+{
+    // Read once through real folders, then the folder swapped for a link to
+    // another file of the same name: that file is never read.
+    const std::wstring folder = m_folder / L"Zelqa";
+    const std::wstring moved = m_folder / L"moved";
+    const std::wstring elsewhere = m_folder / L"elsewhere";
+    const std::wstring file = folder + L"\\Percent.ini";
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW(elsewhere.c_str(), nullptr));
+    ASSERT_TRUE(CWinTestFolder::WriteFile(file, "[Percent]\r\nPercent=57\r\n"));
+    ASSERT_TRUE(CWinTestFolder::WriteFile(elsewhere + L"\\Percent.ini", "[Percent]\r\nPercent=100\r\n"));
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(m_services.ReadPrivateProfileInt(L"Percent", L"Percent", 7, file), 57) << "read " << i;
+
+    // Another file put in its place (written beside it and renamed over
+    // it) is read afresh.
+    const std::wstring fresh = folder + L"\\Percent.new";
+    ASSERT_TRUE(CWinTestFolder::WriteFile(fresh, "[Percent]\r\nPercent=58\r\n"));
+    ASSERT_TRUE(MoveFileExW(fresh.c_str(), file.c_str(), MOVEFILE_REPLACE_EXISTING));
+    EXPECT_EQ(m_services.ReadPrivateProfileInt(L"Percent", L"Percent", 7, file), 58);
+
+    ASSERT_TRUE(MoveFileW(folder.c_str(), moved.c_str()));
+    if (!CreateSymbolicLinkW(folder.c_str(), elsewhere.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY) ||
+        (GetFileAttributesW(folder.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT) == 0)
+        GTEST_SKIP() << "this system makes no directory links that it reports as such";
+    EXPECT_EQ(m_services.ReadPrivateProfileInt(L"Percent", L"Percent", 7, file), 7);
+    EXPECT_EQ(m_services.ReadPrivateProfileInt(L"Percent", L"Percent", 7, file), 7) << "asked again";
+    RemoveDirectoryW(folder.c_str());
+
+    // The real folder back: its file is read again.
+    ASSERT_TRUE(MoveFileW(moved.c_str(), folder.c_str()));
+    EXPECT_EQ(m_services.ReadPrivateProfileInt(L"Percent", L"Percent", 7, file), 58);
+}
+
 TEST_F(Win32Services, ShellOpenFollowsTheGreaterThan32Rule)
 {
     EXPECT_EQ(m_services.ShellOpen(m_folder / L"missing.exe"), ShellOpenResult::FileNotFound);
