@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <cwchar>
 #include <memory>
 #include <string>
 #include <thread>
@@ -10,6 +11,7 @@
 
 #include "engine/InstallRecord.h"
 #include "os/NameCase.h"
+#include "os/win32/HexDigits.h"
 #include "os/win32/Win32OsServices.h"
 #include "WinTestFolder.h"
 
@@ -271,6 +273,21 @@ TEST(Win32NameCase, NamesCompareAsTheFileSystemComparesThem)
     EXPECT_TRUE(EqualsNoCase(L"Percent", L"PERCENT"));
     EXPECT_TRUE(EqualsNoCase(L"\u00e9t\u00e9", L"\u00c9T\u00c9"));
     EXPECT_FALSE(EqualsNoCase(L"Percent", L"Percent "));
+}
+
+TEST(Win32HexDigits, EightLowerCaseDigitsAsPrintfWritesThem)
+{
+    std::wstring text = L"x.";
+    AppendHex8(text, 0);
+    EXPECT_EQ(text, L"x.00000000");
+    for (uint32_t n : {0x1u, 0xABCDEF01u, 0xFFFFFFFFu, 0x0F0F0F0Fu, 0x80000000u})
+    {
+        wchar_t expected[16];
+        std::swprintf(expected, 16, L"%08x", n);
+        std::wstring got;
+        AppendHex8(got, n);
+        EXPECT_EQ(got, expected) << n;
+    }
 }
 
 TEST_F(Win32Services, ProgressFileIsReadOnlyWithinItsBounds)
