@@ -3,6 +3,8 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstring>
+#include <iterator>
 #include <mutex>
 #include <vector>
 
@@ -59,12 +61,42 @@ private:
 // Where a file is, on its volume; the same for every path that reaches it.
 struct FileIdentity
 {
-    DWORD dwVolume = 0;
-    DWORD dwIndexHigh = 0;
-    DWORD dwIndexLow = 0;
+    ULONGLONG nVolume = 0;
+    FILE_ID_128 id{};
 
-    bool operator==(const FileIdentity&) const = default;
+    bool operator==(const FileIdentity& other) const
+    {
+        return nVolume == other.nVolume && std::equal(std::begin(id.Identifier), std::end(id.Identifier),
+                                                      std::begin(other.id.Identifier));
+    }
 };
+
+// The file's attributes and identity. Asked for one by one: the all-in-one
+// query also asks for the volume's label and serial number, which some
+// systems fetch from a service process each time, and a polled file is asked
+// many times a second.
+bool DescribeFile(HANDLE hFile, DWORD& dwAttributes, FileIdentity& identity)
+{
+    FILE_BASIC_INFO basic{};
+    if (!GetFileInformationByHandleEx(hFile, FileBasicInfo, &basic, sizeof(basic)))
+        return false;
+    dwAttributes = basic.FileAttributes;
+    FILE_ID_INFO idInfo{};
+    if (GetFileInformationByHandleEx(hFile, FileIdInfo, &idInfo, sizeof(idInfo)))
+    {
+        identity = {idInfo.VolumeSerialNumber, idInfo.FileId};
+        return true;
+    }
+    // Before Windows 8 only the all-in-one query tells.
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!GetFileInformationByHandle(hFile, &info))
+        return false;
+    identity = {};
+    identity.nVolume = info.dwVolumeSerialNumber;
+    const ULONGLONG nIndex = (static_cast<ULONGLONG>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    std::memcpy(identity.id.Identifier, &nIndex, sizeof(nIndex));
+    return true;
+}
 
 // Opens the last name of a path as itself, and tells which file it is; null
 // when it is a folder or a link would have to be read to tell.
@@ -74,14 +106,13 @@ HANDLE OpenPlainFile(const std::wstring& full, DWORD dwAccess, FileIdentity& ide
                                      nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (hFile == INVALID_HANDLE_VALUE)
         return nullptr;
-    BY_HANDLE_FILE_INFORMATION info{};
-    if (!GetFileInformationByHandle(hFile, &info) ||
-        (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0)
+    DWORD dwAttributes = 0;
+    if (!DescribeFile(hFile, dwAttributes, identity) ||
+        (dwAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0)
     {
         CloseHandle(hFile);
         return nullptr;
     }
-    identity = {info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
     return hFile;
 }
 
@@ -162,12 +193,15 @@ bool CDirectPath::ReadRegularFile(const std::wstring& strPath, size_t nMaxBytes,
     bOk = bOk && GetFileSizeEx(hFile, &size) && size.QuadPart >= 0 && static_cast<uint64_t>(size.QuadPart) <= nMaxBytes;
     if (bOk)
     {
-        // One byte more than allowed is asked for, so a file grown since its
-        // size was read is still refused.
-        std::string buffer(nMaxBytes + 1, '\0');
+        // Room for one byte more than the size, so that a file grown since
+        // its size was read is seen to have grown: read on then, up to one
+        // byte more than allowed, so that it is refused once too large.
+        std::string buffer(static_cast<size_t>(size.QuadPart) + 1, '\0');
         size_t nTotal = 0;
         for (;;)
         {
+            if (nTotal == buffer.size())
+                buffer.resize(std::min(buffer.size() * 2, nMaxBytes + 1));
             DWORD nRead = 0;
             const DWORD nWant = static_cast<DWORD>(std::min<size_t>(buffer.size() - nTotal, 1 << 20));
             if (!::ReadFile(hFile, buffer.data() + nTotal, nWant, &nRead, nullptr))
