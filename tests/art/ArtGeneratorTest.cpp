@@ -58,7 +58,7 @@ TEST(ArtGenerator, CheckedInImagesMatchFreshOutput)
     std::set<std::string> expected = {"zelqa.ico"};
     for (int nId : {129, 130, 131, 133, 134, 135, 136, 137, 138, 139, 140, 141})
         expected.insert("png/" + std::to_string(nId) + ".png");
-    for (int nSize : {16, 24, 32, 48, 64})
+    for (int nSize : {16, 24, 32, 48, 64, 128})
         expected.insert("icon/zelqa-" + std::to_string(nSize) + ".png");
     EXPECT_EQ(generated, expected);
 

@@ -7,9 +7,7 @@
 namespace art
 {
 
-// The sizes the shell and the title bar ask for: small (16, 24 at 150 %),
-// large (32, 48 in folders, 64 at 200 %). Larger views scale the largest.
-inline constexpr int ICON_SIZES[] = {16, 24, 32, 48, 64};
+inline constexpr int ICON_SIZES[] = {16, 24, 32, 48, 64, 128};
 
 // Draws everything and writes png/<id>.png, icon/zelqa-<size>.png and
 // zelqa.ico under dirRes. Returns the files written. Throws on I/O errors.

@@ -1,6 +1,7 @@
 #include "PngEncoder.h"
 
 #include <zlib.h>
+#include <zopfli/zopfli.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -123,6 +124,20 @@ std::vector<uint8_t> Deflate(const std::vector<uint8_t>& data, int nStrategy)
     return packed;
 }
 
+std::vector<uint8_t> ZopfliDeflate(const std::vector<uint8_t>& data)
+{
+    ZopfliOptions options;
+    ZopfliInitOptions(&options);
+    unsigned char* pOut = nullptr;
+    size_t nOut = 0;
+    ZopfliCompress(&options, ZOPFLI_FORMAT_ZLIB, data.data(), data.size(), &pOut, &nOut);
+    if (!pOut)
+        throw std::runtime_error("zopfli compression failed");
+    std::vector<uint8_t> packed(pOut, pOut + nOut);
+    free(pOut);
+    return packed;
+}
+
 } // namespace
 
 std::vector<uint8_t> CPngEncoder::Encode(int nWidth, int nHeight, const std::vector<uint8_t>& rgba)
@@ -130,21 +145,26 @@ std::vector<uint8_t> CPngEncoder::Encode(int nWidth, int nHeight, const std::vec
     if (nWidth <= 0 || nHeight <= 0 || rgba.size() != static_cast<size_t>(nWidth) * nHeight * 4)
         throw std::invalid_argument("pixel buffer does not match the image size");
 
-    // The skin images are stored inside the program: of every filter choice
-    // and zlib strategy, the smallest stream is kept. The choice depends on
-    // the pixels alone, so the bytes still do too.
+    // The skin images are stored inside the program. zlib, quick, finds the
+    // filter choice that packs best; zopfli then packs that choice far harder
+    // than zlib can. Both depend on the pixels alone, so the bytes still do.
     const size_t nRowBytes = static_cast<size_t>(nWidth) * 4;
-    std::vector<uint8_t> packed;
+    std::vector<uint8_t> bestFiltered;
+    size_t nBestSize = SIZE_MAX;
     for (int nFilter = 0; nFilter <= ADAPTIVE; ++nFilter)
     {
-        const std::vector<uint8_t> filtered = FilterImage(nFilter, rgba, nRowBytes, nHeight);
+        std::vector<uint8_t> filtered = FilterImage(nFilter, rgba, nRowBytes, nHeight);
         for (int nStrategy : {Z_DEFAULT_STRATEGY, Z_FILTERED})
         {
-            std::vector<uint8_t> candidate = Deflate(filtered, nStrategy);
-            if (packed.empty() || candidate.size() < packed.size())
-                packed = std::move(candidate);
+            const size_t nSize = Deflate(filtered, nStrategy).size();
+            if (nSize < nBestSize)
+            {
+                nBestSize = nSize;
+                bestFiltered = filtered;
+            }
         }
     }
+    const std::vector<uint8_t> packed = ZopfliDeflate(bestFiltered);
 
     std::vector<uint8_t> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     std::vector<uint8_t> header;
