@@ -1,7 +1,6 @@
 #include "os/win32/FreshFolder.h"
 
 #include <windows.h>
-#include <ntsecapi.h>
 #include <shlwapi.h>
 
 #include <cstring>
@@ -11,6 +10,7 @@
 #include "os/win32/AdminOnlyRights.h"
 #include "os/win32/FullPath.h"
 #include "os/win32/HexDigits.h"
+#include "os/win32/RandomBits.h"
 
 namespace
 {
@@ -150,21 +150,9 @@ bool MoveAside(HANDLE hFolder, const std::wstring& strFolder, std::wstring& move
 {
     for (int nTry = 0; nTry < 20; ++nTry)
     {
-        // The system's generator directly: the library's random_device would
-        // bring its token parsing and a second string implementation along.
-        // Should it fail, the clock still varies the name; a taken name is
-        // tried again anyway.
-        uint32_t random[2];
-        if (!RtlGenRandom(random, sizeof(random)))
-        {
-            LARGE_INTEGER now;
-            QueryPerformanceCounter(&now);
-            random[0] = now.LowPart;
-            random[1] = static_cast<uint32_t>(nTry) ^ GetCurrentThreadId();
-        }
         std::wstring strTarget = strFolder + L"-";
-        AppendHex8(strTarget, random[0]);
-        AppendHex8(strTarget, random[1]);
+        AppendHex8(strTarget, RandomBits());
+        AppendHex8(strTarget, RandomBits());
         std::vector<uint8_t> buffer(sizeof(FILE_RENAME_INFO) + strTarget.size() * sizeof(wchar_t), 0);
         auto* pRename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
         // Never over anything: a name taken is tried again with another.

@@ -2,9 +2,8 @@
 
 #include <windows.h>
 
-#include <random>
-
 #include "os/win32/HexDigits.h"
+#include "os/win32/RandomBits.h"
 
 CPartFile::~CPartFile()
 {
@@ -20,11 +19,10 @@ bool CPartFile::Create(const std::wstring& strTargetPath)
     if (nSlash == strTargetPath.size() - 1)
         return false;
 
-    std::random_device random;
     for (int nTry = 0; nTry < 100; ++nTry)
     {
         std::wstring strPath = strTargetPath + L".";
-        AppendHex8(strPath, random());
+        AppendHex8(strPath, RandomBits());
         strPath += L".part";
         // CREATE_NEW: never take over a file someone else put there.
         const HANDLE hFile = CreateFileW(strPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
