@@ -32,10 +32,7 @@ constexpr COLORREF LINK_HOVER = RGB(47, 152, 255);
 
 std::wstring DefaultInstallDir(const std::wstring& desktopPath)
 {
-    const std::wstring drive = desktopPath.substr(0, 1);
-    wchar_t buffer[260];
-    std::swprintf(buffer, 260, L"%ls%ls", drive.c_str(), L":\\Program Files (x86)\\brovix\\Zelqa");
-    return buffer;
+    return desktopPath.substr(0, 1) + L":\\Program Files (x86)\\brovix\\Zelqa";
 }
 
 CZelqa_DownloaderDlg::CZelqa_DownloaderDlg()

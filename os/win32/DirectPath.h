@@ -12,8 +12,11 @@ class CDirectPath
 {
 public:
     // The whole of a regular file of at most nMaxBytes at strPath (a drive
-    // path). False, with `bytes` empty, when the path passes a link, the file
-    // is itself a link, a folder or no disk file, can't be read, or is larger.
+    // path). False, with `bytes` empty, when the file there was not reached
+    // without a link (the very file read last through the walk counts as
+    // reached, whatever way the path takes now: a polled file is walked to
+    // once, not at every read), is itself a link, a folder or no disk file,
+    // can't be read, or is larger.
     static bool ReadRegularFile(const std::wstring& strPath, size_t nMaxBytes, std::string& bytes);
 
     // Deletes the file at strPath (a drive path): never a folder, and a link

@@ -5,11 +5,12 @@
 
 #include <cstring>
 #include <cwctype>
-#include <random>
 
 #include "os/win32/AdminFolder.h"
 #include "os/win32/AdminOnlyRights.h"
 #include "os/win32/FullPath.h"
+#include "os/win32/HexDigits.h"
+#include "os/win32/RandomBits.h"
 
 namespace
 {
@@ -143,11 +144,10 @@ bool RemoveOwnFolder(HANDLE hFolder, const std::wstring& strFolder, const std::v
 // Renames the folder the handle holds to a new name beside it.
 bool MoveAside(HANDLE hFolder, const std::wstring& strFolder, std::wstring& movedTo)
 {
-    std::random_device random;
     for (int nTry = 0; nTry < 20; ++nTry) {
-        wchar_t szSuffix[24];
-        swprintf(szSuffix, 24, L"-%08x%08x", static_cast<unsigned>(random()), static_cast<unsigned>(random()));
-        const std::wstring strTarget = strFolder + szSuffix;
+        std::wstring strTarget = strFolder + L"-";
+        AppendHex8(strTarget, RandomBits());
+        AppendHex8(strTarget, RandomBits());
         std::vector<uint8_t> buffer(sizeof(FILE_RENAME_INFO) + strTarget.size() * sizeof(wchar_t), 0);
         auto* pRename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
         // Never over anything: a name taken is tried again with another.

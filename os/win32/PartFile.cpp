@@ -2,8 +2,8 @@
 
 #include <windows.h>
 
-#include <cwchar>
-#include <random>
+#include "os/win32/HexDigits.h"
+#include "os/win32/RandomBits.h"
 
 CPartFile::~CPartFile()
 {
@@ -19,11 +19,10 @@ bool CPartFile::Create(const std::wstring& strTargetPath)
     if (nSlash == strTargetPath.size() - 1)
         return false;
 
-    std::random_device random;
     for (int nTry = 0; nTry < 100; ++nTry) {
-        wchar_t szSuffix[16];
-        swprintf(szSuffix, 16, L".%08x.part", static_cast<unsigned>(random()));
-        const std::wstring strPath = strTargetPath + szSuffix;
+        std::wstring strPath = strTargetPath + L".";
+        AppendHex8(strPath, RandomBits());
+        strPath += L".part";
         // CREATE_NEW: never take over a file someone else put there.
         const HANDLE hFile =
             CreateFileW(strPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <string>
 
 namespace
@@ -10,6 +11,9 @@ namespace
 
 const std::filesystem::path RES_DIR = ZELQA_RES_DIR;
 constexpr int ICON_SIZES[] = {16, 24, 32, 48, 64, 128};
+// From this size up the .ico stores PNG, below it 32-bit bitmaps.
+constexpr int PNG_MIN_SIZE = 48;
+constexpr size_t ICON_COUNT = std::size(ICON_SIZES);
 
 uint32_t U16(const std::vector<uint8_t>& b, size_t at)
 {
@@ -42,15 +46,15 @@ TEST(ArtIcon, EachSizeIsASquareRgbaImageWithSoftEdges)
     }
 }
 
-TEST(ArtIcon, IcoHoldsTheSixSizesAs32BitImages)
+TEST(ArtIcon, IcoHoldsEverySizeAs32BitImagesSmallAsBitmapsLargeAsPng)
 {
     const std::vector<uint8_t> ico = ReadFileBytes(RES_DIR / "zelqa.ico");
-    ASSERT_GE(ico.size(), 6u + 6 * 16);
+    ASSERT_GE(ico.size(), 6u + ICON_COUNT * 16);
     EXPECT_EQ(U16(ico, 0), 0u);
     EXPECT_EQ(U16(ico, 2), 1u) << "type: icon";
-    ASSERT_EQ(U16(ico, 4), 6u);
+    ASSERT_EQ(U16(ico, 4), ICON_COUNT);
 
-    for (size_t i = 0; i < 6; ++i)
+    for (size_t i = 0; i < ICON_COUNT; ++i)
     {
         const size_t e = 6 + 16 * i;
         const int nSize = ICON_SIZES[i];
@@ -63,6 +67,15 @@ TEST(ArtIcon, IcoHoldsTheSixSizesAs32BitImages)
         const uint32_t nOffset = U32(ico, e + 12);
         ASSERT_LE(static_cast<size_t>(nOffset) + nBytes, ico.size());
 
+        const std::filesystem::path pathPng = RES_DIR / "icon" / ("zelqa-" + std::to_string(nSize) + ".png");
+        if (nSize >= PNG_MIN_SIZE)
+        {
+            // The stored image is the RGBA PNG of that size, byte for byte.
+            const std::vector<uint8_t> stored(ico.begin() + nOffset, ico.begin() + nOffset + nBytes);
+            EXPECT_EQ(stored, ReadFileBytes(pathPng));
+            continue;
+        }
+
         // The stored image is a bottom-up BGRA bitmap of the same pixels as the PNG.
         ASSERT_EQ(U32(ico, nOffset), 40u);
         EXPECT_EQ(U32(ico, nOffset + 4), static_cast<uint32_t>(nSize));
@@ -71,7 +84,7 @@ TEST(ArtIcon, IcoHoldsTheSixSizesAs32BitImages)
         const uint32_t nMaskStride = ((nSize + 31) / 32) * 4;
         ASSERT_EQ(nBytes, 40u + nSize * nSize * 4 + nMaskStride * nSize);
 
-        const CPngImage png(RES_DIR / "icon" / ("zelqa-" + std::to_string(nSize) + ".png"));
+        const CPngImage png(pathPng);
         ASSERT_TRUE(png.IsLoaded());
         int nMismatch = 0;
         for (int y = 0; y < nSize; ++y)

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <cwchar>
 #include <memory>
 #include <string>
 #include <thread>
@@ -10,6 +11,7 @@
 
 #include "engine/InstallRecord.h"
 #include "os/NameCase.h"
+#include "os/win32/HexDigits.h"
 #include "os/win32/Win32OsServices.h"
 #include "WinTestFolder.h"
 
@@ -273,6 +275,20 @@ TEST(Win32NameCase, NamesCompareAsTheFileSystemComparesThem)
     EXPECT_FALSE(EqualsNoCase(L"Percent", L"Percent "));
 }
 
+TEST(Win32HexDigits, EightLowerCaseDigitsAsPrintfWritesThem)
+{
+    std::wstring text = L"x.";
+    AppendHex8(text, 0);
+    EXPECT_EQ(text, L"x.00000000");
+    for (uint32_t n : {0x1u, 0xABCDEF01u, 0xFFFFFFFFu, 0x0F0F0F0Fu, 0x80000000u}) {
+        wchar_t expected[16];
+        std::swprintf(expected, 16, L"%08x", n);
+        std::wstring got;
+        AppendHex8(got, n);
+        EXPECT_EQ(got, expected) << n;
+    }
+}
+
 TEST_F(Win32Services, ProgressFileIsReadOnlyWithinItsBounds)
 {
     const std::wstring folder = m_folder / L"Zelqa";
@@ -312,6 +328,41 @@ TEST_F(Win32Services, ProgressFileIsNeverReachedThroughALink)
     EXPECT_FALSE(m_services.RemoveFile(link + L"\\Percent.ini"));
     EXPECT_EQ(CWinTestFolder::ReadFile(elsewhere + L"\\Percent.ini"), "[Percent]\r\nPercent=100\r\n");
     RemoveDirectoryW(link.c_str());
+}
+
+TEST_F(Win32Services, ProgressFileReadBeforeIsNotReachedThroughALinkLater)
+{
+    // Read once through real folders, then the folder swapped for a link to
+    // another file of the same name: that file is never read.
+    const std::wstring folder = m_folder / L"Zelqa";
+    const std::wstring moved = m_folder / L"moved";
+    const std::wstring elsewhere = m_folder / L"elsewhere";
+    const std::wstring file = folder + L"\\Percent.ini";
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW(elsewhere.c_str(), nullptr));
+    ASSERT_TRUE(CWinTestFolder::WriteFile(file, "[Percent]\r\nPercent=57\r\n"));
+    ASSERT_TRUE(CWinTestFolder::WriteFile(elsewhere + L"\\Percent.ini", "[Percent]\r\nPercent=100\r\n"));
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(m_services.ReadPrivateProfileInt(L"Percent", L"Percent", 7, file), 57) << "read " << i;
+
+    // Another file put in its place (written beside it and renamed over
+    // it) is read afresh.
+    const std::wstring fresh = folder + L"\\Percent.new";
+    ASSERT_TRUE(CWinTestFolder::WriteFile(fresh, "[Percent]\r\nPercent=58\r\n"));
+    ASSERT_TRUE(MoveFileExW(fresh.c_str(), file.c_str(), MOVEFILE_REPLACE_EXISTING));
+    EXPECT_EQ(m_services.ReadPrivateProfileInt(L"Percent", L"Percent", 7, file), 58);
+
+    ASSERT_TRUE(MoveFileW(folder.c_str(), moved.c_str()));
+    if (!CreateSymbolicLinkW(folder.c_str(), elsewhere.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY) ||
+        (GetFileAttributesW(folder.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT) == 0)
+        GTEST_SKIP() << "this system makes no directory links that it reports as such";
+    EXPECT_EQ(m_services.ReadPrivateProfileInt(L"Percent", L"Percent", 7, file), 7);
+    EXPECT_EQ(m_services.ReadPrivateProfileInt(L"Percent", L"Percent", 7, file), 7) << "asked again";
+    RemoveDirectoryW(folder.c_str());
+
+    // The real folder back: its file is read again.
+    ASSERT_TRUE(MoveFileW(moved.c_str(), folder.c_str()));
+    EXPECT_EQ(m_services.ReadPrivateProfileInt(L"Percent", L"Percent", 7, file), 58);
 }
 
 TEST_F(Win32Services, ShellOpenFollowsTheGreaterThan32Rule)

@@ -1,5 +1,7 @@
 #include "IcoBuilder.h"
 
+#include "PngEncoder.h"
+
 #include <stdexcept>
 
 namespace
@@ -23,6 +25,11 @@ void CIcoBuilder::AddImage(int nSize, const std::vector<uint8_t>& rgba)
 {
     if (nSize < 1 || nSize > 256 || rgba.size() != static_cast<size_t>(nSize) * nSize * 4)
         throw std::invalid_argument("icon image has the wrong size");
+    if (nSize >= PNG_MIN_SIZE)
+    {
+        m_vecEntries.push_back({nSize, CPngEncoder::Encode(nSize, nSize, rgba)});
+        return;
+    }
 
     const uint32_t nSide = static_cast<uint32_t>(nSize);
     const uint32_t nMaskStride = ((nSide + 31) / 32) * 4; // 1 bit a pixel, rows padded to 32 bits

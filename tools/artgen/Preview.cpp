@@ -150,7 +150,7 @@ void SaveFinishMock(const std::filesystem::path& path)
 
 void SaveIconSheet(const std::filesystem::path& path)
 {
-    // Each size at 1:1 on white and on a dark strip, then 128 magnified.
+    // Each size at 1:1 on white and on a dark strip, then the small ones magnified.
     CCanvas sheet(760, 420);
     cairo_t* pCr = sheet.Cr();
     cairo_set_source_rgb(pCr, 1, 1, 1);

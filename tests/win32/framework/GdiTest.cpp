@@ -1,5 +1,7 @@
 // Drawing on Windows: GDI contexts, fonts and bitmaps, GDI+ images, the
 // resources they come from, and reading a window's pixels back.
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -168,6 +170,52 @@ TEST_F(Win32Backend, ResourcesAreTheProgramsOwn)
     EXPECT_FALSE(FindResourceBytes(L"JPEG", IDB_BACKGROUND_WELCOME, pData, nSize));
     EXPECT_NE(LoadAppIcon(IDR_MAINFRAME), nullptr);
     EXPECT_EQ(LoadAppIcon(9999), nullptr);
+}
+
+// Every size of the program icon loads at its own size and draws the product
+// mark: an opaque middle on a transparent, rounded corner. 48 and up are
+// stored as PNG, below as bitmaps.
+TEST_F(Win32Backend, TheProgramIconLoadsAndDrawsAtEverySize)
+{
+    for (int nSize : {16, 24, 32, 48, 64, 128})
+    {
+        SCOPED_TRACE(nSize);
+        const HICON hIcon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr),
+                                                          MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON, nSize,
+                                                          nSize, LR_DEFAULTCOLOR));
+        ASSERT_NE(hIcon, nullptr);
+        ICONINFO info{};
+        ASSERT_TRUE(GetIconInfo(hIcon, &info));
+        BITMAP colour{};
+        ASSERT_NE(info.hbmColor, nullptr);
+        GetObjectW(info.hbmColor, sizeof(colour), &colour);
+        EXPECT_EQ(colour.bmWidth, nSize);
+        EXPECT_EQ(colour.bmHeight, nSize);
+        DeleteObject(info.hbmColor);
+        DeleteObject(info.hbmMask);
+
+        BITMAPINFO bmi{};
+        bmi.bmiHeader.biSize = sizeof(bmi.bmiHeader);
+        bmi.bmiHeader.biWidth = nSize;
+        bmi.bmiHeader.biHeight = -nSize;
+        bmi.bmiHeader.biPlanes = 1;
+        bmi.bmiHeader.biBitCount = 32;
+        void* pBits = nullptr;
+        const HDC hdc = CreateCompatibleDC(nullptr);
+        const HBITMAP hbm = CreateDIBSection(hdc, &bmi, DIB_RGB_COLORS, &pBits, nullptr, 0);
+        ASSERT_NE(hbm, nullptr);
+        const HGDIOBJ hOld = SelectObject(hdc, hbm);
+        std::fill_n(static_cast<uint32_t*>(pBits), nSize * nSize, 0x00FFFFFFu);
+        EXPECT_TRUE(DrawIconEx(hdc, 0, 0, hIcon, nSize, nSize, 0, nullptr, DI_NORMAL));
+        GdiFlush();
+        const uint32_t* pPixels = static_cast<const uint32_t*>(pBits);
+        EXPECT_EQ(pPixels[0] & 0xFFFFFF, 0xFFFFFFu) << "corner shows the white behind";
+        EXPECT_NE(pPixels[(nSize / 2) * nSize + nSize / 2] & 0xFFFFFF, 0xFFFFFFu) << "middle is drawn";
+        SelectObject(hdc, hOld);
+        DeleteObject(hbm);
+        DeleteDC(hdc);
+        DestroyIcon(hIcon);
+    }
 }
 
 TEST_F(Win32Backend, TheScreenIsAskedForItsOwnMeasures)
