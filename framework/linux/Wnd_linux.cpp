@@ -137,29 +137,6 @@ BOOL CWnd::SetWindowPos(const CWnd*, int x, int y, int cx, int cy, UINT nFlags)
     return TRUE;
 }
 
-void CWnd::CenterWindow(CWnd* pAlternateOwner)
-{
-    if (!m_hWnd)
-        return;
-    CRect area;
-    CWnd* pOwner = pAlternateOwner ? pAlternateOwner : GetParent();
-    if (pOwner && pOwner->m_hWnd)
-        pOwner->GetWindowRect(&area);
-    else
-        area = GetScreenWorkArea();
-    CRect rc;
-    GetWindowRect(&rc);
-    int x = area.left + (area.Width() - rc.Width()) / 2;
-    int y = area.top + (area.Height() - rc.Height()) / 2;
-    if (m_hWnd->pParent) {
-        CPoint pt(x, y);
-        CWnd::FromHandle(m_hWnd->pParent)->ScreenToClient(&pt);
-        x = pt.x;
-        y = pt.y;
-    }
-    SetWindowPos(nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
 void CWnd::GetClientRect(CRect* pRect) const
 {
     *pRect = m_hWnd ? CRect(0, 0, m_hWnd->rect.Width(), m_hWnd->rect.Height()) : CRect();

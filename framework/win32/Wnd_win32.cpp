@@ -155,45 +155,6 @@ BOOL CWnd::SetWindowPos(const CWnd* pInsertAfter, int x, int y, int cx, int cy, 
     return TRUE;
 }
 
-void CWnd::CenterWindow(CWnd* pAlternateOwner)
-{
-    if (!m_hWnd)
-        return;
-    const bool bChild = (GetStyle() & WS_CHILD) != 0;
-    HWND hOwner = pAlternateOwner ? pAlternateOwner->m_hWnd : ::GetParent(m_hWnd);
-    CRect area;
-    if (bChild && hOwner) {
-        ::GetClientRect(hOwner, &area);
-        MapWindowPoints(hOwner, HWND_DESKTOP, reinterpret_cast<POINT*>(&area), 2);
-    } else if (hOwner && ::IsWindowVisible(hOwner) && !::IsIconic(hOwner)) {
-        ::GetWindowRect(hOwner, &area);
-    } else {
-        area = GetScreenWorkArea();
-    }
-    CRect rc;
-    GetWindowRect(&rc);
-    int x = area.left + (area.Width() - rc.Width()) / 2;
-    int y = area.top + (area.Height() - rc.Height()) / 2;
-    if (bChild) {
-        CPoint pt(x, y);
-        ::ScreenToClient(hOwner, &pt);
-        x = pt.x;
-        y = pt.y;
-    } else {
-        // Over an owner near a screen edge the window still lies on the screen.
-        const CRect work = GetScreenWorkArea();
-        if (x + rc.Width() > work.right)
-            x = work.right - rc.Width();
-        if (y + rc.Height() > work.bottom)
-            y = work.bottom - rc.Height();
-        if (x < work.left)
-            x = work.left;
-        if (y < work.top)
-            y = work.top;
-    }
-    SetWindowPos(nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
 void CWnd::GetClientRect(CRect* pRect) const
 {
     *pRect = CRect();

@@ -205,3 +205,52 @@ TEST_F(WindowTest, IconsDrawAtTheirStandardSize)
     });
     dlg.DoModal();
 }
+
+TEST_F(WindowTest, CentringKeepsTheWindowInsideTheWorkAreaAndPassesOverAHiddenOwner)
+{
+    const CRect work = GetScreenWorkArea();
+    ASSERT_GE(work.Width(), 500);
+    ASSERT_GE(work.Height(), 400);
+    CWnd owner;
+    ASSERT_TRUE(owner.CreateEx(0, nullptr, L"", WS_POPUP, CRect(work.left, work.top, work.left + 100, work.top + 80),
+                               nullptr, 0));
+    CWnd popup;
+    ASSERT_TRUE(popup.CreateEx(0, nullptr, L"", WS_POPUP, CRect(0, 0, 200, 120), &owner, 0));
+    auto centred = [&](CWnd& wnd) {
+        wnd.CenterWindow();
+        PumpMessages();
+        CRect rc;
+        wnd.GetWindowRect(&rc);
+        return rc;
+    };
+    auto moveOwner = [&](int x, int y) {
+        owner.SetWindowPos(nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        PumpMessages();
+    };
+
+    // The owner is hidden: the work area is what the window is centred in.
+    CRect rc = centred(popup);
+    EXPECT_EQ(rc.TopLeft(), CPoint(work.left + (work.Width() - 200) / 2, work.top + (work.Height() - 120) / 2));
+    EXPECT_EQ(rc.Width(), 200);
+    EXPECT_EQ(rc.Height(), 120);
+
+    owner.ShowWindow(SW_SHOW);
+    moveOwner(work.left + 200, work.top + 150);
+    EXPECT_EQ(centred(popup).TopLeft(), CPoint(work.left + 150, work.top + 130));
+
+    // Over an owner in a corner of the work area the window stays inside it.
+    moveOwner(work.right - 100, work.bottom - 80);
+    rc = centred(popup);
+    EXPECT_EQ(CPoint(rc.right, rc.bottom), CPoint(work.right, work.bottom));
+    moveOwner(work.left, work.top);
+    EXPECT_EQ(centred(popup).TopLeft(), work.TopLeft());
+
+    // A child is centred in its parent's client area, wherever that is.
+    CWnd child;
+    ASSERT_TRUE(child.CreateEx(0, nullptr, L"", WS_CHILD | WS_VISIBLE, CRect(0, 0, 20, 10), &owner, 1));
+    moveOwner(work.right - 100, work.bottom - 80);
+    rc = centred(child);
+    CPoint origin(0, 0);
+    owner.ClientToScreen(&origin);
+    EXPECT_EQ(CPoint(rc.left - origin.x, rc.top - origin.y), CPoint(40, 35));
+}
