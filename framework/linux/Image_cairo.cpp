@@ -10,6 +10,7 @@
 #include "framework/Graphics.h"
 #include "framework/Imaging.h"
 #include "framework/linux/GdiTypes.h"
+#include "framework/linux/ResourceTables.h"
 
 namespace
 {
@@ -83,6 +84,20 @@ CImage::CImage(std::shared_ptr<const BYTE[]> encoded, size_t nSize) : m_pImpl(st
 {
     if (!encoded || nSize == 0)
         return;
+    // The program's own pictures were decoded when it was built. The surface
+    // only reads the built-in pixels: images are drawn from, never into.
+    if (const DECODED_IMAGE_ENTRY* decoded = FindDecodedImage(encoded.get(), nSize)) {
+        cairo_surface_t* surface = cairo_image_surface_create_for_data(const_cast<unsigned char*>(decoded->pPixels),
+                                                                       CAIRO_FORMAT_ARGB32, decoded->nWidth,
+                                                                       decoded->nHeight, decoded->nStride);
+        if (cairo_surface_status(surface) == CAIRO_STATUS_SUCCESS) {
+            m_pImpl->pSurface = surface;
+            m_pImpl->nWidth = static_cast<UINT>(decoded->nWidth);
+            m_pImpl->nHeight = static_cast<UINT>(decoded->nHeight);
+            return;
+        }
+        cairo_surface_destroy(surface);
+    }
     // The header's size stands until the decode is done; a picture that
     // turns out undecodable past its header keeps it and draws nothing.
     if (nSize >= DECODE_APART_FROM && PngHeaderSize(encoded.get(), nSize, m_pImpl->nWidth, m_pImpl->nHeight)) {

@@ -2,6 +2,7 @@
 // cmake/EmbedResources.cmake); lookups search them.
 #include "framework/linux/ResourceTables.h"
 
+#include <cstring>
 #include <cwchar>
 
 bool FindResourceBytes(const wchar_t* pszType, UINT nId, const BYTE*& pData, size_t& nSize)
@@ -27,4 +28,20 @@ bool FindDialogTemplate(UINT nId, DIALOG_TEMPLATE_ENTRY& entry)
         }
     }
     return false;
+}
+
+const DECODED_IMAGE_ENTRY* FindDecodedImage(const BYTE* pPng, size_t nSize)
+{
+    // Matched by content: whoever made the image holds its own copy of the bytes.
+    for (size_t i = 0; i < g_nResourceEntries; ++i) {
+        const RESOURCE_ENTRY& entry = g_resourceEntries[i];
+        if (entry.nSize != nSize || std::wcscmp(entry.pszType, L"PNG") != 0 ||
+            std::memcmp(entry.pData, pPng, nSize) != 0)
+            continue;
+        for (size_t j = 0; j < g_nDecodedImages; ++j) {
+            if (g_decodedImages[j].nId == entry.nId)
+                return &g_decodedImages[j];
+        }
+    }
+    return nullptr;
 }

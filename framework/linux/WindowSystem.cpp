@@ -86,9 +86,11 @@ bool CWindowSystem::Init()
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
-    StartLoadingFontConfiguration();
     if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0)
         return false;
+    // Only now: while the process has a single thread, the C library skips
+    // the stream locks that SDL's input-method set-up takes by the thousand.
+    StartLoadingFontConfiguration();
     // Text input starts only when an edit field takes the focus.
     SDL_StopTextInput();
     m_nPostEvent = SDL_RegisterEvents(1);

@@ -291,17 +291,17 @@ bool CVendorHost::SendAll(SSL* pSsl, const char* pData, size_t nSize)
     return true;
 }
 
-bool CVendorHost::SendResponse(SSL* pSsl, int nStatus, const std::string& strType, const std::string& strBody,
+bool CVendorHost::SendResponse(SSL* pSsl, int nStatus, const std::string& strType, std::string_view body,
                                bool bHead, const std::string& strExtraHeaders)
 {
     std::string strHead = "HTTP/1.1 " + std::to_string(nStatus) + " " + ReasonPhrase(nStatus) + "\r\n";
     strHead += "Content-Type: " + strType + "\r\n";
-    strHead += "Content-Length: " + std::to_string(strBody.size()) + "\r\n";
+    strHead += "Content-Length: " + std::to_string(body.size()) + "\r\n";
     strHead += strExtraHeaders;
     strHead += "Cache-Control: no-store\r\nConnection: close\r\n\r\n";
     if (!SendAll(pSsl, strHead.data(), strHead.size()))
         return false;
-    return bHead || SendAll(pSsl, strBody.data(), strBody.size());
+    return bHead || SendAll(pSsl, body.data(), body.size());
 }
 
 void CVendorHost::Respond(SSL* pSsl, int fd, const std::string& strMethod, const std::string& strTarget)
@@ -321,7 +321,7 @@ void CVendorHost::Respond(SSL* pSsl, int fd, const std::string& strMethod, const
     }
     else if (strTarget == FILES_TARGET)
     {
-        SendResponse(pSsl, nStatus, "application/octet-stream", m_settings.m_strPayload, bHead);
+        SendResponse(pSsl, nStatus, "application/octet-stream", m_settings.m_payload, bHead);
     }
     else if (strTarget == "/cn/home.html")
     {
@@ -342,7 +342,7 @@ void CVendorHost::Respond(SSL* pSsl, int fd, const std::string& strMethod, const
 
 void CVendorHost::ServeDownload(SSL* pSsl, int fd, bool bHead)
 {
-    const std::string& strPayload = m_settings.m_strPayload;
+    const std::string_view strPayload = m_settings.m_payload;
     const std::string strType = "application/octet-stream";
     switch (m_settings.m_eMode)
     {

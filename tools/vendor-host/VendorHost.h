@@ -7,6 +7,7 @@
 #include <mutex>
 #include <set>
 #include <string>
+#include <string_view>
 #include <thread>
 
 #include <openssl/ssl.h>
@@ -29,7 +30,8 @@ struct HostSettings
 {
     int m_nPort = 0; // 0: any free port
     HostMode m_eMode = HostMode::Normal;
-    std::string m_strPayload;
+    // The installer's bytes; whoever sets this keeps them alive while the host runs.
+    std::string_view m_payload;
     std::string m_strCertFile;
     std::string m_strKeyFile;
     size_t m_nTrickleBytes = 4096;
@@ -61,7 +63,7 @@ private:
     void ServeDownload(SSL* pSsl, int fd, bool bHead);
     bool ReadRequest(SSL* pSsl, int fd, std::string& strMethod, std::string& strTarget);
     bool SendAll(SSL* pSsl, const char* pData, size_t nSize);
-    bool SendResponse(SSL* pSsl, int nStatus, const std::string& strType, const std::string& strBody, bool bHead,
+    bool SendResponse(SSL* pSsl, int nStatus, const std::string& strType, std::string_view body, bool bHead,
                       const std::string& strExtraHeaders = std::string());
     // Waits until fd is readable or the host stops; false on stop or timeout.
     bool WaitReadable(int fd, int nTimeoutMs);

@@ -9,9 +9,14 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
+#include <string_view>
+#include <utility>
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "VendorHost.h"
 
@@ -26,6 +31,55 @@ namespace
 {
 
 CVendorHost* g_pHost = nullptr;
+
+// A file mapped read-only: a benchmark's 1 GiB payload is served without
+// being read first, and costs only the page cache.
+class CMappedFile
+{
+public:
+    CMappedFile() = default;
+    ~CMappedFile()
+    {
+        if (m_pData != MAP_FAILED)
+            munmap(m_pData, m_nSize);
+    }
+    CMappedFile(const CMappedFile&) = delete;
+    CMappedFile& operator=(const CMappedFile&) = delete;
+
+    // False with errno set when the file cannot be opened or mapped.
+    bool Open(const std::string& strPath)
+    {
+        const int fd = open(strPath.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0)
+            return false;
+        struct stat info = {};
+        bool bOk = fstat(fd, &info) == 0;
+        if (bOk && !S_ISREG(info.st_mode)) {
+            errno = EINVAL;
+            bOk = false;
+        }
+        if (bOk && info.st_size > 0) {
+            m_nSize = static_cast<size_t>(info.st_size);
+            m_pData = mmap(nullptr, m_nSize, PROT_READ, MAP_PRIVATE, fd, 0);
+            bOk = m_pData != MAP_FAILED;
+            if (bOk)
+                madvise(m_pData, m_nSize, MADV_SEQUENTIAL);
+        }
+        const int nError = errno;
+        close(fd);
+        errno = nError;
+        return bOk;
+    }
+    std::string_view GetBytes() const
+    {
+        return m_pData == MAP_FAILED ? std::string_view()
+                                     : std::string_view(static_cast<const char*>(m_pData), m_nSize);
+    }
+
+private:
+    void* m_pData = MAP_FAILED;
+    size_t m_nSize = 0;
+};
 
 void OnStopSignal(int)
 {
@@ -51,14 +105,12 @@ bool ParseMode(const std::string& strMode, HostMode& eMode)
         const char* pszName;
         HostMode eMode;
     } s_modes[] = {
-        {"normal", HostMode::Normal},     {"404", HostMode::NotFound},     {"500", HostMode::ServerError},
-        {"refuse", HostMode::Refuse},     {"drop", HostMode::Drop},        {"stall", HostMode::Stall},
-        {"trickle", HostMode::Trickle},   {"nolength", HostMode::NoLength}, {"redirect", HostMode::Redirect},
+        {"normal", HostMode::Normal},   {"404", HostMode::NotFound},      {"500", HostMode::ServerError},
+        {"refuse", HostMode::Refuse},   {"drop", HostMode::Drop},         {"stall", HostMode::Stall},
+        {"trickle", HostMode::Trickle}, {"nolength", HostMode::NoLength}, {"redirect", HostMode::Redirect},
     };
-    for (const auto& mode : s_modes)
-    {
-        if (strMode == mode.pszName)
-        {
+    for (const auto& mode : s_modes) {
+        if (strMode == mode.pszName) {
             eMode = mode.eMode;
             return true;
         }
@@ -79,8 +131,7 @@ std::string GeneratedPayload()
 {
     std::string strData(4 * 1024 * 1024 + 123, '\0');
     uint32_t nState = 0x2545F491u;
-    for (char& c : strData)
-    {
+    for (char& c : strData) {
         nState ^= nState << 13;
         nState ^= nState >> 17;
         nState ^= nState << 5;
@@ -111,16 +162,13 @@ int main(int argc, char** argv)
     settings.m_strKeyFile = std::string(ZELQA_TEST_CA_DIR) + "/server.key";
     std::string strPayloadFile;
 
-    for (int i = 1; i < argc; ++i)
-    {
+    for (int i = 1; i < argc; ++i) {
         const std::string strOption = argv[i];
-        if (strOption == "--help" || strOption == "-h")
-        {
+        if (strOption == "--help" || strOption == "-h") {
             PrintUsage(stdout);
             return 0;
         }
-        if (i + 1 >= argc)
-        {
+        if (i + 1 >= argc) {
             fprintf(stderr, "zelqa-vendor-host: %s needs a value\n", strOption.c_str());
             PrintUsage(stderr);
             return 2;
@@ -143,8 +191,7 @@ int main(int argc, char** argv)
             settings.m_nTrickleIntervalMs = static_cast<int>(nValue);
         else if (strOption == "--stall-after" && ParseNumber(pszValue, 0, 1L << 30, nValue))
             settings.m_nStallAfterBytes = static_cast<size_t>(nValue);
-        else
-        {
+        else {
             fprintf(stderr, "zelqa-vendor-host: bad option or value: %s %s\n", strOption.c_str(), pszValue);
             PrintUsage(stderr);
             return 2;
@@ -153,48 +200,37 @@ int main(int argc, char** argv)
 
     if (strPayloadFile.empty())
         strPayloadFile = StandinBesideUs();
-    if (strPayloadFile.empty())
-    {
-        settings.m_strPayload = GeneratedPayload();
+    // Both outlive the host, which serves their bytes.
+    std::string strGenerated;
+    CMappedFile payloadFile;
+    if (strPayloadFile.empty()) {
+        strGenerated = GeneratedPayload();
+        settings.m_payload = strGenerated;
         fprintf(stderr, "zelqa-vendor-host: payload: generated %zu bytes (no zelqa-standin beside the host)\n",
-                settings.m_strPayload.size());
-    }
-    else
-    {
-        std::ifstream in(strPayloadFile, std::ios::binary);
-        if (!in)
-        {
-            fprintf(stderr, "zelqa-vendor-host: cannot read payload %s\n", strPayloadFile.c_str());
-            return 1;
-        }
-        // Read in one go: byte by byte, a benchmark's 1 GiB payload took the
-        // host longer to load than its callers wait for it to listen.
-        in.seekg(0, std::ios::end);
-        settings.m_strPayload.resize(static_cast<size_t>(std::max<std::streamoff>(in.tellg(), 0)));
-        in.seekg(0, std::ios::beg);
-        in.read(settings.m_strPayload.data(), static_cast<std::streamsize>(settings.m_strPayload.size()));
-        if (!in)
-        {
-            fprintf(stderr, "zelqa-vendor-host: cannot read payload %s\n", strPayloadFile.c_str());
-            return 1;
-        }
+                strGenerated.size());
+    } else if (!payloadFile.Open(strPayloadFile)) {
+        fprintf(stderr, "zelqa-vendor-host: cannot read payload %s: %s\n", strPayloadFile.c_str(), strerror(errno));
+        return 1;
+    } else {
+        settings.m_payload = payloadFile.GetBytes();
         fprintf(stderr, "zelqa-vendor-host: payload: %s (%zu bytes)\n", strPayloadFile.c_str(),
-                settings.m_strPayload.size());
+                settings.m_payload.size());
     }
 
     // Writes to a client that has gone must fail, not end the process.
     signal(SIGPIPE, SIG_IGN);
 
-    CVendorHost host(settings);
+    CVendorHost host(std::move(settings));
     std::string strError;
-    if (!host.Open(strError))
-    {
+    if (!host.Open(strError)) {
         fprintf(stderr, "zelqa-vendor-host: %s\n", strError.c_str());
         return 1;
     }
 
     g_pHost = &host;
-    struct sigaction action{};
+    struct sigaction action
+    {
+    };
     action.sa_handler = OnStopSignal;
     sigemptyset(&action.sa_mask);
     sigaction(SIGTERM, &action, nullptr);
