@@ -5,6 +5,8 @@
 #include <system_error>
 
 #include <cairo.h>
+#include <sys/mman.h>
+#include <unistd.h>
 
 #include "framework/DC.h"
 #include "framework/Graphics.h"
@@ -65,6 +67,8 @@ struct CImage::Impl
     mutable std::future<cairo_surface_t*> pending;
     UINT nWidth = 0;
     UINT nHeight = 0;
+    // The built-in pixels the surface reads, when it reads them.
+    const DECODED_IMAGE_ENTRY* pBuiltIn = nullptr;
 
     cairo_surface_t* Surface() const
     {
@@ -92,6 +96,7 @@ CImage::CImage(std::shared_ptr<const BYTE[]> encoded, size_t nSize) : m_pImpl(st
                                                                        decoded->nHeight, decoded->nStride);
         if (cairo_surface_status(surface) == CAIRO_STATUS_SUCCESS) {
             m_pImpl->pSurface = surface;
+            m_pImpl->pBuiltIn = decoded;
             m_pImpl->nWidth = static_cast<UINT>(decoded->nWidth);
             m_pImpl->nHeight = static_cast<UINT>(decoded->nHeight);
             return;
@@ -118,10 +123,30 @@ CImage::CImage(std::shared_ptr<const BYTE[]> encoded, size_t nSize) : m_pImpl(st
     m_pImpl->nHeight = static_cast<UINT>(cairo_image_surface_get_height(surface));
 }
 
+// Built-in pixels stay resident once read, unlike a decoded copy that goes
+// back to the heap; a page background no longer shown should not. The pages
+// are read-only and backed by the program file, so dropping them only means
+// reading them again if the picture comes back.
+namespace
+{
+void ReleaseBuiltInPages(const DECODED_IMAGE_ENTRY& entry)
+{
+    const auto nPage = static_cast<uintptr_t>(sysconf(_SC_PAGESIZE));
+    const auto nBegin = reinterpret_cast<uintptr_t>(entry.pPixels);
+    const uintptr_t nEnd = nBegin + static_cast<uintptr_t>(entry.nStride) * static_cast<uintptr_t>(entry.nHeight);
+    const uintptr_t nFirst = (nBegin + nPage - 1) / nPage * nPage;
+    const uintptr_t nLast = nEnd / nPage * nPage;
+    if (nLast > nFirst)
+        madvise(reinterpret_cast<void*>(nFirst), nLast - nFirst, MADV_DONTNEED);
+}
+} // namespace
+
 CImage::~CImage()
 {
     if (cairo_surface_t* surface = m_pImpl->Surface())
         cairo_surface_destroy(surface);
+    if (m_pImpl->pBuiltIn)
+        ReleaseBuiltInPages(*m_pImpl->pBuiltIn);
 }
 
 UINT CImage::GetWidth() const { return m_pImpl->nWidth; }
