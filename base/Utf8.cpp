@@ -6,7 +6,10 @@ namespace
 {
 constexpr uint32_t REPLACEMENT = 0xFFFD;
 
-bool IsSurrogate(uint32_t cp) { return cp >= 0xD800 && cp <= 0xDFFF; }
+bool IsSurrogate(uint32_t cp)
+{
+    return cp >= 0xD800 && cp <= 0xDFFF;
+}
 
 void AppendUtf8(uint32_t cp, std::string& out)
 {

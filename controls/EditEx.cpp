@@ -56,7 +56,7 @@ void CEditEx::CreateEdit()
     rc.top += scaler.ScaleY(5);
     rc.bottom -= scaler.ScaleY(5);
     if (!m_edit.Create(WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, rc, this, kEditId))
-        return;   // the next paint tries again
+        return; // the next paint tries again
 
     // All zero but the height (the cell height) and the face.
     FontDesc desc{};

@@ -26,20 +26,22 @@ BOOL CMessageBoxEx::OnInitDialog()
     SetWindowPos(nullptr, 0, 0, ScaledX(400), ScaledY(200), SWP_NOMOVE);
     ModifyStyle(0, 0x200);
 
-    m_stTitle.Create(L"提示", WS_CHILD | WS_VISIBLE | WS_GROUP, CRect(0, 0, ScaledX(400), ScaledX(25)), this, IDC_MSGBOX_LABEL);
+    m_stTitle.Create(L"提示", WS_CHILD | WS_VISIBLE | WS_GROUP, CRect(0, 0, ScaledX(400), ScaledX(25)), this,
+                     IDC_MSGBOX_LABEL);
     m_stTitle.m_crText = TEXT;
     m_stTitle.SetFontHeight(ScaledX(22));
     CSize size = m_stTitle.CalcTextSize();
     m_stTitle.MoveWindow(ScaledX(20), ScaledY(12), size.cx, size.cy);
 
     m_btnClose.Create(L"", WS_CHILD | WS_VISIBLE | BS_RIGHT,
-        CRect(ScaledX(366), ScaledY(20), ScaledX(366), ScaledY(20)), this, IDC_MSGBOX_CLOSE);
+                      CRect(ScaledX(366), ScaledY(20), ScaledX(366), ScaledY(20)), this, IDC_MSGBOX_CLOSE);
     m_btnClose.SetImage(IDB_MSGBOX_CLOSE);
     CRect rcClose;
     m_btnClose.GetClientRect(&rcClose);
     m_btnClose.MoveWindow(ScaledX(366), ScaledY(20), rcClose.Width(), rcClose.Height());
 
-    m_stText.Create(m_strText.c_str(), WS_CHILD | WS_VISIBLE | WS_GROUP, CRect(0, 0, ScaledX(600), ScaledX(20)), this, IDC_MSGBOX_LABEL);
+    m_stText.Create(m_strText.c_str(), WS_CHILD | WS_VISIBLE | WS_GROUP, CRect(0, 0, ScaledX(600), ScaledX(20)), this,
+                    IDC_MSGBOX_LABEL);
     m_stText.m_crText = TEXT;
     m_stText.SetFontHeight(ScaledX(22));
     size = m_stText.CalcTextSize();
@@ -47,7 +49,8 @@ BOOL CMessageBoxEx::OnInitDialog()
 
     auto makeButton = [this](CImageTextButtonEx& button, const wchar_t* pszCaption, UINT nID, int x, UINT nStrip,
                              COLORREF crCaption) {
-        button.Create(pszCaption, WS_CHILD | WS_VISIBLE | BS_RIGHT, CRect(ScaledX(x), ScaledY(150), ScaledX(x), ScaledY(150)), this, nID);
+        button.Create(pszCaption, WS_CHILD | WS_VISIBLE | BS_RIGHT,
+                      CRect(ScaledX(x), ScaledY(150), ScaledX(x), ScaledY(150)), this, nID);
         button.SetImage(nStrip);
         // The caption height is a fixed pixel size, as the box's art asks.
         button.m_nFontHeight = 22;

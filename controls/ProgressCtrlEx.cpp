@@ -10,7 +10,9 @@
 #include "framework/Imaging.h"
 #include "res/resource.h"
 
-CProgressCtrlEx::CProgressCtrlEx() : m_gdiplusToken(ImagingStartup()) {}
+CProgressCtrlEx::CProgressCtrlEx() : m_gdiplusToken(ImagingStartup())
+{
+}
 
 CProgressCtrlEx::~CProgressCtrlEx()
 {

@@ -4,7 +4,9 @@
 #include "framework/DC.h"
 #include "framework/Imaging.h"
 
-CStripButton::CStripButton() : m_gdiplusToken(ImagingStartup()) {}
+CStripButton::CStripButton() : m_gdiplusToken(ImagingStartup())
+{
+}
 
 CStripButton::~CStripButton()
 {

@@ -24,8 +24,7 @@ class CBindCallback : public IDownloadProgress
 public:
     explicit CBindCallback(std::shared_ptr<CInstallSession> pSession) : m_pSession(std::move(pSession)) {}
 
-    HRESULT OnProgress(uint64_t ulProgress, uint64_t ulProgressMax, ULONG ulStatusCode,
-                       LPCWSTR szStatusText) override;
+    HRESULT OnProgress(uint64_t ulProgress, uint64_t ulProgressMax, ULONG ulStatusCode, LPCWSTR szStatusText) override;
     bool IsAbortRequested() override;
 
 private:

@@ -4,10 +4,10 @@ const wchar_t* const INSTALL_RECORD_KEY = L"Software\\brovix\\Zelqa";
 
 namespace
 {
-constexpr size_t RECORD_BLOCK_CHARS = 260;   // 520 bytes of UTF-16
+constexpr size_t RECORD_BLOCK_CHARS = 260; // 520 bytes of UTF-16
 // The Operation value is read into a buffer of 260 bytes.
 constexpr size_t OPERATION_READ_BYTES = 260;
-}
+} // namespace
 
 bool WriteInstallRecord(IOsServices& os, const std::wstring& location)
 {

@@ -45,12 +45,18 @@ public:
 
     // Text drawn with its cell's top-left corner at (x, y), in one line.
     BOOL TextOut(int x, int y, const wchar_t* psz, int nCount);
-    BOOL TextOut(int x, int y, std::wstring_view text) { return TextOut(x, y, text.data(), static_cast<int>(text.size())); }
+    BOOL TextOut(int x, int y, std::wstring_view text)
+    {
+        return TextOut(x, y, text.data(), static_cast<int>(text.size()));
+    }
     // Text in one line inside `rect`, placed by the DT_ flags, clipped to `rect`.
     int DrawText(std::wstring_view text, const CRect& rect, UINT nFormat);
     // Advance width and cell height of the text in the selected font.
     CSize GetTextExtent(const wchar_t* psz, int nCount) const;
-    CSize GetTextExtent(std::wstring_view text) const { return GetTextExtent(text.data(), static_cast<int>(text.size())); }
+    CSize GetTextExtent(std::wstring_view text) const
+    {
+        return GetTextExtent(text.data(), static_cast<int>(text.size()));
+    }
 
     void FillSolidRect(const CRect& rect, COLORREF cr);
     void FillRect(const CRect& rect, CBrush* pBrush) { FillRect(rect, pBrush ? pBrush->GetSafeHandle() : nullptr); }

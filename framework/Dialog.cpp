@@ -1,9 +1,15 @@
 // The dialog behaviour that is the same on every target.
 #include "framework/Dialog.h"
 
-BOOL CDialog::OnInitDialog() { return TRUE; }
+BOOL CDialog::OnInitDialog()
+{
+    return TRUE;
+}
 
-void CDialog::OnWindowClose() { OnCancel(); }
+void CDialog::OnWindowClose()
+{
+    OnCancel();
+}
 
 BOOL CDialog::PreTranslateMessage(MSG* pMsg)
 {

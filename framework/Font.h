@@ -9,13 +9,13 @@
 // without one the backend's own interface face is used.
 struct FontDesc
 {
-    int32_t nHeight = 0;              // character cell height in pixels (positive)
-    int32_t nWeight = 400;            // normal
+    int32_t nHeight = 0;   // character cell height in pixels (positive)
+    int32_t nWeight = 400; // normal
     bool bItalic = false;
     bool bUnderline = false;
     bool bStrikeOut = false;
-    uint8_t nCharSet = 1;             // default character set
-    uint8_t nPitchAndFamily = 0x20;   // swiss family, default pitch
+    uint8_t nCharSet = 1;           // default character set
+    uint8_t nPitchAndFamily = 0x20; // swiss family, default pitch
     const wchar_t* pszFace = nullptr;
 };
 

@@ -6,7 +6,10 @@ namespace
 CWinApp* g_pApp = nullptr;
 }
 
-CWinApp::CWinApp() { g_pApp = this; }
+CWinApp::CWinApp()
+{
+    g_pApp = this;
+}
 
 CWinApp::~CWinApp()
 {
@@ -14,7 +17,10 @@ CWinApp::~CWinApp()
         g_pApp = nullptr;
 }
 
-CWinApp* AfxGetApp() { return g_pApp; }
+CWinApp* AfxGetApp()
+{
+    return g_pApp;
+}
 
 int AfxWinMain()
 {

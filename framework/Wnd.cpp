@@ -3,7 +3,10 @@
 
 #include "framework/Screen.h"
 
-BOOL CWnd::OnCommand(UINT, UINT) { return FALSE; }
+BOOL CWnd::OnCommand(UINT, UINT)
+{
+    return FALSE;
+}
 
 void CWnd::OnDrawItem(UINT, LPDRAWITEMSTRUCT lpDrawItemStruct)
 {

@@ -135,8 +135,8 @@ void CZelqa_DownloaderDlg::CreateControls()
     m_lblTitle.MoveWindow((ScaledX(600) - sizeTitle.cx) / 2, ScaledY(137), sizeTitle.cx, sizeTitle.cy);
 
     // 3. Install.
-    m_btnInstall.Create(L"安装", STYLE_BUTTON,
-        CRect(ScaledX(220), ScaledY(210), ScaledX(220), ScaledY(210)), this, IDC_INSTALL);
+    m_btnInstall.Create(L"安装", STYLE_BUTTON, CRect(ScaledX(220), ScaledY(210), ScaledX(220), ScaledY(210)), this,
+                        IDC_INSTALL);
     m_btnInstall.SetImage(IDB_PILL_BUTTON);
     for (COLORREF& cr : m_btnInstall.m_crText)
         cr = RGB(255, 255, 255);
@@ -162,8 +162,8 @@ void CZelqa_DownloaderDlg::CreateControls()
     m_editPath.SetText(m_szInstallDir);
     m_editPath.MoveWindow(RightOf(m_lblInstallTo, 5), ScaledY(338), ScaledX(414), ScaledY(32));
 
-    m_btnChange.Create(L"更改", STYLE_BUTTON,
-        CRect(ScaledX(496), ScaledY(338), ScaledX(496), ScaledY(338)), this, IDC_CHANGE_FOLDER);
+    m_btnChange.Create(L"更改", STYLE_BUTTON, CRect(ScaledX(496), ScaledY(338), ScaledX(496), ScaledY(338)), this,
+                       IDC_CHANGE_FOLDER);
     m_btnChange.SetImage(IDB_CHANGE_BUTTON);
     CRect rcChange;
     m_btnChange.GetClientRect(&rcChange);
@@ -184,7 +184,8 @@ void CZelqa_DownloaderDlg::CreateControls()
     makeLabel(m_lblFeature1, L"一键快速转换", STYLE_LABEL, IDC_LABEL_FEATURE1, 20, 20, TEXT_DARK, 257, 112);
     makeLabel(m_lblFeature2, L"支持批量转换", STYLE_LABEL, IDC_LABEL_FEATURE2, 20, 20, TEXT_DARK, 257, 146);
     makeLabel(m_lblFeature3, L"生成无损原图画质", STYLE_LABEL_CENTRED, IDC_LABEL_FEATURE3, 20, 20, TEXT_DARK, 257, 180);
-    makeLabel(m_lblStatus, L"正在安装中，请稍等...", STYLE_LABEL_GROUP_CENTRED, IDC_LABEL_STATUS, 20, 20, TEXT_DARK, 40, 334);
+    makeLabel(m_lblStatus, L"正在安装中，请稍等...", STYLE_LABEL_GROUP_CENTRED, IDC_LABEL_STATUS, 20, 20, TEXT_DARK, 40,
+              334);
     makeLabel(m_lblFailed, L"安装失败，", STYLE_LABEL, IDC_LABEL_FAILED, 20, 20, RGB(255, 0, 0), 40, 334);
     m_lblFailed.ShowWindow(SW_HIDE);
 
@@ -200,14 +201,14 @@ void CZelqa_DownloaderDlg::CreateControls()
     PlaceTextSized(m_lnkOfficial, RightOf(m_lnkRetry, 2), ScaledY(334));
     m_lnkOfficial.ShowWindow(SW_HIDE);
 
-    ShowWindows({&m_lblSmallTitle, &m_lblFeature1, &m_lblFeature2, &m_lblFeature3, &m_lblStatus, &m_progress},
-                SW_HIDE);
+    ShowWindows({&m_lblSmallTitle, &m_lblFeature1, &m_lblFeature2, &m_lblFeature3, &m_lblStatus, &m_progress}, SW_HIDE);
     Invalidate(TRUE);
 
     // 19 to 21. Finish page.
     makeLabel(m_lblDone, L"安装完成", STYLE_LABEL, IDC_LABEL_DONE, 40, 40, RGB(68, 68, 68), 256, 105);
     makeLabel(m_lblSlogan, L"简单易用、轻松上手、一键转换", STYLE_LABEL, IDC_LABEL_SLOGAN, 20, 20, TEXT_GREY, 256, 145);
-    m_btnRun.Create(L"运行", STYLE_BUTTON, CRect(ScaledX(220), ScaledY(334), ScaledX(220), ScaledY(334)), this, IDC_RUN);
+    m_btnRun.Create(L"运行", STYLE_BUTTON, CRect(ScaledX(220), ScaledY(334), ScaledX(220), ScaledY(334)), this,
+                    IDC_RUN);
     m_btnRun.SetImage(IDB_PILL_BUTTON);
     for (COLORREF& cr : m_btnRun.m_crText)
         cr = RGB(255, 255, 255);

@@ -16,15 +16,32 @@ std::wstring LocationForChosenFolder(const std::wstring& folder)
 BOOL CZelqa_DownloaderDlg::OnCommand(UINT nID, UINT)
 {
     switch (nID) {
-    case IDC_CLOSE: OnClose(); return TRUE;
-    case IDC_INSTALL: OnInstall(); return TRUE;
-    case IDC_AGREE: OnAgreeToggled(); return TRUE;
-    case IDC_LICENCE: OnLicence(); return TRUE;
-    case IDC_CHANGE_FOLDER: OnChangeFolder(); return TRUE;
-    case IDC_OFFICIAL_SITE: OnOfficialSite(); return TRUE;
-    case IDC_RUN: OnRun(); return TRUE;
-    case IDC_RETRY: OnRetry(); return TRUE;
-    default: return FALSE;
+    case IDC_CLOSE:
+        OnClose();
+        return TRUE;
+    case IDC_INSTALL:
+        OnInstall();
+        return TRUE;
+    case IDC_AGREE:
+        OnAgreeToggled();
+        return TRUE;
+    case IDC_LICENCE:
+        OnLicence();
+        return TRUE;
+    case IDC_CHANGE_FOLDER:
+        OnChangeFolder();
+        return TRUE;
+    case IDC_OFFICIAL_SITE:
+        OnOfficialSite();
+        return TRUE;
+    case IDC_RUN:
+        OnRun();
+        return TRUE;
+    case IDC_RETRY:
+        OnRetry();
+        return TRUE;
+    default:
+        return FALSE;
     }
 }
 

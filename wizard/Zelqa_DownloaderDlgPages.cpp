@@ -31,8 +31,7 @@ void CZelqa_DownloaderDlg::ShowProgressPage()
         return;
     SetBackground(IDB_BACKGROUND_PROGRESS);
     HideWelcomeControls();
-    ShowWindows({&m_lblSmallTitle, &m_lblFeature1, &m_lblFeature2, &m_lblFeature3, &m_lblStatus, &m_progress},
-                SW_SHOW);
+    ShowWindows({&m_lblSmallTitle, &m_lblFeature1, &m_lblFeature2, &m_lblFeature3, &m_lblStatus, &m_progress}, SW_SHOW);
     Invalidate(TRUE);
 }
 
@@ -52,8 +51,7 @@ void CZelqa_DownloaderDlg::ShowFinishPage()
     if (HandOverToWindowThread(&CZelqa_DownloaderDlg::ShowFinishPage))
         return;
     SetBackground(IDB_BACKGROUND_FINISH);
-    ShowWindows({&m_lblSmallTitle, &m_lblFeature1, &m_lblFeature2, &m_lblFeature3, &m_lblStatus, &m_progress},
-                SW_HIDE);
+    ShowWindows({&m_lblSmallTitle, &m_lblFeature1, &m_lblFeature2, &m_lblFeature3, &m_lblStatus, &m_progress}, SW_HIDE);
     Invalidate(TRUE);
     ShowWindows({&m_btnRun, &m_lblDone, &m_lblSlogan, &m_lblSmallTitle}, SW_SHOW);
     Invalidate(TRUE);

@@ -21,5 +21,5 @@ private:
     void SetPushed(bool bPushed);
 
     bool m_bPushed = false;
-    bool m_bTracking = false;   // pressed here and holding the capture
+    bool m_bTracking = false; // pressed here and holding the capture
 };

@@ -102,7 +102,10 @@ void CBrush::DeleteObject()
     m_hBrush = nullptr;
 }
 
-HBRUSH GetNullBrush() { return &g_nullBrush; }
+HBRUSH GetNullBrush()
+{
+    return &g_nullBrush;
+}
 
 BOOL CBitmap::CreateCompatibleBitmap(CDC*, int cx, int cy)
 {
@@ -164,31 +167,38 @@ void CDC::DeleteDC()
 
 HFONT CDC::SelectObject(HFONT hFont)
 {
-    if (!m_hDC) return nullptr;
+    if (!m_hDC)
+        return nullptr;
     HFONT old = m_hDC->hFont;
-    if (hFont) m_hDC->hFont = hFont;
+    if (hFont)
+        m_hDC->hFont = hFont;
     return old;
 }
 
 HPEN CDC::SelectObject(HPEN hPen)
 {
-    if (!m_hDC) return nullptr;
+    if (!m_hDC)
+        return nullptr;
     HPEN old = m_hDC->hPen;
-    if (hPen) m_hDC->hPen = hPen;
+    if (hPen)
+        m_hDC->hPen = hPen;
     return old;
 }
 
 HBRUSH CDC::SelectObject(HBRUSH hBrush)
 {
-    if (!m_hDC) return nullptr;
+    if (!m_hDC)
+        return nullptr;
     HBRUSH old = m_hDC->hBrush;
-    if (hBrush) m_hDC->hBrush = hBrush;
+    if (hBrush)
+        m_hDC->hBrush = hBrush;
     return old;
 }
 
 HBITMAP CDC::SelectObject(HBITMAP hBitmap)
 {
-    if (!m_hDC || !m_hDC->bMemory) return nullptr;
+    if (!m_hDC || !m_hDC->bMemory)
+        return nullptr;
     HBITMAP old = m_hDC->hBitmap;
     m_hDC->hBitmap = hBitmap;
     m_hDC->pTarget = hBitmap ? hBitmap->pSurface : nullptr;
@@ -200,7 +210,8 @@ HBITMAP CDC::SelectObject(HBITMAP hBitmap)
 
 COLORREF CDC::SetTextColor(COLORREF cr)
 {
-    if (!m_hDC) return 0;
+    if (!m_hDC)
+        return 0;
     COLORREF old = m_hDC->crText;
     m_hDC->crText = cr;
     return old;
@@ -208,7 +219,8 @@ COLORREF CDC::SetTextColor(COLORREF cr)
 
 COLORREF CDC::SetBkColor(COLORREF cr)
 {
-    if (!m_hDC) return 0;
+    if (!m_hDC)
+        return 0;
     COLORREF old = m_hDC->crBk;
     m_hDC->crBk = cr;
     return old;
@@ -216,7 +228,8 @@ COLORREF CDC::SetBkColor(COLORREF cr)
 
 int CDC::SetBkMode(int nMode)
 {
-    if (!m_hDC) return 0;
+    if (!m_hDC)
+        return 0;
     int old = m_hDC->nBkMode;
     m_hDC->nBkMode = nMode;
     return old;
@@ -395,8 +408,8 @@ int CDC::SaveDC()
 {
     if (!m_hDC)
         return 0;
-    m_hDC->saved.push_back({m_hDC->rcLimit, m_hDC->hFont, m_hDC->hPen, m_hDC->hBrush, m_hDC->crText, m_hDC->crBk,
-                            m_hDC->nBkMode});
+    m_hDC->saved.push_back(
+        {m_hDC->rcLimit, m_hDC->hFont, m_hDC->hPen, m_hDC->hBrush, m_hDC->crText, m_hDC->crBk, m_hDC->nBkMode});
     if (m_hDC->pCairo)
         cairo_save(m_hDC->pCairo);
     return static_cast<int>(m_hDC->saved.size());
@@ -484,4 +497,3 @@ int CDC::DrawText(std::wstring_view text, const CRect& rect, UINT nFormat)
     RestoreDC(saved);
     return size.cy;
 }
-

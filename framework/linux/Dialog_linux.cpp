@@ -4,7 +4,9 @@
 #include "framework/Resources.h"
 #include "framework/linux/WindowSystem.h"
 
-CDialog::CDialog(UINT nIDTemplate, CWnd* pParentWnd) : m_nIDTemplate(nIDTemplate), m_pParentWnd(pParentWnd) {}
+CDialog::CDialog(UINT nIDTemplate, CWnd* pParentWnd) : m_nIDTemplate(nIDTemplate), m_pParentWnd(pParentWnd)
+{
+}
 
 CDialog::~CDialog() = default;
 
@@ -34,4 +36,3 @@ void CDialog::EndDialog(INT_PTR nResult)
     if (m_hWnd)
         CWindowSystem::Get().EndModal(m_hWnd, nResult);
 }
-

@@ -16,8 +16,14 @@ constexpr COLORREF kHighlight = RGB(0, 120, 215);
 constexpr COLORREF kHighlightText = RGB(255, 255, 255);
 constexpr size_t kDefaultLimit = 32767;
 
-bool IsHighSurrogate(UINT c) { return c >= 0xD800 && c <= 0xDBFF; }
-bool IsLowSurrogate(UINT c) { return c >= 0xDC00 && c <= 0xDFFF; }
+bool IsHighSurrogate(UINT c)
+{
+    return c >= 0xD800 && c <= 0xDBFF;
+}
+bool IsLowSurrogate(UINT c)
+{
+    return c >= 0xDC00 && c <= 0xDFFF;
+}
 } // namespace
 
 void CEditClass::OnSetFont()

@@ -57,9 +57,9 @@ private:
 
     CEditState m_state;
     bool m_bFocused = false;
-    bool m_bCaretShown = false;      // blink phase
+    bool m_bCaretShown = false; // blink phase
     bool m_bDragging = false;
-    wchar_t m_chPendingHigh = 0;     // first half of a pair typed as two characters
+    wchar_t m_chPendingHigh = 0; // first half of a pair typed as two characters
 };
 
 // The editing state behind an edit field (tests); null when it is none.

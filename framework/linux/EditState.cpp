@@ -4,10 +4,19 @@
 
 namespace
 {
-bool IsHighSurrogate(wchar_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-bool IsLowSurrogate(wchar_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+bool IsHighSurrogate(wchar_t c)
+{
+    return c >= 0xD800 && c <= 0xDBFF;
+}
+bool IsLowSurrogate(wchar_t c)
+{
+    return c >= 0xDC00 && c <= 0xDFFF;
+}
 
-bool IsControl(char32_t ch) { return ch < 0x20 || (ch >= 0x7F && ch < 0xA0); }
+bool IsControl(char32_t ch)
+{
+    return ch < 0x20 || (ch >= 0x7F && ch < 0xA0);
+}
 
 // Appends a code point in the encoding of the platform's wchar_t.
 void AppendCodePoint(std::wstring& out, char32_t ch)
@@ -172,9 +181,15 @@ void CEditState::MoveRight(bool bExtend)
         MoveTo(NextBoundary(m_nCaret), bExtend);
 }
 
-void CEditState::MoveHome(bool bExtend) { MoveTo(0, bExtend); }
+void CEditState::MoveHome(bool bExtend)
+{
+    MoveTo(0, bExtend);
+}
 
-void CEditState::MoveEnd(bool bExtend) { MoveTo(m_strText.size(), bExtend); }
+void CEditState::MoveEnd(bool bExtend)
+{
+    MoveTo(m_strText.size(), bExtend);
+}
 
 int CEditState::PosToX(size_t nPos, const TextMeasure& measure) const
 {

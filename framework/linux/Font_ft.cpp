@@ -28,20 +28,23 @@ namespace
 struct LoadedFace
 {
     cairo_font_face_t* pCairoFace = nullptr;
-    double dAscentPerEm = 0.8;   // ascent of the cell, in ems
-    double dCellPerEm = 1.0;     // cell height (ascent + descent), in ems
+    double dAscentPerEm = 0.8; // ascent of the cell, in ems
+    double dCellPerEm = 1.0;   // cell height (ascent + descent), in ems
 };
 
 std::mutex g_fontMutex;
 FT_Library g_ftLibrary = nullptr;
-std::future<bool> g_fontConfigLoading;   // fontconfig reading its configuration
-std::map<std::string, LoadedFace> g_faces;   // by file and index; kept for the process
+std::future<bool> g_fontConfigLoading;     // fontconfig reading its configuration
+std::map<std::string, LoadedFace> g_faces; // by file and index; kept for the process
 // What each request came to, so that only the first of each asks fontconfig.
 std::map<std::tuple<std::string, bool, bool>, const LoadedFace*> g_matches;
 
 const cairo_user_data_key_t kFtFaceKey{};
 
-void DoneFtFace(void* face) { FT_Done_Face(static_cast<FT_Face>(face)); }
+void DoneFtFace(void* face)
+{
+    FT_Done_Face(static_cast<FT_Face>(face));
+}
 
 // Font files are read, not mapped: a CJK face's glyphs lie all over a file
 // of several megabytes, and each glyph touched through a mapping brings its
@@ -49,7 +52,7 @@ void DoneFtFace(void* face) { FT_Done_Face(static_cast<FT_Face>(face)); }
 unsigned long ReadFontFile(FT_Stream stream, unsigned long offset, unsigned char* buffer, unsigned long count)
 {
     const int fd = static_cast<int>(stream->descriptor.value);
-    if (count == 0)   // a seek: FreeType only asks whether the offset is inside
+    if (count == 0) // a seek: FreeType only asks whether the offset is inside
         return offset <= stream->size ? 0 : 1;
     unsigned long done = 0;
     while (done < count) {
@@ -74,7 +77,9 @@ FT_Error OpenFontFile(const char* path, int index, FT_Face* face)
     const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return FT_Err_Cannot_Open_Resource;
-    struct stat st{};
+    struct stat st
+    {
+    };
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
         return FT_Err_Cannot_Open_Resource;

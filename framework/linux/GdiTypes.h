@@ -30,18 +30,18 @@ struct HBITMAP__
 struct HFONT__
 {
     cairo_font_face_t* pFace = nullptr;
-    double dEmPixels = 0;      // the em size that gives the requested cell height
-    double dAscent = 0;        // pixels from the cell top to the baseline
+    double dEmPixels = 0; // the em size that gives the requested cell height
+    double dAscent = 0;   // pixels from the cell top to the baseline
     int nCellHeight = 0;
     bool bUnderline = false;
 };
 
 struct HDC__
 {
-    cairo_surface_t* pTarget = nullptr;   // not owned: a window's backing or a selected bitmap
+    cairo_surface_t* pTarget = nullptr; // not owned: a window's backing or a selected bitmap
     cairo_t* pCairo = nullptr;
-    CPoint origin;                        // where (0, 0) lies on the target
-    CRect rcLimit;                        // target coordinates drawing is limited to; empty = whole target
+    CPoint origin; // where (0, 0) lies on the target
+    CRect rcLimit; // target coordinates drawing is limited to; empty = whole target
     HFONT hFont = nullptr;
     HPEN hPen = nullptr;
     HBRUSH hBrush = nullptr;

@@ -50,9 +50,12 @@ cairo_surface_t* DecodeOrNull(const BYTE* pData, size_t nSize)
 bool PngHeaderSize(const BYTE* pData, size_t nSize, UINT& nWidth, UINT& nHeight)
 {
     static const BYTE s_signature[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
-    if (nSize < 24 || std::memcmp(pData, s_signature, sizeof s_signature) != 0 || std::memcmp(pData + 12, "IHDR", 4) != 0)
+    if (nSize < 24 || std::memcmp(pData, s_signature, sizeof s_signature) != 0 ||
+        std::memcmp(pData + 12, "IHDR", 4) != 0)
         return false;
-    auto bigEndian = [](const BYTE* p) { return (UINT(p[0]) << 24) | (UINT(p[1]) << 16) | (UINT(p[2]) << 8) | UINT(p[3]); };
+    auto bigEndian = [](const BYTE* p) {
+        return (UINT(p[0]) << 24) | (UINT(p[1]) << 16) | (UINT(p[2]) << 8) | UINT(p[3]);
+    };
     nWidth = bigEndian(pData + 16);
     nHeight = bigEndian(pData + 20);
     return nWidth > 0 && nHeight > 0;
@@ -91,9 +94,9 @@ CImage::CImage(std::shared_ptr<const BYTE[]> encoded, size_t nSize) : m_pImpl(st
     // The program's own pictures were decoded when it was built. The surface
     // only reads the built-in pixels: images are drawn from, never into.
     if (const DECODED_IMAGE_ENTRY* decoded = FindDecodedImage(encoded.get(), nSize)) {
-        cairo_surface_t* surface = cairo_image_surface_create_for_data(const_cast<unsigned char*>(decoded->pPixels),
-                                                                       CAIRO_FORMAT_ARGB32, decoded->nWidth,
-                                                                       decoded->nHeight, decoded->nStride);
+        cairo_surface_t* surface =
+            cairo_image_surface_create_for_data(const_cast<unsigned char*>(decoded->pPixels), CAIRO_FORMAT_ARGB32,
+                                                decoded->nWidth, decoded->nHeight, decoded->nStride);
         if (cairo_surface_status(surface) == CAIRO_STATUS_SUCCESS) {
             m_pImpl->pSurface = surface;
             m_pImpl->pBuiltIn = decoded;
@@ -107,8 +110,8 @@ CImage::CImage(std::shared_ptr<const BYTE[]> encoded, size_t nSize) : m_pImpl(st
     // turns out undecodable past its header keeps it and draws nothing.
     if (nSize >= DECODE_APART_FROM && PngHeaderSize(encoded.get(), nSize, m_pImpl->nWidth, m_pImpl->nHeight)) {
         try {
-            m_pImpl->pending = std::async(std::launch::async,
-                                          [encoded, nSize] { return DecodeOrNull(encoded.get(), nSize); });
+            m_pImpl->pending =
+                std::async(std::launch::async, [encoded, nSize] { return DecodeOrNull(encoded.get(), nSize); });
             return;
         } catch (const std::system_error&) {
             // No thread to be had: decoded here and now instead.
@@ -149,9 +152,18 @@ CImage::~CImage()
         ReleaseBuiltInPages(*m_pImpl->pBuiltIn);
 }
 
-UINT CImage::GetWidth() const { return m_pImpl->nWidth; }
-UINT CImage::GetHeight() const { return m_pImpl->nHeight; }
-bool CImage::IsDecoded() const { return m_pImpl->Surface() != nullptr; }
+UINT CImage::GetWidth() const
+{
+    return m_pImpl->nWidth;
+}
+UINT CImage::GetHeight() const
+{
+    return m_pImpl->nHeight;
+}
+bool CImage::IsDecoded() const
+{
+    return m_pImpl->Surface() != nullptr;
+}
 
 BOOL CGraphics::DrawImage(const CImage* pImage, const CRect& dest, int xSrc, int ySrc, int cxSrc, int cySrc)
 {
@@ -163,7 +175,8 @@ BOOL CGraphics::DrawImage(const CImage* pImage, const CRect& dest, int xSrc, int
     cairo_surface_t* image = pImage->GetImpl()->Surface();
     // Only what lies inside the picture can be drawn.
     const CRect bounds(0, 0, static_cast<LONG>(pImage->GetWidth()), static_cast<LONG>(pImage->GetHeight()));
-    if (CRect::Intersect(bounds, CRect(xSrc, ySrc, xSrc + cxSrc, ySrc + cySrc)) != CRect(xSrc, ySrc, xSrc + cxSrc, ySrc + cySrc))
+    if (CRect::Intersect(bounds, CRect(xSrc, ySrc, xSrc + cxSrc, ySrc + cySrc)) !=
+        CRect(xSrc, ySrc, xSrc + cxSrc, ySrc + cySrc))
         return FALSE;
     // Drawing from a sub-surface of just the source cell, padded at its edges,
     // keeps neighbouring cells of a strip from bleeding in when scaling.

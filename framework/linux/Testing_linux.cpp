@@ -27,9 +27,15 @@ bool InitTestWindowSystem()
     return InitHeadlessWindowSystem();
 }
 
-void PumpMessages(int ms) { CWindowSystem::Get().Pump(ms); }
+void PumpMessages(int ms)
+{
+    CWindowSystem::Get().Pump(ms);
+}
 
-void RunWhenIdle(std::function<void()> task) { CWindowSystem::Get().PostWhenIdle(std::move(task)); }
+void RunWhenIdle(std::function<void()> task)
+{
+    CWindowSystem::Get().PostWhenIdle(std::move(task));
+}
 
 bool IsModalRunEnded(CWnd* pWnd)
 {

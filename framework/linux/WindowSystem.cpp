@@ -30,27 +30,46 @@ PostQueue& Queue()
     static PostQueue* s_queue = new PostQueue;
     return *s_queue;
 }
-std::unordered_map<HWND, uint64_t> g_live;   // UI thread only
+std::unordered_map<HWND, uint64_t> g_live; // UI thread only
 
 UINT VirtualKeyFromSdl(SDL_Keycode key)
 {
     switch (key) {
-    case SDLK_BACKSPACE: return VK_BACK;
-    case SDLK_TAB: return VK_TAB;
-    case SDLK_RETURN: case SDLK_KP_ENTER: return VK_RETURN;
-    case SDLK_ESCAPE: return VK_ESCAPE;
-    case SDLK_SPACE: return VK_SPACE;
-    case SDLK_END: return VK_END;
-    case SDLK_HOME: return VK_HOME;
-    case SDLK_LEFT: return VK_LEFT;
-    case SDLK_UP: return VK_UP;
-    case SDLK_RIGHT: return VK_RIGHT;
-    case SDLK_DOWN: return VK_DOWN;
-    case SDLK_INSERT: return VK_INSERT;
-    case SDLK_DELETE: return VK_DELETE;
-    case SDLK_LSHIFT: case SDLK_RSHIFT: return VK_SHIFT;
-    case SDLK_LCTRL: case SDLK_RCTRL: return VK_CONTROL;
-    default: break;
+    case SDLK_BACKSPACE:
+        return VK_BACK;
+    case SDLK_TAB:
+        return VK_TAB;
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER:
+        return VK_RETURN;
+    case SDLK_ESCAPE:
+        return VK_ESCAPE;
+    case SDLK_SPACE:
+        return VK_SPACE;
+    case SDLK_END:
+        return VK_END;
+    case SDLK_HOME:
+        return VK_HOME;
+    case SDLK_LEFT:
+        return VK_LEFT;
+    case SDLK_UP:
+        return VK_UP;
+    case SDLK_RIGHT:
+        return VK_RIGHT;
+    case SDLK_DOWN:
+        return VK_DOWN;
+    case SDLK_INSERT:
+        return VK_INSERT;
+    case SDLK_DELETE:
+        return VK_DELETE;
+    case SDLK_LSHIFT:
+    case SDLK_RSHIFT:
+        return VK_SHIFT;
+    case SDLK_LCTRL:
+    case SDLK_RCTRL:
+        return VK_CONTROL;
+    default:
+        break;
     }
     if (key >= SDLK_a && key <= SDLK_z)
         return static_cast<UINT>('A' + (key - SDLK_a));
@@ -113,8 +132,8 @@ bool CWindowSystem::IsUiThread() const
     return !m_bInitialised || std::this_thread::get_id() == g_uiThread;
 }
 
-HWND CWindowSystem::CreateWindowNode(CWnd* pWnd, const wchar_t* pszClassName, DWORD dwExStyle,
-                                     const wchar_t* pszText, DWORD dwStyle, const CRect& rect, HWND hParent, UINT nId)
+HWND CWindowSystem::CreateWindowNode(CWnd* pWnd, const wchar_t* pszClassName, DWORD dwExStyle, const wchar_t* pszText,
+                                     DWORD dwStyle, const CRect& rect, HWND hParent, UINT nId)
 {
     auto* node = new HWND__;
     node->pWnd = pWnd;
@@ -135,8 +154,8 @@ HWND CWindowSystem::CreateWindowNode(CWnd* pWnd, const wchar_t* pszClassName, DW
         Uint32 flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS;
         if (!(dwExStyle & WS_EX_APPWINDOW) && hParent)
             flags |= SDL_WINDOW_SKIP_TASKBAR;
-        node->pSdlWindow = SDL_CreateWindow("", rect.left, rect.top, std::max(1, rect.Width()),
-                                            std::max(1, rect.Height()), flags);
+        node->pSdlWindow =
+            SDL_CreateWindow("", rect.left, rect.top, std::max(1, rect.Width()), std::max(1, rect.Height()), flags);
         if (!node->pSdlWindow) {
             g_live.erase(node);
             delete node;
@@ -166,11 +185,20 @@ void CWindowSystem::DestroyWindowNode(HWND hWnd)
     while (!hWnd->children.empty())
         DestroyWindowNode(hWnd->children.back());
 
-    if (m_hCapture == hWnd) m_hCapture = nullptr;
-    if (m_hFocus == hWnd) m_hFocus = nullptr;
-    if (m_hMouseOver == hWnd) m_hMouseOver = nullptr;
-    if (m_hTracked == hWnd) { m_hTracked = nullptr; m_dwTrackFlags = 0; }
-    if (m_hDragged == hWnd) { m_hDragged = nullptr; SDL_CaptureMouse(SDL_FALSE); }
+    if (m_hCapture == hWnd)
+        m_hCapture = nullptr;
+    if (m_hFocus == hWnd)
+        m_hFocus = nullptr;
+    if (m_hMouseOver == hWnd)
+        m_hMouseOver = nullptr;
+    if (m_hTracked == hWnd) {
+        m_hTracked = nullptr;
+        m_dwTrackFlags = 0;
+    }
+    if (m_hDragged == hWnd) {
+        m_hDragged = nullptr;
+        SDL_CaptureMouse(SDL_FALSE);
+    }
     m_timers.erase(std::remove_if(m_timers.begin(), m_timers.end(), [hWnd](const Timer& t) { return t.hWnd == hWnd; }),
                    m_timers.end());
 
@@ -287,9 +315,16 @@ void CWindowSystem::Show(HWND hWnd, bool bShow)
         CRect rc = hWnd->rect;
         Invalidate(hWnd->pParent, &rc, true);
         // A hidden window's children are hidden too: none may keep the keyboard or mouse.
-        auto inside = [hWnd](HWND h) { for (; h; h = h->pParent) if (h == hWnd) return true; return false; };
-        if (inside(m_hFocus)) SetFocus(nullptr);
-        if (inside(m_hCapture)) SetCapture(nullptr);
+        auto inside = [hWnd](HWND h) {
+            for (; h; h = h->pParent)
+                if (h == hWnd)
+                    return true;
+            return false;
+        };
+        if (inside(m_hFocus))
+            SetFocus(nullptr);
+        if (inside(m_hCapture))
+            SetCapture(nullptr);
     }
 }
 
@@ -805,7 +840,8 @@ void CWindowSystem::Present(HWND hTop)
     const int w = std::min(surface->w, cairo_image_surface_get_width(hTop->pBacking));
     const int h = std::min(surface->h, cairo_image_surface_get_height(hTop->pBacking));
     // A new window surface (the first, or one after a resize) holds nothing yet.
-    CRect rcPresent = surface == hTop->pPresentedTo ? CRect::Intersect(hTop->rcDrawn, CRect(0, 0, w, h)) : CRect(0, 0, w, h);
+    CRect rcPresent =
+        surface == hTop->pPresentedTo ? CRect::Intersect(hTop->rcDrawn, CRect(0, 0, w, h)) : CRect(0, 0, w, h);
     hTop->rcDrawn = CRect();
     hTop->pPresentedTo = surface;
     if (rcPresent.IsRectEmpty())
@@ -944,7 +980,8 @@ void CWindowSystem::Pump(int ms)
 {
     auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
     do {
-        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now()).count();
+        auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now()).count();
         RunLoopIteration(static_cast<int>(std::max<long long>(0, left)));
     } while (std::chrono::steady_clock::now() < end);
     // Leave nothing half done for the caller to look at.

@@ -22,20 +22,20 @@ class CWnd;
 struct HWND__
 {
     CWnd* pWnd = nullptr;
-    HWND__* pParent = nullptr;          // null for a top-level window
-    HWND__* pOwner = nullptr;           // owner of a top-level window
-    std::vector<HWND__*> children;      // bottom of the z-order first
-    CRect rect;                         // parent client coordinates; screen for top-level
+    HWND__* pParent = nullptr;     // null for a top-level window
+    HWND__* pOwner = nullptr;      // owner of a top-level window
+    std::vector<HWND__*> children; // bottom of the z-order first
+    CRect rect;                    // parent client coordinates; screen for top-level
     DWORD dwStyle = 0;
     DWORD dwExStyle = 0;
     UINT nId = 0;
     std::wstring text;
     HFONT hFont = nullptr;
-    std::unique_ptr<CWindowClass> pClass;   // the class's default processing; never null
-    CRect rcUpdate;                     // invalid part of the client area
+    std::unique_ptr<CWindowClass> pClass; // the class's default processing; never null
+    CRect rcUpdate;                       // invalid part of the client area
     bool bErase = false;
     uint64_t nSerial = 0;
-    bool bMoved = false;                // moved since creation (dialogs are centred otherwise)
+    bool bMoved = false; // moved since creation (dialogs are centred otherwise)
     bool bEndModal = false;
     INT_PTR nModalResult = 0;
 
@@ -46,7 +46,7 @@ struct HWND__
     // What drawing may have changed since the last present, in the window's
     // coordinates: only that goes to the screen.
     CRect rcDrawn;
-    SDL_Surface* pPresentedTo = nullptr;   // the window surface last presented to
+    SDL_Surface* pPresentedTo = nullptr; // the window surface last presented to
 
     bool IsTopLevel() const { return pParent == nullptr; }
 };
@@ -56,7 +56,7 @@ class CWindowSystem
 public:
     static CWindowSystem& Get();
 
-    bool Init();               // starts SDL video once; false when no display can be opened
+    bool Init(); // starts SDL video once; false when no display can be opened
     bool IsInitialised() const { return m_bInitialised; }
     // Whether the running video driver puts windows on a screen someone sees
     // (X11 or Wayland), as opposed to offscreen, dummy or a bare console.
@@ -76,7 +76,7 @@ public:
     CRect VisibleRectInTopLevel(HWND hWnd) const;
     // Notes that rcInTop (top-level coordinates) of hWnd's window may be drawn on.
     void NoteDrawing(HWND hWnd, const CRect& rcInTop);
-    bool IsVisible(HWND hWnd) const;   // it and all its ancestors are visible
+    bool IsVisible(HWND hWnd) const; // it and all its ancestors are visible
 
     void Show(HWND hWnd, bool bShow);
     void SetPos(HWND hWnd, const CRect& rect, bool bMove, bool bSize, bool bRaise);
@@ -146,7 +146,7 @@ private:
     uint64_t m_nNextSerial = 1;
     std::vector<HWND> m_topLevels;
     std::vector<HWND> m_modalStack;
-    bool m_bQuitPending = false;   // a quit that came with no modal loop running
+    bool m_bQuitPending = false; // a quit that came with no modal loop running
     HWND m_hCapture = nullptr;
     HWND m_hFocus = nullptr;
     HWND m_hMouseOver = nullptr;
@@ -156,7 +156,7 @@ private:
     DWORD m_dwTrackFlags = 0;
     DWORD m_dwHoverMs = 0;
     std::chrono::steady_clock::time_point m_hoverDeadline;
-    CPoint m_ptLastMouse;           // top-level coordinates
+    CPoint m_ptLastMouse; // top-level coordinates
     bool m_bSuppressSpaceText = false;
     UINT m_nModifiers = 0;
     bool m_bLButtonDown = false;

@@ -11,7 +11,10 @@
 
 namespace
 {
-CWindowSystem& Ws() { return CWindowSystem::Get(); }
+CWindowSystem& Ws()
+{
+    return CWindowSystem::Get();
+}
 } // namespace
 
 CWnd::CWnd() = default;
@@ -55,8 +58,14 @@ CWnd* CWnd::GetParent() const
     return h ? h->pWnd : nullptr;
 }
 
-UINT CWnd::GetDlgCtrlID() const { return m_hWnd ? m_hWnd->nId : 0; }
-DWORD CWnd::GetStyle() const { return m_hWnd ? m_hWnd->dwStyle : 0; }
+UINT CWnd::GetDlgCtrlID() const
+{
+    return m_hWnd ? m_hWnd->nId : 0;
+}
+DWORD CWnd::GetStyle() const
+{
+    return m_hWnd ? m_hWnd->dwStyle : 0;
+}
 
 BOOL CWnd::ModifyStyle(DWORD dwRemove, DWORD dwAdd)
 {
@@ -243,15 +252,16 @@ BOOL CWnd::IsIconic() const
 
 BOOL CWnd::SetForegroundWindow()
 {
-    OnWindowThread(this, [](HWND h) {
-        CWindowSystem::Get().RaiseTopLevel(CWindowSystem::Get().TopLevelOf(h));
-    });
+    OnWindowThread(this, [](HWND h) { CWindowSystem::Get().RaiseTopLevel(CWindowSystem::Get().TopLevelOf(h)); });
     return TRUE;
 }
 
 // ---- Default processing
 
-BOOL CWnd::PreTranslateMessage(MSG*) { return FALSE; }
+BOOL CWnd::PreTranslateMessage(MSG*)
+{
+    return FALSE;
+}
 
 void CWnd::OnPaint()
 {
@@ -274,11 +284,24 @@ BOOL CWnd::OnEraseBkgnd(CDC* pDC)
     return pClass ? pClass->OnEraseBkgnd(pDC) : FALSE;
 }
 
-void CWnd::OnMouseMove(UINT nFlags, CPoint point) { ToClass(this, [&](CWindowClass& c) { c.OnMouseMove(nFlags, point); }); }
-void CWnd::OnMouseHover(UINT, CPoint) {}
-void CWnd::OnMouseLeave() {}
-void CWnd::OnLButtonDown(UINT nFlags, CPoint point) { ToClass(this, [&](CWindowClass& c) { c.OnLButtonDown(nFlags, point); }); }
-void CWnd::OnLButtonUp(UINT nFlags, CPoint point) { ToClass(this, [&](CWindowClass& c) { c.OnLButtonUp(nFlags, point); }); }
+void CWnd::OnMouseMove(UINT nFlags, CPoint point)
+{
+    ToClass(this, [&](CWindowClass& c) { c.OnMouseMove(nFlags, point); });
+}
+void CWnd::OnMouseHover(UINT, CPoint)
+{
+}
+void CWnd::OnMouseLeave()
+{
+}
+void CWnd::OnLButtonDown(UINT nFlags, CPoint point)
+{
+    ToClass(this, [&](CWindowClass& c) { c.OnLButtonDown(nFlags, point); });
+}
+void CWnd::OnLButtonUp(UINT nFlags, CPoint point)
+{
+    ToClass(this, [&](CWindowClass& c) { c.OnLButtonUp(nFlags, point); });
+}
 void CWnd::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags)
 {
     ToClass(this, [&](CWindowClass& c) { c.OnKeyDown(nChar, nRepCnt, nFlags); });
@@ -287,10 +310,22 @@ void CWnd::OnChar(UINT nChar, UINT nRepCnt, UINT nFlags)
 {
     ToClass(this, [&](CWindowClass& c) { c.OnChar(nChar, nRepCnt, nFlags); });
 }
-void CWnd::OnSetFocus(CWnd* pOldWnd) { ToClass(this, [&](CWindowClass& c) { c.OnSetFocus(pOldWnd); }); }
-void CWnd::OnKillFocus(CWnd* pNewWnd) { ToClass(this, [&](CWindowClass& c) { c.OnKillFocus(pNewWnd); }); }
-void CWnd::OnTimer(UINT_PTR nIDEvent) { ToClass(this, [&](CWindowClass& c) { c.OnTimer(nIDEvent); }); }
-void CWnd::OnDestroy() { ToClass(this, [](CWindowClass& c) { c.OnDestroy(); }); }
+void CWnd::OnSetFocus(CWnd* pOldWnd)
+{
+    ToClass(this, [&](CWindowClass& c) { c.OnSetFocus(pOldWnd); });
+}
+void CWnd::OnKillFocus(CWnd* pNewWnd)
+{
+    ToClass(this, [&](CWindowClass& c) { c.OnKillFocus(pNewWnd); });
+}
+void CWnd::OnTimer(UINT_PTR nIDEvent)
+{
+    ToClass(this, [&](CWindowClass& c) { c.OnTimer(nIDEvent); });
+}
+void CWnd::OnDestroy()
+{
+    ToClass(this, [](CWindowClass& c) { c.OnDestroy(); });
+}
 
 BOOL TrackMouseEvent(LPTRACKMOUSEEVENT pTrack)
 {
@@ -337,9 +372,18 @@ BOOL CWnd::KillTimer(UINT_PTR nIDEvent)
 
 namespace WindowThread
 {
-void Post(std::function<void()> task) { CWindowSystem::Get().Post(std::move(task)); }
-bool IsAlive(HWND hWnd, uint64_t nSerial) { return CWindowSystem::Get().IsAlive(hWnd, nSerial); }
-bool IsCurrent() { return CWindowSystem::Get().IsUiThread(); }
+void Post(std::function<void()> task)
+{
+    CWindowSystem::Get().Post(std::move(task));
+}
+bool IsAlive(HWND hWnd, uint64_t nSerial)
+{
+    return CWindowSystem::Get().IsAlive(hWnd, nSerial);
+}
+bool IsCurrent()
+{
+    return CWindowSystem::Get().IsUiThread();
+}
 } // namespace WindowThread
 
 void CWnd::BeginMoveDrag()

@@ -102,8 +102,8 @@ BOOL CFont::CreateFontIndirect(const FontDesc& desc)
 {
     DeleteObject();
     m_hFont = CreateFontW(desc.nHeight, 0, 0, 0, desc.nWeight, desc.bItalic, desc.bUnderline, desc.bStrikeOut,
-                          desc.nCharSet, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                          desc.nPitchAndFamily, desc.pszFace ? desc.pszFace : L"");
+                          desc.nCharSet, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, desc.nPitchAndFamily,
+                          desc.pszFace ? desc.pszFace : L"");
     return m_hFont != nullptr;
 }
 
@@ -146,9 +146,18 @@ void CDC::DeleteDC()
     m_bOwned = false;
 }
 
-HFONT CDC::SelectObject(HFONT hFont) { return Select(m_hDC, hFont, OBJ_FONT); }
-HPEN CDC::SelectObject(HPEN hPen) { return Select(m_hDC, hPen, OBJ_PEN); }
-HBRUSH CDC::SelectObject(HBRUSH hBrush) { return Select(m_hDC, hBrush, OBJ_BRUSH); }
+HFONT CDC::SelectObject(HFONT hFont)
+{
+    return Select(m_hDC, hFont, OBJ_FONT);
+}
+HPEN CDC::SelectObject(HPEN hPen)
+{
+    return Select(m_hDC, hPen, OBJ_PEN);
+}
+HBRUSH CDC::SelectObject(HBRUSH hBrush)
+{
+    return Select(m_hDC, hBrush, OBJ_BRUSH);
+}
 
 HBITMAP CDC::SelectObject(HBITMAP hBitmap)
 {
@@ -158,9 +167,18 @@ HBITMAP CDC::SelectObject(HBITMAP hBitmap)
     return Select(m_hDC, hBitmap, OBJ_BITMAP);
 }
 
-COLORREF CDC::SetTextColor(COLORREF cr) { return m_hDC ? ::SetTextColor(m_hDC, cr) : 0; }
-COLORREF CDC::SetBkColor(COLORREF cr) { return m_hDC ? ::SetBkColor(m_hDC, cr) : 0; }
-int CDC::SetBkMode(int nMode) { return m_hDC ? ::SetBkMode(m_hDC, nMode) : 0; }
+COLORREF CDC::SetTextColor(COLORREF cr)
+{
+    return m_hDC ? ::SetTextColor(m_hDC, cr) : 0;
+}
+COLORREF CDC::SetBkColor(COLORREF cr)
+{
+    return m_hDC ? ::SetBkColor(m_hDC, cr) : 0;
+}
+int CDC::SetBkMode(int nMode)
+{
+    return m_hDC ? ::SetBkMode(m_hDC, nMode) : 0;
+}
 
 BOOL CDC::TextOut(int x, int y, const wchar_t* psz, int nCount)
 {
@@ -238,8 +256,14 @@ void CDC::IntersectClipRect(const CRect& rect)
         ::IntersectClipRect(m_hDC, rect.left, rect.top, rect.right, rect.bottom);
 }
 
-int CDC::SaveDC() { return m_hDC ? ::SaveDC(m_hDC) : 0; }
-BOOL CDC::RestoreDC(int nSavedDC) { return m_hDC ? ::RestoreDC(m_hDC, nSavedDC) : FALSE; }
+int CDC::SaveDC()
+{
+    return m_hDC ? ::SaveDC(m_hDC) : 0;
+}
+BOOL CDC::RestoreDC(int nSavedDC)
+{
+    return m_hDC ? ::RestoreDC(m_hDC, nSavedDC) : FALSE;
+}
 
 COLORREF CDC::GetPixel(int x, int y) const
 {

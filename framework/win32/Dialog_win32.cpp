@@ -2,7 +2,9 @@
 
 #include "framework/win32/WindowSystem.h"
 
-CDialog::CDialog(UINT nIDTemplate, CWnd* pParentWnd) : m_nIDTemplate(nIDTemplate), m_pParentWnd(pParentWnd) {}
+CDialog::CDialog(UINT nIDTemplate, CWnd* pParentWnd) : m_nIDTemplate(nIDTemplate), m_pParentWnd(pParentWnd)
+{
+}
 
 CDialog::~CDialog() = default;
 
@@ -50,4 +52,3 @@ void CDialog::EndDialog(INT_PTR nResult)
     if (m_hWnd)
         CWindowSystem::Get().EndModal(m_hWnd, nResult);
 }
-

@@ -16,9 +16,9 @@ namespace Gp = Gdiplus::DllExports;
 struct CImage::Impl
 {
     std::shared_ptr<const BYTE[]> pEncoded;
-    ULONG_PTR nToken = 0;                   // the image library stays up while the image lives
-    IStream* pStream = nullptr;             // GDI+ may read the picture from it until disposal
-    Gdiplus::GpBitmap* pBitmap = nullptr;   // null when undecodable
+    ULONG_PTR nToken = 0;                 // the image library stays up while the image lives
+    IStream* pStream = nullptr;           // GDI+ may read the picture from it until disposal
+    Gdiplus::GpBitmap* pBitmap = nullptr; // null when undecodable
     UINT nWidth = 0;
     UINT nHeight = 0;
 };
@@ -88,9 +88,18 @@ CImage::~CImage()
         ImagingShutdown(m_pImpl->nToken);
 }
 
-UINT CImage::GetWidth() const { return m_pImpl->nWidth; }
-UINT CImage::GetHeight() const { return m_pImpl->nHeight; }
-bool CImage::IsDecoded() const { return m_pImpl->pBitmap != nullptr; }
+UINT CImage::GetWidth() const
+{
+    return m_pImpl->nWidth;
+}
+UINT CImage::GetHeight() const
+{
+    return m_pImpl->nHeight;
+}
+bool CImage::IsDecoded() const
+{
+    return m_pImpl->pBitmap != nullptr;
+}
 
 BOOL CGraphics::DrawImage(const CImage* pImage, const CRect& dest, int xSrc, int ySrc, int cxSrc, int cySrc)
 {
@@ -122,8 +131,8 @@ BOOL CGraphics::DrawImage(const CImage* pImage, const CRect& dest, int xSrc, int
     if (!bOneToOne && Gp::GdipCreateImageAttributes(&pAttributes) == Gdiplus::Ok)
         Gp::GdipSetImageAttributesWrapMode(pAttributes, Gdiplus::WrapModeTileFlipXY, 0, FALSE);
     const Gdiplus::GpStatus status =
-        Gp::GdipDrawImageRectRectI(pGraphics, cell.Get(), dest.left, dest.top, dest.Width(), dest.Height(), 0, 0,
-                                   cxSrc, cySrc, Gdiplus::UnitPixel, pAttributes, nullptr, nullptr);
+        Gp::GdipDrawImageRectRectI(pGraphics, cell.Get(), dest.left, dest.top, dest.Width(), dest.Height(), 0, 0, cxSrc,
+                                   cySrc, Gdiplus::UnitPixel, pAttributes, nullptr, nullptr);
     if (pAttributes)
         Gp::GdipDisposeImageAttributes(pAttributes);
     Gp::GdipDeleteGraphics(pGraphics);

@@ -10,8 +10,8 @@ bool CSystemDlls::RestrictSearch()
     // missing import would keep the program from starting at all.
     using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
     const HMODULE hKernel = GetModuleHandleW(L"kernel32.dll");
-    const auto pfnSet = hKernel ? reinterpret_cast<SetDefaultDllDirectoriesFn>(reinterpret_cast<void*>(
-                                      GetProcAddress(hKernel, "SetDefaultDllDirectories")))
+    const auto pfnSet = hKernel ? reinterpret_cast<SetDefaultDllDirectoriesFn>(
+                                      reinterpret_cast<void*>(GetProcAddress(hKernel, "SetDefaultDllDirectories")))
                                 : nullptr;
     return pfnSet && pfnSet(LOAD_LIBRARY_SEARCH_SYSTEM32);
 }

@@ -9,7 +9,10 @@
 
 namespace
 {
-CWindowSystem& Ws() { return CWindowSystem::Get(); }
+CWindowSystem& Ws()
+{
+    return CWindowSystem::Get();
+}
 
 HWND TopOf(CWnd* pWnd)
 {
@@ -77,8 +80,16 @@ INPUT KeyInput(WORD vk, WORD scan, DWORD dwFlags)
 bool IsExtendedKey(UINT vk)
 {
     switch (vk) {
-    case VK_INSERT: case VK_DELETE: case VK_HOME: case VK_END: case VK_PRIOR: case VK_NEXT:
-    case VK_LEFT: case VK_RIGHT: case VK_UP: case VK_DOWN:
+    case VK_INSERT:
+    case VK_DELETE:
+    case VK_HOME:
+    case VK_END:
+    case VK_PRIOR:
+    case VK_NEXT:
+    case VK_LEFT:
+    case VK_RIGHT:
+    case VK_UP:
+    case VK_DOWN:
         return true;
     default:
         return false;
@@ -92,15 +103,22 @@ bool InitTestWindowSystem()
     // real pixels all the same.
     if (HMODULE hUser = GetModuleHandleW(L"user32.dll")) {
         using SetAwareFn = BOOL(WINAPI*)();
-        if (auto pfn = reinterpret_cast<SetAwareFn>(reinterpret_cast<void*>(GetProcAddress(hUser, "SetProcessDPIAware"))))
+        if (auto pfn =
+                reinterpret_cast<SetAwareFn>(reinterpret_cast<void*>(GetProcAddress(hUser, "SetProcessDPIAware"))))
             pfn();
     }
     return Ws().Init();
 }
 
-void PumpMessages(int ms) { Ws().Pump(ms); }
+void PumpMessages(int ms)
+{
+    Ws().Pump(ms);
+}
 
-void RunWhenIdle(std::function<void()> task) { Ws().PostWhenIdle(std::move(task)); }
+void RunWhenIdle(std::function<void()> task)
+{
+    Ws().PostWhenIdle(std::move(task));
+}
 
 bool IsModalRunEnded(CWnd* pWnd)
 {
@@ -156,7 +174,11 @@ void SendKey(CWnd* pWnd, UINT vk, bool bDown, UINT nModifiers)
     // window reads their state as it was when the key came.
     std::vector<INPUT> inputs;
     std::vector<WORD> pressed;
-    const struct { UINT flag; WORD vk; } modifiers[] = {{MK_SHIFT, VK_SHIFT}, {MK_CONTROL, VK_CONTROL}};
+    const struct
+    {
+        UINT flag;
+        WORD vk;
+    } modifiers[] = {{MK_SHIFT, VK_SHIFT}, {MK_CONTROL, VK_CONTROL}};
     for (const auto& m : modifiers) {
         if ((nModifiers & m.flag) && !(GetAsyncKeyState(m.vk) & 0x8000)) {
             inputs.push_back(KeyInput(m.vk, static_cast<WORD>(MapVirtualKeyW(m.vk, MAPVK_VK_TO_VSC)), 0));
@@ -212,7 +234,7 @@ bool CaptureWindowPixels(CWnd* pWnd, std::vector<uint32_t>& pixels, int& width, 
     BITMAPINFO bmi{};
     bmi.bmiHeader.biSize = sizeof(bmi.bmiHeader);
     bmi.bmiHeader.biWidth = w;
-    bmi.bmiHeader.biHeight = -h;   // rows from the top
+    bmi.bmiHeader.biHeight = -h; // rows from the top
     bmi.bmiHeader.biPlanes = 1;
     bmi.bmiHeader.biBitCount = 32;
     bmi.bmiHeader.biCompression = BI_RGB;

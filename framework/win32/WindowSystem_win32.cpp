@@ -50,7 +50,7 @@ TaskQueues& Tasks()
     return *s_tasks;
 }
 
-std::vector<HWND> g_modalStack;   // window thread only
+std::vector<HWND> g_modalStack; // window thread only
 
 // Per thread: the message the window procedure is handling, for handlers'
 // default processing.
@@ -82,17 +82,27 @@ bool IsOfClass(HWND hWnd, LPCWSTR pszClassName)
 UINT CtlColorKind(UINT message)
 {
     switch (message) {
-    case WM_CTLCOLORMSGBOX: return CTLCOLOR_MSGBOX;
-    case WM_CTLCOLOREDIT: return CTLCOLOR_EDIT;
-    case WM_CTLCOLORLISTBOX: return CTLCOLOR_LISTBOX;
-    case WM_CTLCOLORBTN: return CTLCOLOR_BTN;
-    case WM_CTLCOLORDLG: return CTLCOLOR_DLG;
-    case WM_CTLCOLORSCROLLBAR: return CTLCOLOR_SCROLLBAR;
-    default: return CTLCOLOR_STATIC;
+    case WM_CTLCOLORMSGBOX:
+        return CTLCOLOR_MSGBOX;
+    case WM_CTLCOLOREDIT:
+        return CTLCOLOR_EDIT;
+    case WM_CTLCOLORLISTBOX:
+        return CTLCOLOR_LISTBOX;
+    case WM_CTLCOLORBTN:
+        return CTLCOLOR_BTN;
+    case WM_CTLCOLORDLG:
+        return CTLCOLOR_DLG;
+    case WM_CTLCOLORSCROLLBAR:
+        return CTLCOLOR_SCROLLBAR;
+    default:
+        return CTLCOLOR_STATIC;
     }
 }
 
-CPoint PointOf(LPARAM lParam) { return CPoint(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)); }
+CPoint PointOf(LPARAM lParam)
+{
+    return CPoint(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+}
 
 LRESULT CALLBACK DispatcherProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -107,10 +117,16 @@ LRESULT CALLBACK DispatcherProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM l
 // Dialogs get all their messages through FrameworkWindowProc, which handles
 // WM_INITDIALOG itself; the dialog procedure leaves everything to the
 // dialog class's default processing.
-INT_PTR CALLBACK NoDialogProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+INT_PTR CALLBACK NoDialogProc(HWND, UINT, WPARAM, LPARAM)
+{
+    return FALSE;
+}
 } // namespace
 
-DLGPROC FrameworkDialogProc() { return NoDialogProc; }
+DLGPROC FrameworkDialogProc()
+{
+    return NoDialogProc;
+}
 
 // ---- The one window procedure
 
@@ -296,8 +312,8 @@ bool CWindowSystem::Init()
         return false;
     // Work for the window thread goes to a window rather than to the thread,
     // so that modal loops the system runs (a window being dragged) deliver it too.
-    m_hDispatcher = CreateWindowExW(0, DISPATCHER_CLASS, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, m_hInstance,
-                                    nullptr);
+    m_hDispatcher =
+        CreateWindowExW(0, DISPATCHER_CLASS, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, m_hInstance, nullptr);
     if (!m_hDispatcher)
         return false;
     m_nUiThreadId = GetCurrentThreadId();

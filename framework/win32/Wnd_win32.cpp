@@ -8,9 +8,15 @@
 
 namespace
 {
-CWindowSystem& Ws() { return CWindowSystem::Get(); }
+CWindowSystem& Ws()
+{
+    return CWindowSystem::Get();
+}
 
-HWND RootOf(HWND hWnd) { return hWnd ? GetAncestor(hWnd, GA_ROOT) : nullptr; }
+HWND RootOf(HWND hWnd)
+{
+    return hWnd ? GetAncestor(hWnd, GA_ROOT) : nullptr;
+}
 
 LPARAM PackPoint(CPoint point)
 {
@@ -42,9 +48,9 @@ BOOL CWnd::CreateEx(DWORD dwExStyle, LPCWSTR lpszClassName, LPCWSTR lpszWindowNa
     // A child's menu handle is its control id; a top-level window's parent is its owner.
     HMENU hMenu = (dwStyle & WS_CHILD) ? reinterpret_cast<HMENU>(static_cast<UINT_PTR>(nID)) : nullptr;
     HWND hWnd = Ws().CreateAttached(this, pszClass, [&] {
-        return CreateWindowExW(dwExStyle, pszClass, lpszWindowName ? lpszWindowName : L"", dwStyle, rect.left,
-                               rect.top, rect.right - rect.left, rect.bottom - rect.top, hParent, hMenu,
-                               Ws().Instance(), nullptr);
+        return CreateWindowExW(dwExStyle, pszClass, lpszWindowName ? lpszWindowName : L"", dwStyle, rect.left, rect.top,
+                               rect.right - rect.left, rect.bottom - rect.top, hParent, hMenu, Ws().Instance(),
+                               nullptr);
     });
     return hWnd != nullptr && m_hWnd == hWnd;
 }
@@ -255,8 +261,8 @@ HICON CWnd::SetIcon(HICON hIcon, BOOL bBigIcon)
 {
     if (!m_hWnd)
         return nullptr;
-    return reinterpret_cast<HICON>(SendMessageW(m_hWnd, WM_SETICON, bBigIcon ? ICON_BIG : ICON_SMALL,
-                                                reinterpret_cast<LPARAM>(hIcon)));
+    return reinterpret_cast<HICON>(
+        SendMessageW(m_hWnd, WM_SETICON, bBigIcon ? ICON_BIG : ICON_SMALL, reinterpret_cast<LPARAM>(hIcon)));
 }
 
 void CWnd::BeginMoveDrag()
@@ -289,7 +295,10 @@ BOOL CWnd::KillTimer(UINT_PTR nIDEvent)
 
 // ---- Default processing: the window class's own procedure
 
-BOOL CWnd::PreTranslateMessage(MSG*) { return FALSE; }
+BOOL CWnd::PreTranslateMessage(MSG*)
+{
+    return FALSE;
+}
 
 void CWnd::OnPaint()
 {
@@ -361,8 +370,16 @@ void CWnd::OnDestroy()
 
 namespace WindowThread
 {
-void Post(std::function<void()> task) { CWindowSystem::Get().Post(std::move(task)); }
-bool IsAlive(HWND hWnd, uint64_t nSerial) { return CWindowSystem::Get().IsAlive(hWnd, nSerial); }
-bool IsCurrent() { return CWindowSystem::Get().IsUiThread(); }
+void Post(std::function<void()> task)
+{
+    CWindowSystem::Get().Post(std::move(task));
+}
+bool IsAlive(HWND hWnd, uint64_t nSerial)
+{
+    return CWindowSystem::Get().IsAlive(hWnd, nSerial);
+}
+bool IsCurrent()
+{
+    return CWindowSystem::Get().IsUiThread();
+}
 } // namespace WindowThread
-

@@ -35,8 +35,7 @@ public:
         // Drive paths only: "X:\" and at least one name after it.
         if (full.size() < 4 || full[1] != L':' || full[2] != L'\\' || full.back() == L'\\')
             return false;
-        for (size_t nSlash = full.find(L'\\', 3); nSlash != std::wstring::npos; nSlash = full.find(L'\\', nSlash + 1))
-        {
+        for (size_t nSlash = full.find(L'\\', 3); nSlash != std::wstring::npos; nSlash = full.find(L'\\', nSlash + 1)) {
             // Listing is a right the sharing rules count, so the missing
             // delete sharing keeps the folder from being renamed while held.
             const HANDLE hFolder =
@@ -47,7 +46,8 @@ public:
                 return false;
             m_folders.push_back(hFolder);
             BY_HANDLE_FILE_INFORMATION info{};
-            if (!GetFileInformationByHandle(hFolder, &info) || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 ||
+            if (!GetFileInformationByHandle(hFolder, &info) ||
+                (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 ||
                 (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0)
                 return false;
         }
@@ -66,8 +66,8 @@ struct FileIdentity
 
     bool operator==(const FileIdentity& other) const
     {
-        return nVolume == other.nVolume && std::equal(std::begin(id.Identifier), std::end(id.Identifier),
-                                                      std::begin(other.id.Identifier));
+        return nVolume == other.nVolume &&
+               std::equal(std::begin(id.Identifier), std::end(id.Identifier), std::begin(other.id.Identifier));
     }
 };
 
@@ -82,8 +82,7 @@ bool DescribeFile(HANDLE hFile, DWORD& dwAttributes, FileIdentity& identity)
         return false;
     dwAttributes = basic.FileAttributes;
     FILE_ID_INFO idInfo{};
-    if (GetFileInformationByHandleEx(hFile, FileIdInfo, &idInfo, sizeof(idInfo)))
-    {
+    if (GetFileInformationByHandleEx(hFile, FileIdInfo, &idInfo, sizeof(idInfo))) {
         identity = {idInfo.VolumeSerialNumber, idInfo.FileId};
         return true;
     }
@@ -108,8 +107,7 @@ HANDLE OpenPlainFile(const std::wstring& full, DWORD dwAccess, FileIdentity& ide
         return nullptr;
     DWORD dwAttributes = 0;
     if (!DescribeFile(hFile, dwAttributes, identity) ||
-        (dwAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0)
-    {
+        (dwAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0) {
         CloseHandle(hFile);
         return nullptr;
     }
@@ -191,35 +189,30 @@ bool CDirectPath::ReadRegularFile(const std::wstring& strPath, size_t nMaxBytes,
     bool bOk = GetFileType(hFile) == FILE_TYPE_DISK;
     LARGE_INTEGER size{};
     bOk = bOk && GetFileSizeEx(hFile, &size) && size.QuadPart >= 0 && static_cast<uint64_t>(size.QuadPart) <= nMaxBytes;
-    if (bOk)
-    {
+    if (bOk) {
         // Room for one byte more than the size, so that a file grown since
         // its size was read is seen to have grown: read on then, up to one
         // byte more than allowed, so that it is refused once too large.
         std::string buffer(static_cast<size_t>(size.QuadPart) + 1, '\0');
         size_t nTotal = 0;
-        for (;;)
-        {
+        for (;;) {
             if (nTotal == buffer.size())
                 buffer.resize(std::min(buffer.size() * 2, nMaxBytes + 1));
             DWORD nRead = 0;
             const DWORD nWant = static_cast<DWORD>(std::min<size_t>(buffer.size() - nTotal, 1 << 20));
-            if (!::ReadFile(hFile, buffer.data() + nTotal, nWant, &nRead, nullptr))
-            {
+            if (!::ReadFile(hFile, buffer.data() + nTotal, nWant, &nRead, nullptr)) {
                 bOk = false;
                 break;
             }
             if (nRead == 0)
                 break;
             nTotal += nRead;
-            if (nTotal > nMaxBytes)
-            {
+            if (nTotal > nMaxBytes) {
                 bOk = false;
                 break;
             }
         }
-        if (bOk)
-        {
+        if (bOk) {
             buffer.resize(nTotal);
             bytes = std::move(buffer);
         }
@@ -243,7 +236,8 @@ bool CDirectPath::RemoveFile(const std::wstring& strPath)
     BY_HANDLE_FILE_INFORMATION info{};
     FILE_DISPOSITION_INFO disposition{};
     disposition.DeleteFile = TRUE;
-    const bool bOk = GetFileInformationByHandle(hFile, &info) && (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
+    const bool bOk = GetFileInformationByHandle(hFile, &info) &&
+                     (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
                      SetFileInformationByHandle(hFile, FileDispositionInfo, &disposition, sizeof(disposition));
     CloseHandle(hFile);
     return bOk;

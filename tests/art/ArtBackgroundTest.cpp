@@ -42,8 +42,7 @@ void ExpectWhite(const CPngImage& image, int x0, int y0, int w, int h, const cha
 {
     for (int y = y0; y < y0 + h; ++y)
         for (int x = x0; x < x0 + w; ++x)
-            if (!IsNear(image.At(x, y), 255, 255, 255, 0))
-            {
+            if (!IsNear(image.At(x, y), 255, 255, 255, 0)) {
                 ADD_FAILURE() << szWhat << ": (" << x << ", " << y << ") is " << image.At(x, y);
                 return;
             }
@@ -55,8 +54,7 @@ void ExpectCalm(const CPngImage& image, int x0, int y0, int w, int h, const char
     int nMin = 255;
     int nMax = 0;
     for (int y = y0; y < y0 + h; ++y)
-        for (int x = x0; x < x0 + w; ++x)
-        {
+        for (int x = x0; x < x0 + w; ++x) {
             nMin = std::min(nMin, Luma(image.At(x, y)));
             nMax = std::max(nMax, Luma(image.At(x, y)));
         }
@@ -83,8 +81,7 @@ TEST(ArtBackgrounds, WelcomeLinesUpWithItsControls)
     int nLeft = 600, nRight = -1, nBottom = -1;
     for (int y = 20; y < 137; ++y)
         for (int x = 200; x < 400; ++x)
-            if (IsSkinBlue(page.At(x, y)))
-            {
+            if (IsSkinBlue(page.At(x, y))) {
                 nLeft = std::min(nLeft, x);
                 nRight = std::max(nRight, x);
                 nBottom = std::max(nBottom, y);
@@ -108,8 +105,7 @@ TEST(ArtBackgrounds, ProgressLinesUpWithItsControls)
     ExpectOpaque(page);
 
     // A bullet at x 236 for each feature line, standing out from the ground around it.
-    for (int y : {122, 156, 190})
-    {
+    for (int y : {122, 156, 190}) {
         EXPECT_GE(CountSkinBlue(page, 230, y - 6, 13, 13), 30) << "bullet at y " << y;
         EXPECT_EQ(CountSkinBlue(page, 218, y - 6, 6, 13), 0) << "left of the bullet at y " << y;
         EXPECT_EQ(CountSkinBlue(page, 248, y - 6, 6, 13), 0) << "right of the bullet at y " << y;
@@ -133,8 +129,7 @@ TEST(ArtBackgrounds, FinishLinesUpWithItsControls)
     // A tick disc left of the headline: blue disc, white tick across its middle.
     int nDiscLeft = 600, nDiscRight = -1;
     for (int x = 60; x < 256; ++x)
-        if (IsSkinBlue(page.At(x, 125)))
-        {
+        if (IsSkinBlue(page.At(x, 125))) {
             nDiscLeft = std::min(nDiscLeft, x);
             nDiscRight = std::max(nDiscRight, x);
         }

@@ -63,8 +63,7 @@ TEST(ArtGenerator, CheckedInImagesMatchFreshOutput)
     EXPECT_EQ(generated, expected);
 
     const std::filesystem::path resDir = ZELQA_RES_DIR;
-    for (const std::string& szFile : generated)
-    {
+    for (const std::string& szFile : generated) {
         const auto fresh = ReadFileBytes(tmp.Path() / szFile);
         const auto checkedIn = ReadFileBytes(resDir / szFile);
         EXPECT_FALSE(fresh.empty()) << szFile;

@@ -29,8 +29,7 @@ uint32_t U32(const std::vector<uint8_t>& b, size_t at)
 
 TEST(ArtIcon, EachSizeIsASquareRgbaImageWithSoftEdges)
 {
-    for (int nSize : ICON_SIZES)
-    {
+    for (int nSize : ICON_SIZES) {
         const CPngImage icon(RES_DIR / "icon" / ("zelqa-" + std::to_string(nSize) + ".png"));
         ASSERT_TRUE(icon.IsLoaded()) << icon.Error();
         EXPECT_EQ(icon.Width(), nSize);
@@ -54,8 +53,7 @@ TEST(ArtIcon, IcoHoldsEverySizeAs32BitImagesSmallAsBitmapsLargeAsPng)
     EXPECT_EQ(U16(ico, 2), 1u) << "type: icon";
     ASSERT_EQ(U16(ico, 4), ICON_COUNT);
 
-    for (size_t i = 0; i < ICON_COUNT; ++i)
-    {
+    for (size_t i = 0; i < ICON_COUNT; ++i) {
         const size_t e = 6 + 16 * i;
         const int nSize = ICON_SIZES[i];
         SCOPED_TRACE("entry of size " + std::to_string(nSize));
@@ -68,8 +66,7 @@ TEST(ArtIcon, IcoHoldsEverySizeAs32BitImagesSmallAsBitmapsLargeAsPng)
         ASSERT_LE(static_cast<size_t>(nOffset) + nBytes, ico.size());
 
         const std::filesystem::path pathPng = RES_DIR / "icon" / ("zelqa-" + std::to_string(nSize) + ".png");
-        if (nSize >= PNG_MIN_SIZE)
-        {
+        if (nSize >= PNG_MIN_SIZE) {
             // The stored image is the RGBA PNG of that size, byte for byte.
             const std::vector<uint8_t> stored(ico.begin() + nOffset, ico.begin() + nOffset + nBytes);
             EXPECT_EQ(stored, ReadFileBytes(pathPng));
@@ -87,18 +84,16 @@ TEST(ArtIcon, IcoHoldsEverySizeAs32BitImagesSmallAsBitmapsLargeAsPng)
         const CPngImage png(pathPng);
         ASSERT_TRUE(png.IsLoaded());
         int nMismatch = 0;
-        for (int y = 0; y < nSize; ++y)
-        {
-            for (int x = 0; x < nSize; ++x)
-            {
+        for (int y = 0; y < nSize; ++y) {
+            for (int x = 0; x < nSize; ++x) {
                 const size_t p = nOffset + 40 + (static_cast<size_t>(nSize - 1 - y) * nSize + x) * 4;
                 const Pixel want = png.At(x, y);
                 if (ico[p + 3] != want.a)
                     ++nMismatch;
                 else if (want.a == 255 && !IsNear(want, ico[p + 2], ico[p + 1], ico[p], 0))
                     ++nMismatch;
-                const bool bMasked = ico[nOffset + 40 + nSize * nSize * 4 + (nSize - 1 - y) * nMaskStride + x / 8] &
-                                     (0x80 >> (x % 8));
+                const bool bMasked =
+                    ico[nOffset + 40 + nSize * nSize * 4 + (nSize - 1 - y) * nMaskStride + x / 8] & (0x80 >> (x % 8));
                 if (bMasked != (want.a == 0))
                     ++nMismatch;
             }

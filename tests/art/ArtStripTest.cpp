@@ -57,11 +57,10 @@ TEST(ArtStrips, EveryImageIsRgbaOfItsSize)
     {
         int nId, w, h;
     };
-    const Expected IMAGES[] = {{129, 74, 128}, {130, 28, 56},   {131, 14, 56},   {133, 160, 160},
-                               {134, 520, 10}, {135, 520, 10},  {136, 600, 400}, {137, 600, 400},
-                               {138, 600, 400}, {139, 14, 56}, {140, 96, 128},  {141, 96, 128}};
-    for (const Expected& e : IMAGES)
-    {
+    const Expected IMAGES[] = {{129, 74, 128},  {130, 28, 56},  {131, 14, 56},   {133, 160, 160},
+                               {134, 520, 10},  {135, 520, 10}, {136, 600, 400}, {137, 600, 400},
+                               {138, 600, 400}, {139, 14, 56},  {140, 96, 128},  {141, 96, 128}};
+    for (const Expected& e : IMAGES) {
         const CPngImage image = LoadId(e.nId);
         ASSERT_TRUE(image.IsLoaded()) << image.Error();
         EXPECT_EQ(image.Width(), e.w) << e.nId;
@@ -84,8 +83,7 @@ TEST(ArtStrips, CellsShowTheirStateColours)
                                            Rgb{211, 216, 227}};
     constexpr std::array<Rgb, 4> CHANGE_FILLS = {Rgb{245, 245, 245}, Rgb{255, 255, 255}, Rgb{240, 240, 240},
                                                  Rgb{229, 229, 229}};
-    for (int s = 0; s < 4; ++s)
-    {
+    for (int s = 0; s < 4; ++s) {
         const std::string szState = "state " + std::to_string(s);
         ExpectDominant(pill, 0, s * 40, 160, 40, STATE_COLOURS[s], "133 " + szState);
         ExpectDominant(filled, 0, s * 32, 96, 32, STATE_COLOURS[s], "140 " + szState);
@@ -108,8 +106,7 @@ TEST(ArtStrips, RoundedShapesHaveTransparentCornersAndSoftEdges)
 {
     const CPngImage pill = LoadId(133);
     ASSERT_TRUE(pill.IsLoaded());
-    for (int s = 0; s < 4; ++s)
-    {
+    for (int s = 0; s < 4; ++s) {
         const int y0 = s * 40;
         EXPECT_EQ(pill.At(0, y0).a, 0) << "pill corner, state " << s;
         EXPECT_EQ(pill.At(159, y0 + 39).a, 0) << "pill corner, state " << s;
@@ -121,8 +118,7 @@ TEST(ArtStrips, RoundedShapesHaveTransparentCornersAndSoftEdges)
         EXPECT_EQ(pill.At(5, y0 + 39).a, 0);
     }
 
-    for (int nId : {134, 135})
-    {
+    for (int nId : {134, 135}) {
         const CPngImage bar = LoadId(nId);
         ASSERT_TRUE(bar.IsLoaded());
         EXPECT_EQ(bar.At(0, 0).a, 0) << nId;
@@ -136,16 +132,14 @@ TEST(ArtStrips, RoundedShapesHaveTransparentCornersAndSoftEdges)
     const CPngImage outline = LoadId(141);
     const CPngImage close = LoadId(131);
     ASSERT_TRUE(filled.IsLoaded() && outline.IsLoaded() && close.IsLoaded());
-    for (int s = 0; s < 4; ++s)
-    {
+    for (int s = 0; s < 4; ++s) {
         const int y0 = s * 32;
         const int a = filled.At(0, y0).a;
         EXPECT_TRUE(a > 0 && a < 255) << "140 corner softened by a pixel, state " << s << ": " << a;
         EXPECT_EQ(filled.At(0, y0 + 16).a, 255);
         const int b = filled.At(95, y0 + 31).a;
         EXPECT_TRUE(b > 0 && b < 255) << "140 far corner, state " << s << ": " << b;
-        if (s != 1)
-        {
+        if (s != 1) {
             EXPECT_EQ(outline.At(48, y0 + 16).a, 0) << "141 is hollow, state " << s;
         }
         EXPECT_EQ(close.At(0, s * 14).a, 0) << "131 ground, state " << s;
@@ -172,35 +166,30 @@ TEST(ArtStrips, CheckBoxColumnsAndPressedRowSwap)
         {OUTLINE_NORMAL, OUTLINE_NORMAL, true, false},
         {OUTLINE_DISABLED, OUTLINE_DISABLED, false, false},
     };
-    for (int nRow = 0; nRow < 4; ++nRow)
-    {
+    for (int nRow = 0; nRow < 4; ++nRow) {
         const Row& row = ROWS[nRow];
         const int y0 = nRow * 14;
-        for (int nCol = 0; nCol < 2; ++nCol)
-        {
+        for (int nCol = 0; nCol < 2; ++nCol) {
             const int x0 = nCol * 14;
             const Rgb c = nCol == 0 ? row.left : row.right;
             const bool bTicked = nCol == 0 ? row.bLeftTicked : row.bRightTicked;
             const std::string szCell = "row " + std::to_string(nRow) + ", column " + std::to_string(nCol);
-            for (auto [x, y] : {std::pair{x0, y0 + 7}, std::pair{x0 + 13, y0 + 7}, std::pair{x0 + 7, y0},
-                                std::pair{x0 + 7, y0 + 13}})
+            for (auto [x, y] :
+                 {std::pair{x0, y0 + 7}, std::pair{x0 + 13, y0 + 7}, std::pair{x0 + 7, y0}, std::pair{x0 + 7, y0 + 13}})
                 EXPECT_TRUE(IsNear(box.At(x, y), c.r, c.g, c.b)) << szCell << " outline: " << box.At(x, y);
             const int a = box.At(x0, y0).a;
             EXPECT_TRUE(a < 255) << szCell << ": corner is rounded";
             EXPECT_EQ(HasGreenTick(box, x0, y0), bTicked) << szCell;
             // The pressed empty box is opaque white: it is drawn over the tick it replaces.
             const bool bPressedEmpty = nRow == 2 && nCol == 1;
-            if (!bTicked && !(nRow == 3 && nCol == 1) && !bPressedEmpty)
-            {
+            if (!bTicked && !(nRow == 3 && nCol == 1) && !bPressedEmpty) {
                 EXPECT_EQ(box.At(x0 + 7, y0 + 7).a, 0) << szCell << ": empty box is see-through";
             }
-            if (bPressedEmpty)
-            {
+            if (bPressedEmpty) {
                 EXPECT_TRUE(IsNear(box.At(x0 + 7, y0 + 7), 255, 255, 255, 0)) << szCell << ": covers the tick";
                 EXPECT_EQ(box.At(x0 + 7, y0 + 7).a, 255) << szCell;
             }
-            if (bTicked)
-            {
+            if (bTicked) {
                 EXPECT_TRUE(IsNear(box.At(x0 + 11, y0 + 10), 255, 255, 255, 0)) << szCell << ": white square";
             }
         }

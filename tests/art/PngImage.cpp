@@ -12,8 +12,7 @@ CPngImage::CPngImage(const std::filesystem::path& path)
 {
     const std::vector<uint8_t> bytes = ReadFileBytes(path);
     // Signature, then IHDR: length, type, width, height, depth, colour type.
-    if (bytes.size() < 33 || bytes[1] != 'P' || bytes[12] != 'I' || bytes[15] != 'R')
-    {
+    if (bytes.size() < 33 || bytes[1] != 'P' || bytes[12] != 'I' || bytes[15] != 'R') {
         m_strError = "not a PNG file: " + path.string();
         return;
     }
@@ -21,8 +20,7 @@ CPngImage::CPngImage(const std::filesystem::path& path)
     m_nColourType = bytes[25];
 
     cairo_surface_t* pSurface = cairo_image_surface_create_from_png(path.string().c_str());
-    if (cairo_surface_status(pSurface) != CAIRO_STATUS_SUCCESS)
-    {
+    if (cairo_surface_status(pSurface) != CAIRO_STATUS_SUCCESS) {
         m_strError = "cannot decode " + path.string();
         cairo_surface_destroy(pSurface);
         return;
@@ -33,11 +31,9 @@ CPngImage::CPngImage(const std::filesystem::path& path)
     const bool bAlpha = cairo_image_surface_get_format(pSurface) == CAIRO_FORMAT_ARGB32;
     const unsigned char* pData = cairo_image_surface_get_data(pSurface);
     m_vecPixels.reserve(static_cast<size_t>(w) * h);
-    for (int y = 0; y < h; ++y)
-    {
+    for (int y = 0; y < h; ++y) {
         const auto* pRow = reinterpret_cast<const uint32_t*>(pData + static_cast<size_t>(y) * nStride);
-        for (int x = 0; x < w; ++x)
-        {
+        for (int x = 0; x < w; ++x) {
             const uint32_t v = pRow[x];
             const int a = bAlpha ? static_cast<int>(v >> 24) : 255;
             int c[3] = {static_cast<int>((v >> 16) & 0xFF), static_cast<int>((v >> 8) & 0xFF),
@@ -61,10 +57,8 @@ std::vector<uint8_t> ReadFileBytes(const std::filesystem::path& path)
 Pixel DominantOpaqueColour(const CPngImage& image, int x0, int y0, int w, int h)
 {
     std::map<std::tuple<int, int, int>, int> counts;
-    for (int y = y0; y < y0 + h; ++y)
-    {
-        for (int x = x0; x < x0 + w; ++x)
-        {
+    for (int y = y0; y < y0 + h; ++y) {
+        for (int x = x0; x < x0 + w; ++x) {
             const Pixel p = image.At(x, y);
             if (p.a == 255)
                 ++counts[{p.r, p.g, p.b}];
@@ -72,10 +66,8 @@ Pixel DominantOpaqueColour(const CPngImage& image, int x0, int y0, int w, int h)
     }
     Pixel best{0, 0, 0, 0};
     int nBest = 0;
-    for (const auto& [rgb, n] : counts)
-    {
-        if (n > nBest)
-        {
+    for (const auto& [rgb, n] : counts) {
+        if (n > nBest) {
             nBest = n;
             best = {std::get<0>(rgb), std::get<1>(rgb), std::get<2>(rgb), 255};
         }

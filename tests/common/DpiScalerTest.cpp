@@ -23,13 +23,13 @@ protected:
 
 TEST(MulDiv, RoundsHalvesAwayFromZero)
 {
-    EXPECT_EQ(MulDiv(14, 120, 96), 18);   // 17.5
-    EXPECT_EQ(MulDiv(10, 120, 96), 13);   // 12.5
+    EXPECT_EQ(MulDiv(14, 120, 96), 18); // 17.5
+    EXPECT_EQ(MulDiv(10, 120, 96), 13); // 12.5
     EXPECT_EQ(MulDiv(-14, 120, 96), -18);
     EXPECT_EQ(MulDiv(-10, 120, 96), -13);
-    EXPECT_EQ(MulDiv(25, 120, 96), 31);   // 31.25 rounds down
-    EXPECT_EQ(MulDiv(5, 144, 96), 8);     // 7.5
-    EXPECT_EQ(MulDiv(7, 1, -2), -4);      // -3.5 with a negative denominator
+    EXPECT_EQ(MulDiv(25, 120, 96), 31); // 31.25 rounds down
+    EXPECT_EQ(MulDiv(5, 144, 96), 8);   // 7.5
+    EXPECT_EQ(MulDiv(7, 1, -2), -4);    // -3.5 with a negative denominator
     EXPECT_EQ(MulDiv(-7, -1, 2), 4);
 }
 

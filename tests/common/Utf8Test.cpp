@@ -12,8 +12,11 @@ TEST(Utf8, RoundTripsChineseAndAstralText)
 
 TEST(Utf8, BrokenInputBecomesReplacementCharacters)
 {
-    EXPECT_EQ(FromUtf8("a\xFF" "b"), L"a\uFFFD" L"b");
-    EXPECT_EQ(FromUtf8("\xC0\xAF"), L"\uFFFD\uFFFD");          // overlong '/'
+    EXPECT_EQ(FromUtf8("a\xFF"
+                       "b"),
+              L"a\uFFFD"
+              L"b");
+    EXPECT_EQ(FromUtf8("\xC0\xAF"), L"\uFFFD\uFFFD");           // overlong '/'
     EXPECT_EQ(FromUtf8("\xED\xA0\x80"), L"\uFFFD\uFFFD\uFFFD"); // an encoded surrogate
     EXPECT_EQ(FromUtf8("\xE5\xAE"), L"\uFFFD\uFFFD");           // cut short
 }

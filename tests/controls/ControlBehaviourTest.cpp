@@ -20,9 +20,18 @@ uint32_t Pixel(CWnd* pWnd, int x, int y)
     return px.at(static_cast<size_t>(y) * w + x);
 }
 
-int Green(uint32_t px) { return (px >> 8) & 0xFF; }
-int Red(uint32_t px) { return (px >> 16) & 0xFF; }
-int Blue(uint32_t px) { return px & 0xFF; }
+int Green(uint32_t px)
+{
+    return (px >> 8) & 0xFF;
+}
+int Red(uint32_t px)
+{
+    return (px >> 16) & 0xFF;
+}
+int Blue(uint32_t px)
+{
+    return px & 0xFF;
+}
 
 struct Controls
 {
@@ -73,12 +82,12 @@ TEST_F(ControlBehaviour, HoverShowsOnlyAfterThePointerRests)
         SendMouseMove(&host, CPoint(50, 20));
         EXPECT_EQ(c.install.m_nState, STATE_NORMAL);
         PumpMessages(20);
-        SendMouseMove(&host, CPoint(60, 22));   // still moving: the timer starts again
+        SendMouseMove(&host, CPoint(60, 22)); // still moving: the timer starts again
         PumpMessages(30);
         EXPECT_EQ(c.install.m_nState, STATE_NORMAL);
         PumpMessages(80);
         EXPECT_EQ(c.install.m_nState, STATE_HOVER);
-        SendMouseMove(&host, CPoint(300, 100));   // off every control
+        SendMouseMove(&host, CPoint(300, 100)); // off every control
         PumpMessages();
         EXPECT_EQ(c.install.m_nState, STATE_NORMAL);
     });
@@ -180,7 +189,7 @@ TEST_F(ControlBehaviour, TextButtonChangesColourOnHoverAndLeaveOnly)
         PumpMessages(100);
         EXPECT_EQ(c.link.m_nState, STATE_HOVER);
         const uint32_t hover = bluest();
-        EXPECT_LT(Red(hover), Red(normal));   // (47,152,255) is deeper than (147,202,255)
+        EXPECT_LT(Red(hover), Red(normal)); // (47,152,255) is deeper than (147,202,255)
         // A click changes the state but not the picture, and is reported on the press.
         SendMouseButton(&host, CPoint(255, 15), true);
         EXPECT_EQ(host.m_commands, std::vector<UINT>{10004});
@@ -204,7 +213,7 @@ TEST_F(ControlBehaviour, LabelsLetTheMouseThroughAndMeasureTheirText)
         EXPECT_TRUE(host.m_commands.empty());
         const CSize size = c.label.CalcTextSize();
         EXPECT_EQ(size.cy, 20);
-        EXPECT_GT(size.cx, 6 * 12);   // six CJK characters in a 20-pixel cell
+        EXPECT_GT(size.cx, 6 * 12); // six CJK characters in a 20-pixel cell
         EXPECT_LT(size.cx, 6 * 22);
         c.label.SetWindowText(L"");
         EXPECT_EQ(c.label.CalcTextSize(), CSize(0, 20));

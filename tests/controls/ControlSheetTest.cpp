@@ -18,8 +18,14 @@ namespace
 {
 constexpr std::array<int64_t, 6> kPositions{0, 1, 45, 99, 100, 150};
 
-int S(int v) { return DpiScaler().ScaleX(v); }
-int SY(int v) { return DpiScaler().ScaleY(v); }
+int S(int v)
+{
+    return DpiScaler().ScaleX(v);
+}
+int SY(int v)
+{
+    return DpiScaler().ScaleY(v);
+}
 
 // Every control in every state, placed as an owner places them, at one DPI.
 struct Sheet
@@ -42,7 +48,8 @@ struct Sheet
             pill[s].Create(L"安装", 0x50000200, CRect(S(10 + 180 * s), SY(40), S(20 + 180 * s), SY(50)), host, 110 + s);
             pill[s].SetImage(IDB_PILL_BUTTON);
             pill[s].m_nState = s;
-            change[s].Create(L"更改", 0x50000200, CRect(S(10 + 90 * s), SY(90), S(20 + 90 * s), SY(100)), host, 120 + s);
+            change[s].Create(L"更改", 0x50000200, CRect(S(10 + 90 * s), SY(90), S(20 + 90 * s), SY(100)), host,
+                             120 + s);
             change[s].SetImage(IDB_CHANGE_BUTTON);
             change[s].m_nFontHeight = S(20);
             for (COLORREF& cr : change[s].m_crText)

@@ -53,8 +53,7 @@ public:
         m_reports.push_back({progress, progressMax, statusCode, statusText ? ToUtf8(statusText) : ""});
         if (statusCode == DOWNLOAD_STATUS_DOWNLOADING_DATA)
             m_bSawData = true;
-        if (statusCode == m_nAbortOnStatus)
-        {
+        if (statusCode == m_nAbortOnStatus) {
             m_bAnsweredAbort = true;
             return E_ABORT;
         }
@@ -95,7 +94,9 @@ std::string ReadFile(const fs::path& path)
 
 mode_t ModeOf(const fs::path& path)
 {
-    struct stat st{};
+    struct stat st
+    {
+    };
     return lstat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
 }
 
@@ -202,8 +203,7 @@ TEST_F(DownloadTest, NormalDownloadIsExactAndReportsRisingProgress)
     EXPECT_EQ(reports[4].m_nProgressMax, nSize);
 
     uint64_t nLast = 0;
-    for (size_t i = 5; i + 1 < reports.size(); ++i)
-    {
+    for (size_t i = 5; i + 1 < reports.size(); ++i) {
         EXPECT_EQ(reports[i].m_nStatus, DOWNLOAD_STATUS_DOWNLOADING_DATA);
         EXPECT_GT(reports[i].m_nProgress, nLast);
         EXPECT_EQ(reports[i].m_nProgressMax, nSize);
@@ -217,8 +217,7 @@ TEST_F(DownloadTest, NormalDownloadIsExactAndReportsRisingProgress)
 
 TEST_F(DownloadTest, ErrorStatusFailsAndLeavesNoFile)
 {
-    for (const char* pszMode : {"404", "500"})
-    {
+    for (const char* pszMode : {"404", "500"}) {
         SCOPED_TRACE(pszMode);
         m_progress.m_reports.clear();
         StartHost(pszMode);
@@ -336,8 +335,7 @@ TEST_F(DownloadTest, MissingContentLengthStillSucceeds)
     ASSERT_EQ(Fetch(), DownloadResult::Ok);
     EXPECT_TRUE(ReadFile(m_target) == m_strPayload);
     uint64_t nLast = 0;
-    for (const Report& report : m_progress.m_reports)
-    {
+    for (const Report& report : m_progress.m_reports) {
         if (report.m_nStatus != DOWNLOAD_STATUS_DOWNLOADING_DATA)
             continue;
         EXPECT_EQ(report.m_nProgressMax, 0u) << "size unknown until the end";
@@ -478,8 +476,7 @@ TEST_F(DownloadTest, HostServesPagesWhileAnotherConnectionHangsAndStopsCleanly)
     const auto deadline = std::chrono::steady_clock::now() + 5s;
     while (!m_progress.m_bSawData && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(10ms);
-    if (!m_progress.m_bSawData)
-    {
+    if (!m_progress.m_bSawData) {
         m_progress.m_bAbortNow = true;
         stalled.join();
         FAIL() << "the stalled download never started";
@@ -487,11 +484,11 @@ TEST_F(DownloadTest, HostServesPagesWhileAnotherConnectionHangsAndStopsCleanly)
 
     const std::string strBase = "https://localhost:" + std::to_string(m_host.GetPort());
     CRecordingProgress pageProgress;
-    EXPECT_EQ(DownloadUrlToFile(strBase + "/cn/home.html", (m_targetFolder / "home.html").string(), &pageProgress,
-                                m_options),
-              DownloadResult::Ok);
-    EXPECT_EQ(DownloadUrlToFile(strBase + "/cn/license-agreement.html",
-                                (m_targetFolder / "license.html").string(), &pageProgress, m_options),
+    EXPECT_EQ(
+        DownloadUrlToFile(strBase + "/cn/home.html", (m_targetFolder / "home.html").string(), &pageProgress, m_options),
+        DownloadResult::Ok);
+    EXPECT_EQ(DownloadUrlToFile(strBase + "/cn/license-agreement.html", (m_targetFolder / "license.html").string(),
+                                &pageProgress, m_options),
               DownloadResult::Ok);
     EXPECT_NE(ReadFile(m_targetFolder / "home.html").find("Zelqa图片转换器"), std::string::npos);
     EXPECT_NE(ReadFile(m_targetFolder / "license.html").find("许可协议"), std::string::npos);
@@ -509,15 +506,13 @@ TEST_F(DownloadTest, HostServesPagesWhileAnotherConnectionHangsAndStopsCleanly)
 TEST_F(DownloadTest, AFolderSomeoneElseCouldWriteIsRefusedBeforeAnyTransfer)
 {
     StartHost("normal");
-    for (const mode_t mode : {0775, 0757, 01777})
-    {
+    for (const mode_t mode : {0775, 0757, 01777}) {
         SCOPED_TRACE(mode);
         ASSERT_EQ(chmod(m_targetFolder.c_str(), mode), 0);
         EXPECT_EQ(Fetch(), DownloadResult::FileError);
     }
     ASSERT_EQ(chmod(m_targetFolder.c_str(), 0755), 0);
-    if (geteuid() == 0)
-    {
+    if (geteuid() == 0) {
         ASSERT_EQ(chown(m_targetFolder.c_str(), 65534, 65534), 0);
         EXPECT_EQ(Fetch(), DownloadResult::FileError);
         ASSERT_EQ(chown(m_targetFolder.c_str(), 0, 0), 0);
@@ -535,8 +530,7 @@ TEST_F(DownloadTest, AFolderSomeoneElseCouldWriteIsRefusedBeforeAnyTransfer)
 TEST_F(DownloadTest, TheDownloadIs0755WhateverTheUmask)
 {
     StartHost("normal");
-    for (const mode_t mask : {0000, 0077, 0022})
-    {
+    for (const mode_t mask : {0000, 0077, 0022}) {
         SCOPED_TRACE(mask);
         const mode_t previous = umask(mask);
         const DownloadResult eResult = Fetch();

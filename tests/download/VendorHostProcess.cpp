@@ -22,8 +22,7 @@ CVendorHostProcess::~CVendorHostProcess()
 bool CVendorHostProcess::Start(const std::vector<std::string>& args, std::string& strError)
 {
     int pipeFds[2];
-    if (pipe2(pipeFds, O_CLOEXEC) != 0)
-    {
+    if (pipe2(pipeFds, O_CLOEXEC) != 0) {
         strError = "pipe failed";
         return false;
     }
@@ -40,8 +39,7 @@ bool CVendorHostProcess::Start(const std::vector<std::string>& args, std::string
     const int nSpawn = posix_spawn(&m_pid, argv[0], &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     close(pipeFds[1]);
-    if (nSpawn != 0)
-    {
+    if (nSpawn != 0) {
         m_pid = -1;
         close(pipeFds[0]);
         strError = std::string("cannot start ") + argv[0] + ": " + strerror(nSpawn);
@@ -50,8 +48,7 @@ bool CVendorHostProcess::Start(const std::vector<std::string>& args, std::string
 
     std::string strLine;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (strLine.find('\n') == std::string::npos && std::chrono::steady_clock::now() < deadline)
-    {
+    while (strLine.find('\n') == std::string::npos && std::chrono::steady_clock::now() < deadline) {
         pollfd fd = {pipeFds[0], POLLIN, 0};
         if (poll(&fd, 1, 200) <= 0)
             continue;
@@ -64,8 +61,7 @@ bool CVendorHostProcess::Start(const std::vector<std::string>& args, std::string
     close(pipeFds[0]);
 
     const std::string strPrefix = "listening on https://localhost:";
-    if (strLine.compare(0, strPrefix.size(), strPrefix) != 0)
-    {
+    if (strLine.compare(0, strPrefix.size(), strPrefix) != 0) {
         strError = "vendor host did not report listening; it printed: " + strLine;
         Stop();
         return false;
@@ -84,8 +80,7 @@ int CVendorHostProcess::Stop()
     pid_t nDone = 0;
     while ((nDone = waitpid(m_pid, &nStatus, WNOHANG)) == 0 && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    if (nDone == 0)
-    {
+    if (nDone == 0) {
         kill(m_pid, SIGKILL);
         waitpid(m_pid, &nStatus, 0);
         m_pid = -1;

@@ -5,7 +5,10 @@
 namespace
 {
 // Every wchar_t unit 10 pixels wide, so positions and pixels are easy to relate.
-int TenEach(std::wstring_view text) { return static_cast<int>(text.size()) * 10; }
+int TenEach(std::wstring_view text)
+{
+    return static_cast<int>(text.size()) * 10;
+}
 const CEditState::TextMeasure kMeasure = TenEach;
 
 CEditState Typed(const std::wstring& text)
@@ -30,7 +33,7 @@ TEST(EditState, TypingInsertsAtTheCaretAndRefusesControlCharacters)
     EXPECT_FALSE(state.InsertChar(0x08));
     EXPECT_FALSE(state.InsertChar(U'\r'));
     EXPECT_FALSE(state.InsertChar(0x7F));
-    EXPECT_FALSE(state.InsertChar(0xD800));   // half a pair is no character
+    EXPECT_FALSE(state.InsertChar(0xD800)); // half a pair is no character
     EXPECT_EQ(state.GetText(), L"C:\\Progm");
 
     // Chinese from an input method arrives as ordinary characters.
@@ -155,7 +158,7 @@ TEST(EditState, PastedTextKeepsItsFirstLineAndTheLimit)
 TEST(EditState, ScrollKeepsTheCaretInView)
 {
     CEditState state;
-    state.SetText(std::wstring(30, L'x'));   // 300 pixels in a 100-pixel view
+    state.SetText(std::wstring(30, L'x')); // 300 pixels in a 100-pixel view
     state.EnsureCaretVisible(100, kMeasure);
     EXPECT_EQ(state.GetScrollX(), 0);
 
@@ -201,13 +204,13 @@ TEST(EditState, PointsMapToTheNearestBoundaryThroughTheScroll)
     EXPECT_EQ(state.PosFromX(1000, kMeasure), 30u);
 
     state.MoveEnd(false);
-    state.EnsureCaretVisible(100, kMeasure);   // scrolled by 200
+    state.EnsureCaretVisible(100, kMeasure); // scrolled by 200
     EXPECT_EQ(state.PosFromX(0, kMeasure), 20u);
     EXPECT_EQ(state.PosFromX(-10, kMeasure), 19u) << "left of the view is the character just hidden";
 
     // Never inside a pair.
     const std::wstring pair{static_cast<wchar_t>(0xD83D), static_cast<wchar_t>(0xDE00)};
-    state.SetText(L"a" + pair + L"b");   // the pair is 20 pixels wide here
+    state.SetText(L"a" + pair + L"b"); // the pair is 20 pixels wide here
     EXPECT_EQ(state.PosFromX(18, kMeasure), 1u);
     EXPECT_EQ(state.PosFromX(22, kMeasure), 3u);
 }

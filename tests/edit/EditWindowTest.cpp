@@ -193,7 +193,7 @@ TEST_F(EditBoxTest, TypedTextSurvivesEveryRepaintOfTheFrame)
     CBoxDialog dlg;
     RunWhenIdle([&] {
         EXPECT_FALSE(IsTextInputActive()) << "text input is off until the field has the focus";
-        Click(dlg, dlg.EditRect().Width() - 3);   // right of the text: the caret goes to the end
+        Click(dlg, dlg.EditRect().Width() - 3); // right of the text: the caret goes to the end
         EXPECT_EQ(CWnd::GetFocus(), &dlg.m_box.m_edit);
         EXPECT_TRUE(IsTextInputActive());
         Type(&dlg, L"\\新建");
@@ -406,9 +406,8 @@ TEST_F(EditBoxTest, LongTextScrollsToKeepTheCaretInViewAndStaysInsideTheField)
             Key(&dlg, VK_RIGHT);
             ++steps;
         }
-        const int caretX = state.PosToX(state.GetCaret(), [&](std::wstring_view t) {
-            return static_cast<int>(dc.GetTextExtent(t).cx);
-        });
+        const int caretX = state.PosToX(state.GetCaret(),
+                                        [&](std::wstring_view t) { return static_cast<int>(dc.GetTextExtent(t).cx); });
         EXPECT_GT(caretX, rcEdit.Width() - 3);
         EXPECT_LE(caretX - state.GetScrollX(), rcEdit.Width() - 3);
         dlg.EndDialog(0);

@@ -50,9 +50,8 @@ public:
     bool WaitForPosition(int64_t nPos)
     {
         std::unique_lock<std::mutex> lock(m_mutex);
-        return m_changed.wait_for(lock, std::chrono::seconds(5), [&] {
-            return !m_positions.empty() && m_positions.back() == nPos;
-        });
+        return m_changed.wait_for(lock, std::chrono::seconds(5),
+                                  [&] { return !m_positions.empty() && m_positions.back() == nPos; });
     }
 
 private:

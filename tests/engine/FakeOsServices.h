@@ -20,21 +20,21 @@ public:
     std::wstring m_strDesktop = L"C:\\users\\ann\\Desktop";
     std::wstring m_strSystemDrive = L"C:";
     std::map<wchar_t, DriveKind> m_drives{{L'C', DriveKind::Fixed}};
-    std::map<wchar_t, uint64_t> m_freeBytes;          // missing: the query fails
+    std::map<wchar_t, uint64_t> m_freeBytes; // missing: the query fails
     std::set<std::wstring> m_dirs;
     std::set<std::wstring> m_files;
     std::vector<std::wstring> m_removed;
-    std::map<std::wstring, int32_t> m_percent;        // progress file -> value
-    std::map<std::wstring, std::vector<uint8_t>> m_values;   // "key|name" -> data
+    std::map<std::wstring, int32_t> m_percent;             // progress file -> value
+    std::map<std::wstring, std::vector<uint8_t>> m_values; // "key|name" -> data
     std::map<std::wstring, RegType> m_types;
     std::vector<std::wstring> m_opened;
     std::vector<std::wstring> m_openedAsUser;
-    std::vector<std::wstring> m_prepared;             // download folders made ready
+    std::vector<std::wstring> m_prepared; // download folders made ready
     bool m_bPrepareResult = true;
     int32_t m_nShellOpenResult = 42;
-    std::wstring m_strSigner = L"brovix 软件";         // whose signature a downloaded file carries
-    std::vector<std::wstring> m_checked;               // "program|publisher" asked about
-    int m_nThreadFailures = 0;                         // the next n starts fail
+    std::wstring m_strSigner = L"brovix 软件"; // whose signature a downloaded file carries
+    std::vector<std::wstring> m_checked;       // "program|publisher" asked about
+    int m_nThreadFailures = 0;                 // the next n starts fail
     int m_nThreadStarts = 0;
     std::vector<std::thread> m_threads;
     // Runs a download; the default delivers 1000 bytes in ten reports.

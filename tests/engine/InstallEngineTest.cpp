@@ -49,12 +49,12 @@ protected:
 TEST_F(InstallEngine, OnlyAFixedDiskIsAccepted)
 {
     const DriveKind refused[] = {DriveKind::Unknown, DriveKind::NoRootDir, DriveKind::Removable,
-                                 DriveKind::Remote, DriveKind::CdRom, DriveKind::RamDisk};
+                                 DriveKind::Remote,  DriveKind::CdRom,     DriveKind::RamDisk};
     for (DriveKind kind : refused) {
         m_os.m_drives[L'E'] = kind;
         Install(L"E:\\Apps\\Zelqa");
     }
-    Install(L"Q:\\Apps");   // no such drive
+    Install(L"Q:\\Apps"); // no such drive
     EXPECT_EQ(m_view.m_notices, std::vector<std::wstring>(7, NOT_LOCAL));
     EXPECT_TRUE(m_view.Pages().empty());
     EXPECT_EQ(m_os.m_nThreadStarts, 0);
@@ -94,20 +94,20 @@ TEST_F(InstallEngine, FreeSpaceThatCannotBeReadCountsAsEnough)
 
 TEST_F(InstallEngine, ALocationTooLongForTheRecordIsRefused)
 {
-    Install(L"C:\\" + std::wstring(257, L'a'));   // 260 characters
+    Install(L"C:\\" + std::wstring(257, L'a')); // 260 characters
     ASSERT_EQ(m_view.m_notices.size(), 1u);
     EXPECT_NE(m_view.m_notices[0], NOT_LOCAL);
     EXPECT_TRUE(m_view.Pages().empty());
     EXPECT_TRUE(Value(L"Path").empty());
 
-    const std::wstring longest = L"C:\\" + std::wstring(256, L'a');   // 259 fit
+    const std::wstring longest = L"C:\\" + std::wstring(256, L'a'); // 259 fit
     Install(longest);
     EXPECT_EQ(m_view.m_strInstallDir, longest);
 }
 
 TEST_F(InstallEngine, RecordHoldsTheLocationInFixedBlocks)
 {
-    m_os.SetOperation(L"UnInstall");   // left from an earlier run
+    m_os.SetOperation(L"UnInstall"); // left from an earlier run
     Install(L"D:\\Apps\\Zelqa");
     // D: is not a drive yet: nothing is written.
     EXPECT_EQ(IsOperationUninstall(m_os), true);
@@ -163,7 +163,7 @@ TEST_F(InstallEngine, DownloadDriveFollowsTheDesktopWhereItIsLocal)
 
 TEST_F(InstallEngine, AWholeInstallFromDownloadToFinish)
 {
-    m_os.SetPercent(100);   // a progress file left by an earlier run
+    m_os.SetPercent(100); // a progress file left by an earlier run
     Install(L"C:\\Apps\\Zelqa");
     ASSERT_TRUE(m_view.WaitForPosition(90));
     {
@@ -181,7 +181,7 @@ TEST_F(InstallEngine, AWholeInstallFromDownloadToFinish)
     m_os.SetPercent(150);
     ASSERT_TRUE(m_view.WaitForPage(L"finish"));
     const std::vector<int64_t> positions = m_view.Positions();
-    EXPECT_EQ(positions.back(), 105);   // the bar itself draws no further than full
+    EXPECT_EQ(positions.back(), 105); // the bar itself draws no further than full
     EXPECT_TRUE(std::is_sorted(positions.begin(), positions.end()));
     EXPECT_EQ(std::count(positions.begin(), positions.end(), 89), 1);
     m_os.JoinThreads();
@@ -209,7 +209,7 @@ TEST_F(InstallEngine, NoMonitorAfterThreeFailedStartsGoesStraightToTheFinish)
     Install(L"C:\\Apps\\Zelqa");
     ASSERT_TRUE(m_view.WaitForPage(L"finish"));
     m_os.JoinThreads();
-    EXPECT_EQ(m_os.m_nThreadStarts, 4);   // the download, then three tries
+    EXPECT_EQ(m_os.m_nThreadStarts, 4); // the download, then three tries
 }
 
 TEST_F(InstallEngine, FailuresShowTheFailureLine)
@@ -217,13 +217,13 @@ TEST_F(InstallEngine, FailuresShowTheFailureLine)
     m_os.m_nThreadFailures = 1;
     Install(L"C:\\Apps\\Zelqa");
     EXPECT_EQ(m_view.Pages(), (std::vector<std::wstring>{L"progress", L"failure"}));
-    EXPECT_TRUE(Value(L"Path").empty());   // no record without a download
+    EXPECT_TRUE(Value(L"Path").empty()); // no record without a download
 
     m_os.m_download = [](IDownloadProgress*) { return DownloadResult::HttpError; };
     Install(L"C:\\Apps\\Zelqa");
     ASSERT_TRUE(m_view.WaitForPage(L"failure"));
     m_os.JoinThreads();
-    EXPECT_TRUE(m_os.m_opened.empty());   // an error answer is never launched
+    EXPECT_TRUE(m_os.m_opened.empty()); // an error answer is never launched
 
     m_os.m_download = [](IDownloadProgress*) { return DownloadResult::Ok; };
     m_os.m_nShellOpenResult = 31;
@@ -298,7 +298,7 @@ TEST_F(InstallEngine, AWindowThatWentIsNeverReachedAgain)
     std::atomic<bool> bAborted{false};
     m_os.m_download = [&](IDownloadProgress* p) {
         p->OnProgress(0, 1000, 4, L"");
-        m_engine.Detach();   // the window closes during the transfer
+        m_engine.Detach(); // the window closes during the transfer
         bAborted = p->OnProgress(10, 1000, 5, L"") == E_ABORT && p->IsAbortRequested();
         return DownloadResult::Ok;
     };
@@ -312,12 +312,12 @@ TEST_F(InstallEngine, AWindowThatWentIsNeverReachedAgain)
 TEST(ProgressArithmetic, DownloadAndInstallPositions)
 {
     EXPECT_EQ(DownloadPosition(0, 0), 0);
-    EXPECT_EQ(DownloadPosition(5000, 0), 0);   // size unknown: not past the download's share
+    EXPECT_EQ(DownloadPosition(5000, 0), 0); // size unknown: not past the download's share
     EXPECT_EQ(DownloadPosition(0, 1000), 0);
     EXPECT_EQ(DownloadPosition(1000, 1000), 89);
     EXPECT_EQ(DownloadPosition(89, 89), 89);
     EXPECT_EQ(DownloadPosition(5, 5), 75);
-    const uint64_t huge = 6ull << 40;   // byte counts beyond 32 bits
+    const uint64_t huge = 6ull << 40; // byte counts beyond 32 bits
     EXPECT_EQ(DownloadPosition(huge / 2, huge), 44);
     int64_t last = 0;
     for (uint64_t done = 0; done <= 12345; done += 17) {
@@ -341,7 +341,7 @@ TEST_F(InstallEngine, GoingAwayLetsARunningDownloadCleanUp)
         bStarted = true;
         while (!p->IsAbortRequested())
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));   // removing the partial file
+        std::this_thread::sleep_for(std::chrono::milliseconds(100)); // removing the partial file
         bCleanedUp = true;
         return DownloadResult::Aborted;
     };
@@ -370,7 +370,7 @@ TEST_F(InstallEngine, UninstallCountsWhateverTypeTheFullInstallerStored)
     const std::wstring key = L"Software\\brovix\\Zelqa";
     std::vector<uint8_t> text;
     AppendUtf16Le(L"UnInstall", text);
-    text.resize(text.size() + 2, 0);   // one zero character
+    text.resize(text.size() + 2, 0); // one zero character
     for (RegType type : {RegType::Sz, RegType::ExpandSz, RegType::MultiSz, RegType::Binary, RegType::None}) {
         m_os.RegWriteValue(key, L"Operation", type, text);
         EXPECT_TRUE(IsOperationUninstall(m_os)) << static_cast<int>(type);
@@ -388,7 +388,7 @@ TEST_F(InstallEngine, UninstallCountsWhateverTypeTheFullInstallerStored)
     m_os.RegWriteValue(key, L"Operation", RegType::Sz, block);
     EXPECT_TRUE(IsOperationUninstall(m_os));
     std::vector<uint8_t> overlong;
-    AppendUtf16Le(L"UnInstall" + std::wstring(121, L'x'), overlong);   // 260 bytes, no zero in them
+    AppendUtf16Le(L"UnInstall" + std::wstring(121, L'x'), overlong); // 260 bytes, no zero in them
     overlong.resize(overlong.size() + 2, 0);
     m_os.RegWriteValue(key, L"Operation", RegType::Sz, overlong);
     EXPECT_FALSE(IsOperationUninstall(m_os));

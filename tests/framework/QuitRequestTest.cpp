@@ -35,6 +35,6 @@ TEST(QuitRequest, OneThatComesWhileTheWindowIsBuiltClosesItOnceShown)
             dlg.EndDialog(IDOK);
     });
     const INT_PTR result = dlg.DoModal();
-    PumpMessages(50);   // the guard runs now, while the dialog object lives
+    PumpMessages(50); // the guard runs now, while the dialog object lives
     EXPECT_EQ(result, static_cast<INT_PTR>(IDCANCEL));
 }

@@ -6,7 +6,10 @@
 
 TEST(StateStrip, CellsOfEveryStripStackInStateOrder)
 {
-    struct Strip { UINT w, h; } strips[] = {{74, 128}, {14, 56}, {160, 160}, {96, 128}};
+    struct Strip
+    {
+        UINT w, h;
+    } strips[] = {{74, 128}, {14, 56}, {160, 160}, {96, 128}};
     for (const Strip& s : strips) {
         for (int state = 0; state < 4; ++state) {
             CRect rc = StateCellRect(s.w, s.h, state);
@@ -66,8 +69,7 @@ TEST_P(StripSizeAtDpi, ControlsTakeOneScaledCell)
 
 INSTANTIATE_TEST_SUITE_P(
     Dpis, StripSizeAtDpi,
-    ::testing::Values(
-        DpiCase{96, {14, 14}, {14, 14}, {160, 40}, {74, 32}, {96, 32}},
-        // 14 scales to 17.5 and rounds to 18, while 56 scales to 70 and 70 / 4 truncates to 17.
-        DpiCase{120, {18, 17}, {17, 17}, {200, 50}, {93, 40}, {120, 40}},
-        DpiCase{144, {21, 21}, {21, 21}, {240, 60}, {111, 48}, {144, 48}}));
+    ::testing::Values(DpiCase{96, {14, 14}, {14, 14}, {160, 40}, {74, 32}, {96, 32}},
+                      // 14 scales to 17.5 and rounds to 18, while 56 scales to 70 and 70 / 4 truncates to 17.
+                      DpiCase{120, {18, 17}, {17, 17}, {200, 50}, {93, 40}, {120, 40}},
+                      DpiCase{144, {21, 21}, {21, 21}, {240, 60}, {111, 48}, {144, 48}}));

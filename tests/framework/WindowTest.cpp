@@ -136,9 +136,12 @@ TEST_F(WindowTest, RequestsForADestroyedWindowAreDropped)
     CSwatch late(RGB(1, 2, 3));
     CTestDialog host;
     RunWhenIdle([&] {
-        std::thread worker([&] { late.Invalidate(); host.m_child.Invalidate(); });
+        std::thread worker([&] {
+            late.Invalidate();
+            host.m_child.Invalidate();
+        });
         worker.join();
-        host.m_child.DestroyWindow();   // ...lands after the window is gone.
+        host.m_child.DestroyWindow(); // ...lands after the window is gone.
         PumpMessages();
         host.EndDialog(0);
     });

@@ -21,7 +21,7 @@ std::wstring Drive(const CDriveMap& map, const std::string& host)
     return map.FromHost(host, path) ? path : std::wstring(L"<none>");
 }
 
-}
+} // namespace
 
 TEST(OsDriveMap, DrivePathsTranslateToTheMappedFolder)
 {
@@ -58,7 +58,7 @@ TEST(OsDriveMap, HostPathsTranslateBackThroughTheClosestDrive)
     map.SetDrive(L'C', "/p/drive_c");
     map.SetDrive(L'D', "/srv/data");
     map.SetDrive(L'Z', "/");
-    map.SetDrive(L'E', "/srv/data");  // a second letter for the same folder
+    map.SetDrive(L'E', "/srv/data"); // a second letter for the same folder
     EXPECT_EQ(Drive(map, "/srv/data/Apps/Zelqa"), L"D:\\Apps\\Zelqa");
     EXPECT_EQ(Drive(map, "/srv/data"), L"D:\\");
     EXPECT_EQ(Drive(map, "/srv/data/"), L"D:\\");
@@ -93,7 +93,7 @@ TEST(OsDriveMap, LoadReadsTheLinksOfThePrefix)
     EXPECT_EQ(map.RootOf(L'C'), prefixReal + "/drive_c");
     EXPECT_EQ(map.RootOf(L'D'), elsewhereReal);
     EXPECT_EQ(map.RootOf(L'e'), prefixReal + "/drive_c/users");
-    EXPECT_TRUE(map.HasDrive(L'F'));  // mapped, though its folder is missing
+    EXPECT_TRUE(map.HasDrive(L'F')); // mapped, though its folder is missing
     EXPECT_FALSE(map.HasDrive(L'G'));
     EXPECT_EQ(Drive(map, elsewhereReal + "/x"), L"D:\\x");
 

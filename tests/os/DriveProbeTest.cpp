@@ -30,14 +30,12 @@ void MakeFakeSys(const std::string& sys)
         const char* m_pszDevice;
         const char* m_pszRemovable;
     } disks[] = {{"sda", "sda1", "8:1", "0\n"}, {"sdb", "sdb1", "8:17", "1\n"}, {"sr0", nullptr, "11:0", "1\n"}};
-    for (const auto& disk : disks)
-    {
+    for (const auto& disk : disks) {
         const std::string diskDir = sys + "/devices/pci0/block/" + disk.m_pszDisk;
         CTestFolder::MakeFolders(diskDir);
         CTestFolder::WriteFile(diskDir + "/removable", disk.m_pszRemovable);
         std::string node = diskDir;
-        if (disk.m_pszPart != nullptr)
-        {
+        if (disk.m_pszPart != nullptr) {
             node = diskDir + "/" + disk.m_pszPart;
             CTestFolder::MakeFolders(node);
             CTestFolder::WriteFile(node + "/partition", "1\n");
@@ -47,7 +45,7 @@ void MakeFakeSys(const std::string& sys)
     }
 }
 
-}
+} // namespace
 
 TEST(OsMountTable, ParsesFieldsEscapesAndOptionalTags)
 {
@@ -81,23 +79,47 @@ TEST(OsDriveProbe, EachFileSystemKindMapsToItsDriveKind)
 {
     CTestFolder root;
     MakeFakeSys(root / "sys");
-    const char* kinds[] = {"fixed", "usb", "nfs", "smb", "ssh", "cd", "dvd", "ram", "ramfs", "proc", "btrfs", "my disk"};
+    const char* kinds[] = {"fixed", "usb", "nfs",   "smb",  "ssh",   "cd",
+                           "dvd",   "ram", "ramfs", "proc", "btrfs", "my disk"};
     for (const char* kind : kinds)
         CTestFolder::MakeFolders(root / kind);
     const std::string base = RealPath(root.Path());
     const std::string mountInfo = "1 0 8:1 / / rw - ext4 /dev/sda1 rw\n"
-                                  "2 1 8:1 / " + base + "/fixed rw - ext4 /dev/sda1 rw\n"
-                                  "3 1 8:17 / " + base + "/usb rw - vfat /dev/sdb1 rw\n"
-                                  "4 1 0:40 / " + base + "/nfs rw - nfs4 srv:/x rw\n"
-                                  "5 1 0:41 / " + base + "/smb rw - cifs //srv/x rw\n"
-                                  "6 1 0:42 / " + base + "/ssh rw - fuse.sshfs u@h:/ rw\n"
-                                  "7 1 11:0 / " + base + "/cd ro - iso9660 /dev/sr0 ro\n"
-                                  "8 1 11:0 / " + base + "/dvd ro - udf /dev/sr0 ro\n"
-                                  "9 1 0:43 / " + base + "/ram rw - tmpfs tmpfs rw\n"
-                                  "10 1 0:44 / " + base + "/ramfs rw - ramfs ramfs rw\n"
-                                  "11 1 0:45 / " + base + "/proc rw - proc proc rw\n"
-                                  "12 1 0:46 / " + base + "/btrfs rw - btrfs /dev/sdb1 rw\n"
-                                  "13 1 8:1 / " + base + "/my\\040disk rw - xfs /dev/sda1 rw\n";
+                                  "2 1 8:1 / " +
+                                  base +
+                                  "/fixed rw - ext4 /dev/sda1 rw\n"
+                                  "3 1 8:17 / " +
+                                  base +
+                                  "/usb rw - vfat /dev/sdb1 rw\n"
+                                  "4 1 0:40 / " +
+                                  base +
+                                  "/nfs rw - nfs4 srv:/x rw\n"
+                                  "5 1 0:41 / " +
+                                  base +
+                                  "/smb rw - cifs //srv/x rw\n"
+                                  "6 1 0:42 / " +
+                                  base +
+                                  "/ssh rw - fuse.sshfs u@h:/ rw\n"
+                                  "7 1 11:0 / " +
+                                  base +
+                                  "/cd ro - iso9660 /dev/sr0 ro\n"
+                                  "8 1 11:0 / " +
+                                  base +
+                                  "/dvd ro - udf /dev/sr0 ro\n"
+                                  "9 1 0:43 / " +
+                                  base +
+                                  "/ram rw - tmpfs tmpfs rw\n"
+                                  "10 1 0:44 / " +
+                                  base +
+                                  "/ramfs rw - ramfs ramfs rw\n"
+                                  "11 1 0:45 / " +
+                                  base +
+                                  "/proc rw - proc proc rw\n"
+                                  "12 1 0:46 / " +
+                                  base +
+                                  "/btrfs rw - btrfs /dev/sdb1 rw\n"
+                                  "13 1 8:1 / " +
+                                  base + "/my\\040disk rw - xfs /dev/sda1 rw\n";
     CTestFolder::WriteFile(root / "mountinfo", mountInfo);
 
     const CDriveProbe probe(root / "mountinfo", root / "sys");
@@ -173,7 +195,9 @@ TEST(OsDriveProbe, FreeSpaceIsWhatTheCallerMayUse)
 
     uint64_t bytes = 0;
     ASSERT_TRUE(services.GetFreeBytesForCaller(L"C:", bytes));
-    struct statvfs vfs{};
+    struct statvfs vfs
+    {
+    };
     ASSERT_EQ(statvfs(prefix.Path().c_str(), &vfs), 0);
     const uint64_t total = static_cast<uint64_t>(vfs.f_blocks) * vfs.f_frsize;
     const uint64_t expected = static_cast<uint64_t>(vfs.f_bavail) * vfs.f_frsize;

@@ -20,12 +20,10 @@ int RunGuardedChild(const std::function<int()>& body, unsigned seconds, size_t m
     const pid_t child = fork();
     if (child < 0)
         return -1;
-    if (child == 0)
-    {
+    if (child == 0) {
 #ifndef ZELQA_TEST_SANITIZED
         // The sanitizers reserve far more address space than any limit here.
-        if (memoryBytes > 0)
-        {
+        if (memoryBytes > 0) {
             const rlimit limit{memoryBytes, memoryBytes};
             setrlimit(RLIMIT_AS, &limit);
         }
@@ -35,12 +33,9 @@ int RunGuardedChild(const std::function<int()>& body, unsigned seconds, size_t m
         signal(SIGALRM, SIG_DFL);
         alarm(seconds);
         int result = 1;
-        try
-        {
+        try {
             result = body();
-        }
-        catch (...)
-        {
+        } catch (...) {
             _exit(254);
         }
         _exit(result & 0xFF);
@@ -48,10 +43,8 @@ int RunGuardedChild(const std::function<int()>& body, unsigned seconds, size_t m
 
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds + 5);
     int status = 0;
-    while (waitpid(child, &status, WNOHANG) == 0)
-    {
-        if (std::chrono::steady_clock::now() >= deadline)
-        {
+    while (waitpid(child, &status, WNOHANG) == 0) {
+        if (std::chrono::steady_clock::now() >= deadline) {
             kill(child, SIGKILL);
             waitpid(child, &status, 0);
             return -1;

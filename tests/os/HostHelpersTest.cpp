@@ -19,14 +19,14 @@ bool IsOpen(int fd)
     return fcntl(fd, F_GETFD) != -1 || errno != EBADF;
 }
 
-}
+} // namespace
 
 TEST(OsFolders, MakesEveryMissingParentAndTakesLinksToFoldersAsFolders)
 {
     CTestFolder root;
     EXPECT_TRUE(MakeFolders(root / "a/b/c"));
     EXPECT_TRUE(FolderExists(root / "a/b/c"));
-    EXPECT_TRUE(MakeFolders(root / "a/b/c"));  // already there
+    EXPECT_TRUE(MakeFolders(root / "a/b/c")); // already there
 
     // A moved data folder left behind as a link, as users do with ~/.local/share.
     ASSERT_EQ(symlink((root / "a").c_str(), (root / "moved").c_str()), 0);
@@ -91,7 +91,7 @@ TEST(OsFileDescriptor, ClosesWhenItGoesAndOnlyOnce)
         EXPECT_TRUE(writeEnd.Close());
         EXPECT_EQ(writeEnd.Get(), -1);
         EXPECT_FALSE(IsOpen(fds[1]));
-        EXPECT_TRUE(writeEnd.Close());  // nothing left to close
+        EXPECT_TRUE(writeEnd.Close()); // nothing left to close
         EXPECT_TRUE(IsOpen(fds[0]));
 
         // The number may be reused at once; the wrapper must not close the newcomer.
@@ -120,7 +120,7 @@ TEST(OsFindEntryNoCase, FindsOtherLetterCasesAndAlwaysPicksTheSameOne)
     EXPECT_EQ(FindEntryNoCase(root.Path(), L"readme.txt"), "README.txt");
 
     // Letters beyond ASCII fold too.
-    CTestFolder::WriteFile(root / "\xC3\xA9t\xC3\xA9", "");  // "été"
+    CTestFolder::WriteFile(root / "\xC3\xA9t\xC3\xA9", ""); // "été"
     EXPECT_EQ(FindEntryNoCase(root.Path(), L"\u00C9T\u00C9"), "\xC3\xA9t\xC3\xA9");
 }
 

@@ -22,7 +22,7 @@ int32_t Percent(const std::wstring& content, int32_t defaultValue = -7)
     return CIniReader::GetInt(content, L"Percent", L"Percent", defaultValue);
 }
 
-}
+} // namespace
 
 TEST(OsIniReader, NamesMatchInAnyCaseAndBlanksAreIgnored)
 {
@@ -39,7 +39,7 @@ TEST(OsIniReader, NamesMatchInAnyCaseAndBlanksAreIgnored)
 TEST(OsIniReader, MissingSectionKeyOrValueGivesTheDefault)
 {
     EXPECT_EQ(Percent(L""), -7);
-    EXPECT_EQ(Percent(L"Percent=50\n"), -7);                    // outside any section
+    EXPECT_EQ(Percent(L"Percent=50\n"), -7); // outside any section
     EXPECT_EQ(Percent(L"[Other]\nPercent=50\n"), -7);
     EXPECT_EQ(Percent(L"[Percent]\nPercentage=50\n"), -7);
     EXPECT_EQ(Percent(L"[Percent]\nPercent=\n"), -7);
@@ -73,21 +73,27 @@ TEST(OsIniReader, ValuesParseLikeThePlatformsIntegerReader)
 
 TEST(OsIniReader, FileEncodingsAreRecognised)
 {
-    const std::string utf16 = Bytes("\xFF\xFE[\0P\0e\0r\0c\0e\0n\0t\0]\0\n\0P\0e\0r\0c\0e\0n\0t\0=\0" "9\0" "1\0");
+    const std::string utf16 = Bytes("\xFF\xFE[\0P\0e\0r\0c\0e\0n\0t\0]\0\n\0P\0e\0r\0c\0e\0n\0t\0=\0"
+                                    "9\0"
+                                    "1\0");
     EXPECT_EQ(Percent(CIniReader::Decode(utf16)), 91);
-    EXPECT_EQ(Percent(CIniReader::Decode(utf16.substr(2))), 91);  // no byte-order mark
+    EXPECT_EQ(Percent(CIniReader::Decode(utf16.substr(2))), 91); // no byte-order mark
     EXPECT_EQ(Percent(CIniReader::Decode("\xEF\xBB\xBF[Percent]\nPercent=64\n")), 64);
-    const std::string bigEndian = Bytes("\xFE\xFF\0[\0P\0]\0\n\0P\0=\0" "5");
+    const std::string bigEndian = Bytes("\xFE\xFF\0[\0P\0]\0\n\0P\0=\0"
+                                        "5");
     EXPECT_EQ(CIniReader::GetInt(CIniReader::Decode(bigEndian), L"p", L"p", 0), 5);
 }
 
 TEST(OsIniReader, SurrogatePairsBecomeOneCharacterInEitherByteOrder)
 {
     std::wstring value;
-    const std::string little = Bytes("\xFF\xFE[\0s\0]\0\n\0k\0=\0" "\x34\xD8\x1E\xDD" "!");  // odd last byte
+    const std::string little = Bytes("\xFF\xFE[\0s\0]\0\n\0k\0=\0"
+                                     "\x34\xD8\x1E\xDD"
+                                     "!"); // odd last byte
     ASSERT_TRUE(CIniReader::FindValue(CIniReader::Decode(little), L"s", L"k", value));
     EXPECT_EQ(value, L"\U0001D11E");
-    const std::string big = Bytes("\xFE\xFF\0[\0s\0]\0\n\0k\0=" "\xD8\x34\xDD\x1E");
+    const std::string big = Bytes("\xFE\xFF\0[\0s\0]\0\n\0k\0="
+                                  "\xD8\x34\xDD\x1E");
     ASSERT_TRUE(CIniReader::FindValue(CIniReader::Decode(big), L"s", L"k", value));
     EXPECT_EQ(value, L"\U0001D11E");
 }
@@ -102,7 +108,7 @@ TEST(OsIniReader, ProgressFileIsReadThroughItsDrivePath)
     ASSERT_EQ(symlink(data.Path().c_str(), (prefix / "dosdevices/d:").c_str()), 0);
     const std::wstring file = L"D:\\brovix\\Zelqa\\Percent.ini";
 
-    EXPECT_EQ(services.ReadPrivateProfileInt(L"Percent", L"Percent", 0, file), 0);  // no file yet
+    EXPECT_EQ(services.ReadPrivateProfileInt(L"Percent", L"Percent", 0, file), 0); // no file yet
     CTestFolder::MakeFolders(data / "brovix/Zelqa");
     CTestFolder::WriteFile(data / "brovix/Zelqa/Percent.ini", "[Percent]\r\nPercent=57\r\n");
     EXPECT_EQ(services.ReadPrivateProfileInt(L"Percent", L"Percent", 0, file), 57);

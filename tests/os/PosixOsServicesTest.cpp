@@ -31,17 +31,16 @@ std::string RealPath(const std::string& path)
 
 mode_t ModeOf(const std::string& path)
 {
-    struct stat st{};
+    struct stat st
+    {
+    };
     return lstat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
 }
 
 class OsPosixServices : public ::testing::Test
 {
 protected:
-    OsPosixServices()
-    {
-        EXPECT_EQ(symlink(m_data.Path().c_str(), (m_prefix / "dosdevices/d:").c_str()), 0);
-    }
+    OsPosixServices() { EXPECT_EQ(symlink(m_data.Path().c_str(), (m_prefix / "dosdevices/d:").c_str()), 0); }
 
     CPosixOsServices::Options Options() const
     {
@@ -66,7 +65,7 @@ protected:
     CPosixOsServices m_services{Options()};
 };
 
-}
+} // namespace
 
 TEST_F(OsPosixServices, PrefixGetsDriveCAndTheDesktopOnFirstUse)
 {
@@ -82,9 +81,9 @@ TEST_F(OsPosixServices, PrefixGetsDriveCAndTheDesktopOnFirstUse)
 TEST_F(OsPosixServices, FoldersAndFilesAreReachedThroughDrivePaths)
 {
     EXPECT_TRUE(m_services.CreateFolder(L"D:\\brovix"));
-    EXPECT_TRUE(m_services.CreateFolder(L"D:\\brovix"));  // already there counts
+    EXPECT_TRUE(m_services.CreateFolder(L"D:\\brovix")); // already there counts
     EXPECT_TRUE(m_services.IsDirectory(L"d:\\BROVIX"));
-    EXPECT_FALSE(m_services.CreateFolder(L"D:\\a\\b"));   // one level only
+    EXPECT_FALSE(m_services.CreateFolder(L"D:\\a\\b")); // one level only
     EXPECT_FALSE(m_services.CreateFolder(L"Q:\\brovix"));
 
     CTestFolder::WriteFile(m_data / "brovix/Percent.ini", "x");
@@ -122,14 +121,13 @@ TEST_F(OsPosixServices, ProgramsStartDetachedAndOutliveTheCall)
 {
     // As the download leaves it: 0755, ours, in a folder only we may write.
     const std::string marker = m_data / "marker";
-    WriteScript(m_data / "setup.exe",
-                "sleep 1\necho \"$PPID $(cut -d' ' -f6 /proc/$$/stat)\" > '" + marker + ".tmp'\nmv '" + marker +
-                    ".tmp' '" + marker + "'\n");
+    WriteScript(m_data / "setup.exe", "sleep 1\necho \"$PPID $(cut -d' ' -f6 /proc/$$/stat)\" > '" + marker +
+                                          ".tmp'\nmv '" + marker + ".tmp' '" + marker + "'\n");
 
     const auto started = std::chrono::steady_clock::now();
     EXPECT_GT(m_services.ShellOpen(L"D:\\Setup.exe"), 32);
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(900));
-    EXPECT_FALSE(CTestFolder::Exists(marker));  // not waited for
+    EXPECT_FALSE(CTestFolder::Exists(marker)); // not waited for
 
     ASSERT_TRUE(CTestFolder::WaitForFile(marker, 10));
     std::istringstream fields(CTestFolder::ReadFile(marker));
@@ -166,8 +164,7 @@ TEST_F(OsPosixServices, OnlyProgramsNobodyElseCouldChangeAreStarted)
     EXPECT_EQ(m_services.ShellOpen(L"D:\\others.exe"), ShellOpenResult::AccessDenied);
 
     // A program in a folder others may write could have been put there by them.
-    for (const mode_t mode : {0777, 0775, 01777})
-    {
+    for (const mode_t mode : {0777, 0775, 01777}) {
         const std::string folder = m_data / ("open-" + std::to_string(mode));
         ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
         ASSERT_EQ(chmod(folder.c_str(), mode), 0);
@@ -183,8 +180,7 @@ TEST_F(OsPosixServices, OnlyProgramsNobodyElseCouldChangeAreStarted)
     EXPECT_EQ(m_services.ShellOpen(L"D:\\link.exe"), ShellOpenResult::AccessDenied);
 
     // Someone else's file, or a file in someone else's folder.
-    if (geteuid() == 0)
-    {
+    if (geteuid() == 0) {
         const uid_t nobody = 65534;
         WriteScript(m_data / "foreign.exe", body);
         ASSERT_EQ(chown((m_data / "foreign.exe").c_str(), nobody, nobody), 0);
@@ -226,8 +222,7 @@ TEST_F(OsPosixServices, WhatRunsIsTheFileThatWasOpenedNotWhatItsNameLaterNames)
 
 TEST_F(OsPosixServices, NewFoldersAre0755WhateverTheUmask)
 {
-    for (const mode_t mask : {0000, 0077, 0022, 0002})
-    {
+    for (const mode_t mask : {0000, 0077, 0022, 0002}) {
         const std::string name = "brovix-" + std::to_string(mask);
         const mode_t previous = umask(mask);
         const bool made = m_services.CreateFolder(FromUtf8("D:\\" + name));
@@ -283,7 +278,7 @@ TEST_F(OsPosixServices, AFailingOpenerIsAFailedOpen)
     WriteScript(m_tools / "opener", "exit 1\n");
     const auto started = std::chrono::steady_clock::now();
     EXPECT_EQ(m_services.ShellOpen(L"https://localhost/cn/home.html"), ShellOpenResult::NoAssociation);
-    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));  // its verdict, not the limit
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5)); // its verdict, not the limit
     CTestFolder::WriteFile(m_data / "licence.txt", "text");
     EXPECT_EQ(m_services.ShellOpen(L"D:\\licence.txt"), ShellOpenResult::NoAssociation);
     WriteScript(m_tools / "opener", "kill -KILL $$\n");
@@ -346,14 +341,15 @@ TEST_F(OsPosixServices, FolderPickerAnswersWithADrivePath)
     ASSERT_TRUE(m_services.BrowseForFolder(L"请选择安装目录", L"D:\\", chosen));
     EXPECT_EQ(chosen, L"D:\\Apps");
     const std::string passed = CTestFolder::ReadFile(args);
-    EXPECT_NE(passed.find("--title=\xE8\xAF\xB7\xE9\x80\x89\xE6\x8B\xA9\xE5\xAE\x89\xE8\xA3\x85\xE7\x9B\xAE\xE5\xBD\x95\n"),
-              std::string::npos);
+    EXPECT_NE(
+        passed.find("--title=\xE8\xAF\xB7\xE9\x80\x89\xE6\x8B\xA9\xE5\xAE\x89\xE8\xA3\x85\xE7\x9B\xAE\xE5\xBD\x95\n"),
+        std::string::npos);
     EXPECT_NE(passed.find("--filename=" + RealPath(m_data.Path()) + "/\n"), std::string::npos);
 
     chosen = L"unchanged";
-    WriteScript(m_tools / "picker", "exit 1\n");  // cancelled
+    WriteScript(m_tools / "picker", "exit 1\n"); // cancelled
     EXPECT_FALSE(m_services.BrowseForFolder(L"t", L"", chosen));
-    WriteScript(m_tools / "picker", "echo /proc\n");  // on no drive
+    WriteScript(m_tools / "picker", "echo /proc\n"); // on no drive
     EXPECT_FALSE(m_services.BrowseForFolder(L"t", L"", chosen));
     EXPECT_EQ(chosen, L"unchanged");
 }

@@ -14,7 +14,7 @@ const wchar_t* const KEY = L"Software\\brovix\\Zelqa";
 struct ToolResult
 {
     int m_nExitCode = -1;
-    std::string m_strOutput;  // standard output and error together
+    std::string m_strOutput; // standard output and error together
 };
 
 class OsRegTool : public ::testing::Test
@@ -32,8 +32,8 @@ protected:
     // Runs zelqa-reg with arguments written for sh, against the test prefix.
     ToolResult Reg(const std::string& args, const std::string& input = "") const
     {
-        const std::string command = "printf '" + input + "' | ZELQA_PREFIX='" + m_prefix.Path() + "' '" +
-                                    ZELQA_REG_EXE + "' " + args + " 2>&1";
+        const std::string command =
+            "printf '" + input + "' | ZELQA_PREFIX='" + m_prefix.Path() + "' '" + ZELQA_REG_EXE + "' " + args + " 2>&1";
         ToolResult result;
         FILE* pipe = popen(command.c_str(), "r");
         if (pipe == nullptr)
@@ -53,7 +53,7 @@ protected:
 
 const char* const NOT_FOUND = "ERROR: The system was unable to find the specified registry key or value.";
 
-}
+} // namespace
 
 TEST_F(OsRegTool, QueriesWhatTheInstallerWrote)
 {
@@ -62,12 +62,14 @@ TEST_F(OsRegTool, QueriesWhatTheInstallerWrote)
 
     const ToolResult one = Reg("query 'HKLM\\Software\\brovix\\Zelqa' /v Path");
     EXPECT_EQ(one.m_nExitCode, 0);
-    EXPECT_EQ(one.m_strOutput, "\nHKEY_LOCAL_MACHINE\\Software\\brovix\\Zelqa\n    Path    REG_SZ    D:\\Apps\\Zelqa\n\n");
+    EXPECT_EQ(one.m_strOutput,
+              "\nHKEY_LOCAL_MACHINE\\Software\\brovix\\Zelqa\n    Path    REG_SZ    D:\\Apps\\Zelqa\n\n");
 
     // Any letter case finds the key; the output shows the stored names.
     const ToolResult all = Reg("QUERY 'hkey_local_machine\\SOFTWARE\\BROVIX\\ZELQA'");
     EXPECT_EQ(all.m_nExitCode, 0);
-    EXPECT_NE(all.m_strOutput.find("HKEY_LOCAL_MACHINE\\Software\\brovix\\Zelqa\n    Path    REG_SZ"), std::string::npos);
+    EXPECT_NE(all.m_strOutput.find("HKEY_LOCAL_MACHINE\\Software\\brovix\\Zelqa\n    Path    REG_SZ"),
+              std::string::npos);
 }
 
 TEST_F(OsRegTool, AddWritesWhatTheInstallerReads)
@@ -82,7 +84,7 @@ TEST_F(OsRegTool, AddWritesWhatTheInstallerReads)
     RegType type = RegType::None;
     std::vector<uint8_t> data;
     ASSERT_TRUE(m_services.RegReadValue(KEY, L"Operation", type, data));
-    EXPECT_EQ(data.size(), 20u);  // nine UTF-16 characters and the zero
+    EXPECT_EQ(data.size(), 20u); // nine UTF-16 characters and the zero
 
     EXPECT_EQ(Reg("add 'HKLM\\Software\\brovix\\Zelqa' /v Count /t REG_DWORD /d 0x2A /f").m_nExitCode, 0);
     ASSERT_TRUE(m_services.RegReadValue(KEY, L"Count", type, data));
@@ -119,10 +121,9 @@ TEST_F(OsRegTool, DeleteRemovesValuesAndKeysAndMissingOnesFail)
     std::vector<uint8_t> data;
     EXPECT_FALSE(m_services.RegReadValue(KEY, L"Operation", type, data));
 
-    for (const char* args : {"query 'HKLM\\Software\\brovix\\Zelqa' /v Operation",
-                             "delete 'HKLM\\Software\\brovix\\Zelqa' /v Operation /f",
-                             "query 'HKLM\\Software\\brovix\\Missing'"})
-    {
+    for (const char* args :
+         {"query 'HKLM\\Software\\brovix\\Zelqa' /v Operation",
+          "delete 'HKLM\\Software\\brovix\\Zelqa' /v Operation /f", "query 'HKLM\\Software\\brovix\\Missing'"}) {
         const ToolResult missing = Reg(args);
         EXPECT_EQ(missing.m_nExitCode, 1) << args;
         EXPECT_EQ(missing.m_strOutput, std::string(NOT_FOUND) + "\n") << args;

@@ -52,15 +52,14 @@ std::vector<uint8_t> Utf16(const std::wstring& text)
 size_t CountEntries(const std::string& folder)
 {
     size_t count = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(folder))
-    {
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
         (void)entry;
         ++count;
     }
     return count;
 }
 
-}
+} // namespace
 
 TEST_F(OsRegistry, InstallRecordBlocksRoundTripByteForByte)
 {
@@ -154,8 +153,7 @@ TEST_F(OsRegistry, AwkwardNamesSurviveTheTripThroughFileNames)
     std::vector<std::wstring> listed;
     ASSERT_TRUE(store.ListValues(key, listed));
     EXPECT_EQ(listed.size(), names.size());
-    for (const std::wstring& name : names)
-    {
+    for (const std::wstring& name : names) {
         std::wstring text;
         EXPECT_TRUE(RegGetString(m_services, key, name, text));
         EXPECT_EQ(text, L"v:" + name);
@@ -184,8 +182,7 @@ TEST_F(OsRegistry, ReadersSeeTheOldOrTheNewValueNeverAMix)
     std::thread reader([&] {
         // A second services object, as another process would have.
         CPosixOsServices other(MakeOptions(m_prefix));
-        while (!done.load())
-        {
+        while (!done.load()) {
             RegType type = RegType::None;
             std::vector<uint8_t> data;
             if (!other.RegReadValue(KEY, L"Operation", type, data) || (data != first && data != second))
@@ -200,7 +197,7 @@ TEST_F(OsRegistry, ReadersSeeTheOldOrTheNewValueNeverAMix)
 
     EXPECT_GT(reads.load(), 0);
     EXPECT_EQ(badReads.load(), 0);
-    EXPECT_EQ(CountEntries(KeyFolder()), 1u);  // no temporary file left behind
+    EXPECT_EQ(CountEntries(KeyFolder()), 1u); // no temporary file left behind
 }
 
 TEST_F(OsRegistry, ValuesAreBoundedTo64KiBWrittenOrRead)
@@ -240,16 +237,13 @@ TEST_F(OsRegistry, AFifoSwappedInForAValueNeverBlocksTheReader)
     // FIFO between the lookup and the open.
     const pid_t swapper = fork();
     ASSERT_GE(swapper, 0);
-    if (swapper == 0)
-    {
+    if (swapper == 0) {
         alarm(60);
-        for (;;)
-        {
+        for (;;) {
             if (mkfifo(fifo.c_str(), 0644) == 0)
                 rename(fifo.c_str(), value.c_str());
             const int fd = open(regular.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            if (fd >= 0)
-            {
+            if (fd >= 0) {
                 ssize_t ignored = write(fd, "REG_SZ\n\0\0", 9);
                 (void)ignored;
                 close(fd);
@@ -260,8 +254,7 @@ TEST_F(OsRegistry, AFifoSwappedInForAValueNeverBlocksTheReader)
     int found = 0;
     const int result = RunGuardedChild(
         [&] {
-            for (int i = 0; i < 5000; ++i)
-            {
+            for (int i = 0; i < 5000; ++i) {
                 RegType type = RegType::None;
                 std::vector<uint8_t> data;
                 found += m_services.RegReadValue(KEY, L"Operation", type, data) ? 1 : 0;

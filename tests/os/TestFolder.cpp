@@ -53,8 +53,7 @@ bool CTestFolder::Exists(const std::string& path)
 bool CTestFolder::WaitForFile(const std::string& path, double seconds)
 {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    while (std::chrono::steady_clock::now() < deadline)
-    {
+    while (std::chrono::steady_clock::now() < deadline) {
         if (Exists(path))
             return true;
         std::this_thread::sleep_for(std::chrono::milliseconds(20));

@@ -21,8 +21,7 @@ bool CStandinProcess::Start(const std::string& strProgram, const std::vector<std
                             const Environment& environment, const std::string& strLogFile)
 {
     std::vector<std::string> envStrings;
-    for (char** pp = environ; *pp != nullptr; ++pp)
-    {
+    for (char** pp = environ; *pp != nullptr; ++pp) {
         const std::string strEntry = *pp;
         bool bReplaced = false;
         for (const auto& [strName, strValue] : environment)
@@ -30,8 +29,7 @@ bool CStandinProcess::Start(const std::string& strProgram, const std::vector<std
         if (!bReplaced)
             envStrings.push_back(strEntry);
     }
-    for (const auto& [strName, strValue] : environment)
-    {
+    for (const auto& [strName, strValue] : environment) {
         if (!strValue.empty())
             envStrings.push_back(strName + "=" + strValue);
     }
@@ -52,8 +50,7 @@ bool CStandinProcess::Start(const std::string& strProgram, const std::vector<std
     posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, strLogFile.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
     const int nError = posix_spawn(&m_pid, argv[0], &actions, nullptr, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
-    if (nError != 0)
-    {
+    if (nError != 0) {
         m_pid = -1;
         return false;
     }

@@ -56,10 +56,10 @@ std::string Join(const std::vector<int32_t>& values)
 // What the online installer's monitor could have seen while a stand-in ran.
 struct ProgressTrace
 {
-    std::vector<int32_t> m_values;        // each change of the Percent key, kMissing when unreadable
-    std::set<std::string> m_contents;     // every distinct file content
-    bool m_bVanished = false;             // the file was gone after it had appeared
-    bool m_bLauncherAtHundred = false;    // the launcher was in place when 100 was first read
+    std::vector<int32_t> m_values;     // each change of the Percent key, kMissing when unreadable
+    std::set<std::string> m_contents;  // every distinct file content
+    bool m_bVanished = false;          // the file was gone after it had appeared
+    bool m_bLauncherAtHundred = false; // the launcher was in place when 100 was first read
     bool m_bSawHundred = false;
 };
 
@@ -120,8 +120,7 @@ protected:
         ProgressTrace trace;
         bool bAppeared = false;
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(dSeconds);
-        for (bool bLast = false; !bLast;)
-        {
+        for (bool bLast = false; !bLast;) {
             bLast = process.HasExited() || std::chrono::steady_clock::now() >= deadline;
             const int32_t nValue = m_pOs->ReadPrivateProfileInt(L"Percent", L"Percent", kMissing, kProgressFile);
             const bool bExists = fs::exists(m_progress);
@@ -131,8 +130,7 @@ protected:
                 trace.m_contents.insert(ReadAll(m_progress));
             if (trace.m_values.empty() ? bExists : trace.m_values.back() != nValue)
                 trace.m_values.push_back(nValue);
-            if (nValue >= 100 && !trace.m_bSawHundred)
-            {
+            if (nValue >= 100 && !trace.m_bSawHundred) {
                 trace.m_bSawHundred = true;
                 trace.m_bLauncherAtHundred = fs::exists(m_launcher);
             }
@@ -152,7 +150,7 @@ protected:
     fs::path m_log = m_prefix / "standin.log";
 };
 
-}
+} // namespace
 
 TEST_F(Standin, NormalRunClimbsToHundredAfterInstallingTheLauncher)
 {

@@ -15,7 +15,10 @@ namespace
 constexpr int kChannelTolerance = 24;
 constexpr double kMaxDifferentShare = 0.002;
 
-int Channel(uint32_t px, int shift) { return static_cast<int>((px >> shift) & 0xFF); }
+int Channel(uint32_t px, int shift)
+{
+    return static_cast<int>((px >> shift) & 0xFF);
+}
 
 // Each target rasterises text with its own font engine, so each keeps goldens of its own.
 std::filesystem::path GoldenFolder()

@@ -24,11 +24,9 @@ std::vector<std::wstring> EnabledProcessPrivileges()
     DWORD cbNeeded = 0;
     GetTokenInformation(hToken, TokenPrivileges, nullptr, 0, &cbNeeded);
     std::vector<DWORD> buffer(cbNeeded / sizeof(DWORD) + 1);
-    if (GetTokenInformation(hToken, TokenPrivileges, buffer.data(), cbNeeded, &cbNeeded))
-    {
+    if (GetTokenInformation(hToken, TokenPrivileges, buffer.data(), cbNeeded, &cbNeeded)) {
         const auto* pPrivileges = reinterpret_cast<const TOKEN_PRIVILEGES*>(buffer.data());
-        for (DWORD i = 0; i < pPrivileges->PrivilegeCount; ++i)
-        {
+        for (DWORD i = 0; i < pPrivileges->PrivilegeCount; ++i) {
             if ((pPrivileges->Privileges[i].Attributes & SE_PRIVILEGE_ENABLED) == 0)
                 continue;
             wchar_t szName[128] = {};

@@ -78,9 +78,8 @@ TEST(AdminOnlyRights, AnyoneElseWhoMayChangeItOrAddToItFails)
     // An owner may always rewrite the access list.
     EXPECT_FALSE(AdminsOnly(L"O:S-1-5-21-1-2-3-1001" PROGRAM_FILES_DACL));
     // Each right on its own is enough to plant or swap something.
-    for (const wchar_t* pszRight : {L"0x2", L"0x4", L"0x10", L"0x40", L"0x100", L"0x10000", L"0x40000", L"0x80000",
-                                    L"GW", L"GA"})
-    {
+    for (const wchar_t* pszRight :
+         {L"0x2", L"0x4", L"0x10", L"0x40", L"0x100", L"0x10000", L"0x40000", L"0x80000", L"GW", L"GA"}) {
         const std::wstring sddl = std::wstring(L"O:BAD:(A;;FA;;;BA)(A;;") + pszRight + L";;;BU)";
         EXPECT_FALSE(AdminsOnly(sddl.c_str())) << pszRight;
     }
@@ -102,12 +101,12 @@ TEST(FreshFolderDescriptor, OnlyExactlyOurDescriptorIsOurs)
     EXPECT_TRUE(CFreshFolder::IsOwnDescriptor(FromSddl(OURS)));
 
     for (const wchar_t* pszOther : {
-             L"O:BAD:(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)",                      // not protected
-             L"O:SYD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)",                     // another owner
+             L"O:BAD:(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)",                        // not protected
+             L"O:SYD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)",                       // another owner
              L"O:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)(A;OICI;0x1200a9;;;WD)", // one more
              L"O:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)",                                             // one fewer
-             L"O:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1301bf;;;BU)",                     // Users modify
-             L"O:BAD:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OICI;0x1200a9;;;BU)",                     // another order
+             L"O:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1301bf;;;BU)",                       // Users modify
+             L"O:BAD:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OICI;0x1200a9;;;BU)",                       // another order
          })
         EXPECT_FALSE(CFreshFolder::IsOwnDescriptor(FromSddl(pszOther))) << pszOther;
 }
@@ -118,9 +117,9 @@ TEST(FreshFolderDescriptor, LeftoverNames)
     EXPECT_TRUE(CFreshFolder::IsLeftoverName(L"zelqaconvert.EXE", false));
     EXPECT_TRUE(CFreshFolder::IsLeftoverName(L"ZELQACONVERT.exe.0badc0de.part", false));
     EXPECT_TRUE(CFreshFolder::IsLeftoverName(L"Zelqa", true));
-    for (const wchar_t* pszName : {L"version.dll", L"ZELQACONVERT.exe.part", L"ZELQACONVERT.exe.0badc0dx.part",
-                                   L"ZELQACONVERT.exe.0badc0de.part.dll", L"ZELQACONVERT.exe.0badc0de0.part",
-                                   L"Zelqa", L"ZELQACONVERT"})
+    for (const wchar_t* pszName :
+         {L"version.dll", L"ZELQACONVERT.exe.part", L"ZELQACONVERT.exe.0badc0dx.part",
+          L"ZELQACONVERT.exe.0badc0de.part.dll", L"ZELQACONVERT.exe.0badc0de0.part", L"Zelqa", L"ZELQACONVERT"})
         EXPECT_FALSE(CFreshFolder::IsLeftoverName(pszName, false)) << pszName;
     EXPECT_FALSE(CFreshFolder::IsOwnDescriptor(WithNullDacl()));
     EXPECT_FALSE(CFreshFolder::IsLeftoverName(L"ZELQACONVERT.exe", true)) << "a folder of the program's name";

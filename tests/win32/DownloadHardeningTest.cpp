@@ -19,8 +19,9 @@ void ExpectHeld(const std::wstring& path)
 {
     const BOOL bDeleted = DeleteFileW(path.c_str());
     EXPECT_FALSE(bDeleted) << "deleted while held";
-    const HANDLE hWrite = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE hWrite =
+        CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     EXPECT_EQ(hWrite, INVALID_HANDLE_VALUE) << "opened for writing while held";
     if (hWrite != INVALID_HANDLE_VALUE)
         CloseHandle(hWrite);
@@ -28,7 +29,8 @@ void ExpectHeld(const std::wstring& path)
 
 bool OpensForWriting(const std::wstring& path)
 {
-    const HANDLE hWrite = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE hWrite =
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (hWrite == INVALID_HANDLE_VALUE)
         return false;
     CloseHandle(hWrite);
@@ -95,8 +97,8 @@ TEST_F(DownloadHardeningTest, DownloadTakesBackAFolderOpenToEveryone)
 TEST_F(DownloadHardeningTest, NothingIsClaimedForADownloadThatCannotStart)
 {
     ASSERT_TRUE(SetDaclFromSddl(m_folder.Path(), L"D:P(A;OICI;FA;;;WD)"));
-    EXPECT_EQ(m_pServices->DownloadToFile(L"http://localhost:" + std::to_wstring(m_hosts.Port("normal")) + L"/down/down",
-                                          m_strTarget, nullptr),
+    EXPECT_EQ(m_pServices->DownloadToFile(
+                  L"http://localhost:" + std::to_wstring(m_hosts.Port("normal")) + L"/down/down", m_strTarget, nullptr),
               DownloadResult::InvalidUrl);
     EXPECT_TRUE(EveryoneMayChange(m_folder.Path())) << "claimed for a download that never began";
 

@@ -33,16 +33,14 @@ std::vector<CAceView> AcesOf(const ACL* pAcl)
     std::vector<CAceView> aces;
     if (!pAcl)
         return aces;
-    for (DWORD i = 0; i < pAcl->AceCount; ++i)
-    {
+    for (DWORD i = 0; i < pAcl->AceCount; ++i) {
         void* pAce = nullptr;
         if (!GetAce(const_cast<ACL*>(pAcl), i, &pAce))
             break;
         const auto* pHeader = static_cast<const ACE_HEADER*>(pAce);
         CAceView view{pHeader->AceType, pHeader->AceFlags, 0, {}};
         // Allowed and denied ACEs share one layout.
-        if (pHeader->AceType == ACCESS_ALLOWED_ACE_TYPE || pHeader->AceType == ACCESS_DENIED_ACE_TYPE)
-        {
+        if (pHeader->AceType == ACCESS_ALLOWED_ACE_TYPE || pHeader->AceType == ACCESS_DENIED_ACE_TYPE) {
             const auto* pAllowed = static_cast<const ACCESS_ALLOWED_ACE*>(pAce);
             view.m_dwMask = pAllowed->Mask;
             const auto* pSid = reinterpret_cast<const uint8_t*>(&pAllowed->SidStart);
@@ -64,8 +62,7 @@ bool ReadFileSecurity(const std::wstring& path, CFileSecurity& security)
     DWORD dwRevision = 0;
     GetSecurityDescriptorControl(pDescriptor, &security.m_control, &dwRevision);
     security.m_owner.clear();
-    if (pOwner)
-    {
+    if (pOwner) {
         const auto* pSid = static_cast<const uint8_t*>(pOwner);
         security.m_owner.assign(pSid, pSid + GetLengthSid(pOwner));
     }
@@ -121,15 +118,15 @@ void ExpectAdminFolder(const std::wstring& folder)
 
     // What is made in it afterwards takes the same rights, marked inherited.
     const std::wstring file = folder + L"\\made-after-claim.txt";
-    const HANDLE hFile = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE hFile =
+        CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(hFile, INVALID_HANDLE_VALUE);
     CloseHandle(hFile);
     CFileSecurity fileSecurity;
     ASSERT_TRUE(ReadFileSecurity(file, fileSecurity));
     DeleteFileW(file.c_str());
     ASSERT_EQ(fileSecurity.m_aces.size(), 3u);
-    for (size_t i = 0; i < 3; ++i)
-    {
+    for (size_t i = 0; i < 3; ++i) {
         EXPECT_EQ(fileSecurity.m_aces[i].m_sid, expected[i].m_sid);
         EXPECT_EQ(fileSecurity.m_aces[i].m_dwMask, expected[i].m_dwMask);
         EXPECT_NE(fileSecurity.m_aces[i].m_nFlags & INHERITED_ACE, 0);

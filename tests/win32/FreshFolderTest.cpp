@@ -39,8 +39,7 @@ protected:
         WIN32_FIND_DATAW data;
         const HANDLE hFind = FindFirstFileW((folder + L"\\*").c_str(), &data);
         bool bEmpty = true;
-        if (hFind != INVALID_HANDLE_VALUE)
-        {
+        if (hFind != INVALID_HANDLE_VALUE) {
             do
                 bEmpty = bEmpty && (wcscmp(data.cFileName, L".") == 0 || wcscmp(data.cFileName, L"..") == 0);
             while (FindNextFileW(hFind, &data));
@@ -94,15 +93,12 @@ TEST_F(FreshFolderTest, LeftoversOfAnEarlierAttemptAreGoneFromTheNextFolder)
     ASSERT_TRUE(CFreshFolder::Make(m_strFolder, &movedTo));
     EXPECT_TRUE(IsEmptyFolder(m_strFolder)) << "the part file outlived the attempt";
     ExpectAdminFolder(m_strFolder);
-    if (IsUnderWine())
-    {
+    if (IsUnderWine()) {
         // Wine reports every file as its user's, so no folder is recognised
         // as ours: the old one is moved aside rather than deleted.
         EXPECT_FALSE(movedTo.empty());
         EXPECT_EQ(CWinTestFolder::ReadFile(movedTo + L"\\ZELQACONVERT.exe.0badc0de.part"), "half a download");
-    }
-    else
-    {
+    } else {
         EXPECT_TRUE(movedTo.empty()) << "our own folder was moved instead of deleted";
         EXPECT_TRUE(Others().empty());
     }
@@ -128,7 +124,8 @@ TEST_F(FreshFolderTest, ALinkAtTheNameIsMovedAsItselfNeverFollowed)
     std::wstring movedTo;
     ASSERT_TRUE(CFreshFolder::Make(m_strFolder, &movedTo));
     EXPECT_TRUE(IsEmptyFolder(m_strFolder));
-    EXPECT_NE(GetFileAttributesW(movedTo.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT, 0u) << "the link was not moved as itself";
+    EXPECT_NE(GetFileAttributesW(movedTo.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT, 0u)
+        << "the link was not moved as itself";
     EXPECT_EQ(CWinTestFolder::ReadFile(elsewhere + L"\\version.dll"), "planted");
     RemoveDirectoryW(movedTo.c_str());
 }

@@ -19,8 +19,9 @@ void ExpectUnchangeable(const std::wstring& path, const std::wstring& other)
     const DWORD dwError = GetLastError();
     EXPECT_FALSE(bDeleted) << "deleted";
     EXPECT_EQ(dwError, static_cast<DWORD>(ERROR_SHARING_VIOLATION));
-    const HANDLE hWrite = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE hWrite =
+        CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     EXPECT_EQ(hWrite, INVALID_HANDLE_VALUE) << "opened for writing";
     if (hWrite != INVALID_HANDLE_VALUE)
         CloseHandle(hWrite);
@@ -113,8 +114,8 @@ TEST_F(HeldFilesTest, HeldProgramStillStarts)
 
     CHeldFiles held;
     ASSERT_TRUE(held.Hold(m_strFile));
-    const INT_PTR nResult = reinterpret_cast<INT_PTR>(
-        ShellExecuteW(nullptr, L"open", m_strFile.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+    const INT_PTR nResult =
+        reinterpret_cast<INT_PTR>(ShellExecuteW(nullptr, L"open", m_strFile.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
     EXPECT_GT(nResult, 32);
     EXPECT_TRUE(started.WaitUntilStarted());
     EXPECT_TRUE(held.Release(m_strFile));

@@ -30,8 +30,7 @@ std::wstring CLaunchProbe::ProgramPath()
 
 bool CLaunchProbe::WaitUntilStarted() const
 {
-    for (int i = 0; i < 200; ++i)
-    {
+    for (int i = 0; i < 200; ++i) {
         if (CWinTestFolder::ReadFile(m_strMarker) == "started")
             return true;
         Sleep(50);
@@ -41,8 +40,7 @@ bool CLaunchProbe::WaitUntilStarted() const
 
 bool DeleteFileWhenFree(const std::wstring& path)
 {
-    for (int i = 0; i < 200; ++i)
-    {
+    for (int i = 0; i < 200; ++i) {
         if (DeleteFileW(path.c_str()))
             return true;
         Sleep(50);

@@ -15,7 +15,8 @@ namespace
 
 bool WriteText(const std::wstring& path, const std::string& text)
 {
-    const HANDLE hFile = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE hFile =
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (hFile == INVALID_HANDLE_VALUE)
         return false;
     DWORD nWritten = 0;
@@ -61,8 +62,7 @@ int wmain()
     std::wstring marker;
     if (nLength > 0 && nLength < MAX_PATH)
         marker = szMarker;
-    else
-    {
+    else {
         const DWORD nSelf = GetModuleFileNameW(nullptr, szMarker, MAX_PATH);
         if (nSelf == 0 || nSelf >= MAX_PATH)
             return 1;

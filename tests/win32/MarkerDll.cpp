@@ -8,10 +8,10 @@ BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD dwReason, LPVOID)
         return TRUE;
     wchar_t szPath[MAX_PATH + 8] = {};
     const DWORD nLength = GetModuleFileNameW(hInstance, szPath, MAX_PATH);
-    if (nLength > 0 && nLength < MAX_PATH)
-    {
+    if (nLength > 0 && nLength < MAX_PATH) {
         lstrcatW(szPath, L".loaded");
-        const HANDLE hFile = CreateFileW(szPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        const HANDLE hFile =
+            CreateFileW(szPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (hFile != INVALID_HANDLE_VALUE)
             CloseHandle(hFile);
     }

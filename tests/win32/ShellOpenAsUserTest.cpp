@@ -108,8 +108,7 @@ TEST_F(ShellOpenAsUserTest, TheLauncherIsStartedByTheDesktopShellNotByUs)
 
     // Wine runs every process, its shell too, with one elevated token: there
     // the parent is all that tells the two ways apart.
-    if (!IsUnderWine() && IsProcessElevated())
-    {
+    if (!IsUnderWine() && IsProcessElevated()) {
         EXPECT_EQ(nElevated, 0) << "the launcher runs elevated";
     }
 }
@@ -154,8 +153,7 @@ TEST_F(ShellOpenAsUserTest, WithoutTheShellOnlyAnAdminOnlyLauncherRunsElevated)
     CLaunchProbe started(folder);
     CWin32OsServices services(false);
     const int32_t nResult = services.ShellOpenAsUser(launcher);
-    if (IsUnderWine())
-    {
+    if (IsUnderWine()) {
         // Wine reports every file as owned by its user, whatever was set, so
         // no launcher there ever passes: none is started elevated.
         EXPECT_EQ(nResult, ShellOpenResult::AccessDenied);

@@ -30,21 +30,18 @@ bool ReadWholeFile(const wchar_t* pszPath, std::string& strContents)
 
 int wmain(int argc, wchar_t** argv)
 {
-    if (argc != 2)
-    {
+    if (argc != 2) {
         fwprintf(stderr, L"usage: zelqa-trust-ca CA.pem\n");
         return 2;
     }
     std::string strPem;
-    if (!ReadWholeFile(argv[1], strPem))
-    {
+    if (!ReadWholeFile(argv[1], strPem)) {
         fwprintf(stderr, L"zelqa-trust-ca: cannot read %ls\n", argv[1]);
         return 1;
     }
     DWORD cbDer = 0;
     if (!CryptStringToBinaryA(strPem.c_str(), static_cast<DWORD>(strPem.size()), CRYPT_STRING_BASE64HEADER, nullptr,
-                              &cbDer, nullptr, nullptr))
-    {
+                              &cbDer, nullptr, nullptr)) {
         fwprintf(stderr, L"zelqa-trust-ca: %ls holds no PEM certificate\n", argv[1]);
         return 1;
     }
@@ -53,8 +50,7 @@ int wmain(int argc, wchar_t** argv)
                          &cbDer, nullptr, nullptr);
 
     const HCERTSTORE hStore = CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, L"Root");
-    if (!hStore)
-    {
+    if (!hStore) {
         fwprintf(stderr, L"zelqa-trust-ca: cannot open the root store (%lu)\n", GetLastError());
         return 1;
     }
@@ -62,8 +58,7 @@ int wmain(int argc, wchar_t** argv)
                                                          cbDer, CERT_STORE_ADD_REPLACE_EXISTING, nullptr);
     const DWORD dwError = GetLastError();
     CertCloseStore(hStore, 0);
-    if (!bAdded)
-    {
+    if (!bAdded) {
         fwprintf(stderr, L"zelqa-trust-ca: cannot add the certificate (%lu)\n", dwError);
         return 1;
     }

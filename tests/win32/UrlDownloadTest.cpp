@@ -41,13 +41,11 @@ public:
         EXPECT_FALSE(m_bAnsweredAbort) << "report after an abort answer";
         EXPECT_NE(statusText, nullptr);
         m_reports.push_back({progress, progressMax, statusCode, statusText ? statusText : L""});
-        if (statusCode == DOWNLOAD_STATUS_DOWNLOADING_DATA && !m_bSawData)
-        {
+        if (statusCode == DOWNLOAD_STATUS_DOWNLOADING_DATA && !m_bSawData) {
             m_bSawData = true;
             m_firstData = Clock::now();
         }
-        if (statusCode == m_nAbortOnStatus)
-        {
+        if (statusCode == m_nAbortOnStatus) {
             m_bAnsweredAbort = true;
             return E_ABORT;
         }
@@ -59,8 +57,7 @@ public:
         EXPECT_EQ(GetCurrentThreadId(), m_threadId) << "abort question on another thread";
         const Clock::time_point now = Clock::now();
         m_questions.push_back(now);
-        if (m_abortAfterData.count() > 0 && m_bSawData && now - m_firstData >= m_abortAfterData)
-        {
+        if (m_abortAfterData.count() > 0 && m_bSawData && now - m_firstData >= m_abortAfterData) {
             if (m_abortRequested == Clock::time_point())
                 m_abortRequested = now;
             return true;
@@ -159,13 +156,11 @@ TEST_F(UrlDownloadTest, NormalDownloadIsExactAndReportsRisingProgress)
 
     uint64_t nLast = 0;
     size_t nData = 0;
-    for (const Report& report : reports)
-    {
+    for (const Report& report : reports) {
         EXPECT_GE(report.m_nProgress, nLast) << "progress fell";
         nLast = report.m_nProgress;
         if (report.m_nStatus == DOWNLOAD_STATUS_BEGIN_DOWNLOAD_DATA ||
-            report.m_nStatus == DOWNLOAD_STATUS_DOWNLOADING_DATA)
-        {
+            report.m_nStatus == DOWNLOAD_STATUS_DOWNLOADING_DATA) {
             ++nData;
             EXPECT_EQ(report.m_nProgressMax, nSize);
             EXPECT_LE(report.m_nProgress, nSize);
@@ -179,8 +174,7 @@ TEST_F(UrlDownloadTest, NormalDownloadIsExactAndReportsRisingProgress)
 
 TEST_F(UrlDownloadTest, ErrorStatusFailsWithoutSavingTheErrorPage)
 {
-    for (const char* pszHost : {"404", "500"})
-    {
+    for (const char* pszHost : {"404", "500"}) {
         SCOPED_TRACE(pszHost);
         m_progress.m_reports.clear();
         EXPECT_EQ(Fetch(pszHost), DownloadResult::HttpError);
@@ -312,10 +306,8 @@ TEST_F(UrlDownloadTest, MissingContentLengthStillSucceeds)
 {
     ASSERT_EQ(Fetch("nolength"), DownloadResult::Ok);
     EXPECT_TRUE(CWinTestFolder::ReadFile(m_strTarget) == m_strLarge);
-    for (const Report& report : m_progress.m_reports)
-    {
-        if (report.m_nStatus == DOWNLOAD_STATUS_DOWNLOADING_DATA)
-        {
+    for (const Report& report : m_progress.m_reports) {
+        if (report.m_nStatus == DOWNLOAD_STATUS_DOWNLOADING_DATA) {
             EXPECT_EQ(report.m_nProgressMax, 0u) << "size unknown until the end";
         }
     }
@@ -372,14 +364,14 @@ TEST(ResponseHeaders, LengthCountsOnlyForAnUnencodedBody)
     response = CBindStatusCallback::ParseResponse(200, L"HTTP/1.1 200 OK\r\nContent-Length: 5000000000\r\n");
     EXPECT_EQ(response.m_nLength, 5000000000u);
 
-    for (const wchar_t* pszHeaders : {L"HTTP/1.1 200 OK\r\nContent-Length: 12\r\nContent-Encoding: gzip\r\n",
-                                      L"HTTP/1.1 200 OK\r\nContent-Length: 12abc\r\n",
-                                      L"HTTP/1.1 200 OK\r\nX-Content-Length: 12\r\n", L""})
-    {
+    for (const wchar_t* pszHeaders :
+         {L"HTTP/1.1 200 OK\r\nContent-Length: 12\r\nContent-Encoding: gzip\r\n",
+          L"HTTP/1.1 200 OK\r\nContent-Length: 12abc\r\n", L"HTTP/1.1 200 OK\r\nX-Content-Length: 12\r\n", L""}) {
         response = CBindStatusCallback::ParseResponse(200, pszHeaders);
         EXPECT_FALSE(response.m_bLengthKnown) << pszHeaders;
     }
-    response = CBindStatusCallback::ParseResponse(200, L"HTTP/1.1 200 OK\r\nContent-Length: 12\r\nContent-Encoding: identity\r\n");
+    response = CBindStatusCallback::ParseResponse(
+        200, L"HTTP/1.1 200 OK\r\nContent-Length: 12\r\nContent-Encoding: identity\r\n");
     EXPECT_TRUE(response.m_bLengthKnown);
     EXPECT_EQ(response.m_nLength, 12u);
 }

@@ -8,8 +8,7 @@
 bool CVendorHosts::Load(std::string& strError)
 {
     const char* pszFolder = getenv("ZELQA_VENDOR_HOSTS");
-    if (!pszFolder || pszFolder[0] != '/')
-    {
+    if (!pszFolder || pszFolder[0] != '/') {
         strError = "ZELQA_VENDOR_HOSTS names no host folder (run the tests through ctest)";
         return false;
     }
@@ -23,8 +22,7 @@ bool CVendorHosts::Load(std::string& strError)
     int nPort = 0;
     while (hosts >> strName >> nPort)
         m_ports[strName] = nPort;
-    if (m_ports.empty())
-    {
+    if (m_ports.empty()) {
         strError = std::string("no vendor hosts listed in ") + pszFolder + "/hosts";
         return false;
     }

@@ -8,8 +8,7 @@ CWinTestFolder::CWinTestFolder()
 {
     wchar_t szTemp[MAX_PATH + 1] = {};
     GetTempPathW(MAX_PATH, szTemp);
-    for (unsigned nTry = 0; nTry < 1000 && m_strPath.empty(); ++nTry)
-    {
+    for (unsigned nTry = 0; nTry < 1000 && m_strPath.empty(); ++nTry) {
         wchar_t szName[64];
         swprintf(szName, 64, L"zelqa-test-%lu-%lu-%u", GetCurrentProcessId(), GetTickCount(), nTry);
         const std::wstring strPath = std::wstring(szTemp) + szName;
@@ -31,8 +30,7 @@ std::vector<std::wstring> CWinTestFolder::Entries() const
     const HANDLE hFind = FindFirstFileW((m_strPath + L"\\*").c_str(), &data);
     if (hFind == INVALID_HANDLE_VALUE)
         return names;
-    do
-    {
+    do {
         if (wcscmp(data.cFileName, L".") != 0 && wcscmp(data.cFileName, L"..") != 0)
             names.push_back(data.cFileName);
     } while (FindNextFileW(hFind, &data));
@@ -42,7 +40,8 @@ std::vector<std::wstring> CWinTestFolder::Entries() const
 
 bool CWinTestFolder::WriteFile(const std::wstring& path, const std::string& bytes)
 {
-    const HANDLE hFile = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE hFile =
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (hFile == INVALID_HANDLE_VALUE)
         return false;
     DWORD nWritten = 0;
@@ -70,10 +69,8 @@ void CWinTestFolder::RemoveTree(const std::wstring& path)
 {
     WIN32_FIND_DATAW data;
     const HANDLE hFind = FindFirstFileW((path + L"\\*").c_str(), &data);
-    if (hFind != INVALID_HANDLE_VALUE)
-    {
-        do
-        {
+    if (hFind != INVALID_HANDLE_VALUE) {
+        do {
             if (wcscmp(data.cFileName, L".") == 0 || wcscmp(data.cFileName, L"..") == 0)
                 continue;
             const std::wstring strChild = path + L"\\" + data.cFileName;

@@ -13,8 +13,14 @@
 
 namespace
 {
-int SX(int v) { return DpiScaler().ScaleX(v); }
-int SY(int v) { return DpiScaler().ScaleY(v); }
+int SX(int v)
+{
+    return DpiScaler().ScaleX(v);
+}
+int SY(int v)
+{
+    return DpiScaler().ScaleY(v);
+}
 
 CRect RectIn(CWnd& parent, CWnd& child)
 {
@@ -73,8 +79,14 @@ protected:
         std::filesystem::remove(g_picker);
 #endif
     }
-    void SetUp() override { g_bAbortDownload = 0; }
-    void TearDown() override { SetScreenDpiForTesting(0, 0); }
+    void SetUp() override
+    {
+        g_bAbortDownload = 0;
+    }
+    void TearDown() override
+    {
+        SetScreenDpiForTesting(0, 0);
+    }
     // Runs `body` with the installer window open; the window is closed after it.
     void WithWindow(int dpi, std::function<void(CZelqa_DownloaderDlg&)> body)
     {
@@ -138,8 +150,8 @@ TEST_P(WizardGeometry, ControlsSitWhereTheLayoutPutsThem)
 
         // The welcome page shows its own controls only.
         for (CWnd* pShown : std::initializer_list<CWnd*>{&dlg.m_btnClose, &dlg.m_lblTitle, &dlg.m_btnInstall,
-                                                        &dlg.m_chkAgree, &dlg.m_lblAgree, &dlg.m_lnkLicence,
-                                                        &dlg.m_lblInstallTo, &dlg.m_editPath, &dlg.m_btnChange})
+                                                         &dlg.m_chkAgree, &dlg.m_lblAgree, &dlg.m_lnkLicence,
+                                                         &dlg.m_lblInstallTo, &dlg.m_editPath, &dlg.m_btnChange})
             EXPECT_TRUE(pShown->IsWindowVisible()) << pShown->GetDlgCtrlID();
         for (CWnd* pHidden : std::initializer_list<CWnd*>{
                  &dlg.m_progress, &dlg.m_lblSmallTitle, &dlg.m_lblFeature1, &dlg.m_lblStatus, &dlg.m_lblFailed,
@@ -213,7 +225,12 @@ INSTANTIATE_TEST_SUITE_P(Dpis, WizardPages, ::testing::Values(96, 144), ::testin
 TEST_F(Wizard, OnlyYesGivesOne)
 {
     WithWindow(96, [&](CZelqa_DownloaderDlg& dlg) {
-        struct Way { int nType; std::function<void(CMessageBoxEx&)> close; int nExpected; };
+        struct Way
+        {
+            int nType;
+            std::function<void(CMessageBoxEx&)> close;
+            int nExpected;
+        };
         const std::vector<Way> ways = {
             {1, [](CMessageBoxEx& b) { Click(b, CentreOf(b, b.m_btnOk)); }, 1},
             {1, [](CMessageBoxEx& b) { Click(b, CentreOf(b, b.m_btnNo)); }, 0},
@@ -355,7 +372,7 @@ TEST_F(Wizard, ChosenFolderBecomesTheLocation)
     std::filesystem::create_directories(g_prefix / "drive_c" / "Apps");
     EXPECT_EQ(runPicker("echo '" + (g_prefix / "drive_c" / "Apps").string() + "'"), L"C:\\Apps\\Zelqa");
     EXPECT_EQ(runPicker("exit 1"), L"C:\\Program Files (x86)\\brovix\\Zelqa");
-    EXPECT_EQ(runPicker("echo /proc"), L"C:\\Program Files (x86)\\brovix\\Zelqa");   // outside every drive
+    EXPECT_EQ(runPicker("echo /proc"), L"C:\\Program Files (x86)\\brovix\\Zelqa"); // outside every drive
     SetPickerAnswer("exit 1");
 }
 #endif

@@ -49,13 +49,12 @@ std::vector<std::filesystem::path> WriteArtSet(const std::filesystem::path& dirR
     };
 
     const std::pair<int, std::function<CCanvas()>> IMAGES[] = {
-        {129, DrawChangeButtonStrip}, {130, DrawCheckBoxStrip},     {131, DrawCloseStrip},
-        {133, DrawPillStrip},         {134, DrawProgressFill},      {135, DrawProgressTrack},
-        {136, DrawFinishBackground},  {137, DrawWelcomeBackground}, {138, DrawProgressBackground},
+        {129, DrawChangeButtonStrip}, {130, DrawCheckBoxStrip},      {131, DrawCloseStrip},
+        {133, DrawPillStrip},         {134, DrawProgressFill},       {135, DrawProgressTrack},
+        {136, DrawFinishBackground},  {137, DrawWelcomeBackground},  {138, DrawProgressBackground},
         {140, DrawFilledButtonStrip}, {141, DrawOutlineButtonStrip},
     };
-    for (const auto& [nId, draw] : IMAGES)
-    {
+    for (const auto& [nId, draw] : IMAGES) {
         const std::vector<uint8_t> png = EncodeCanvas(draw());
         write(dirPng / (std::to_string(nId) + ".png"), png);
         // The message box's close glyph is the window's, byte for byte.
@@ -64,8 +63,7 @@ std::vector<std::filesystem::path> WriteArtSet(const std::filesystem::path& dirR
     }
 
     CIcoBuilder ico;
-    for (int nSize : ICON_SIZES)
-    {
+    for (int nSize : ICON_SIZES) {
         CCanvas canvas(nSize, nSize);
         DrawProductIcon(canvas.Cr(), 0, 0, nSize);
         const std::vector<uint8_t> rgba = canvas.ToRgba();

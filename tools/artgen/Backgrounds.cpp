@@ -121,8 +121,7 @@ struct Dot
 
 void DrawDots(cairo_t* pCr, const Dot* pDots, size_t nCount)
 {
-    for (size_t i = 0; i < nCount; ++i)
-    {
+    for (size_t i = 0; i < nCount; ++i) {
         cairo_new_path(pCr);
         PathCircle(pCr, pDots[i].x, pDots[i].y, pDots[i].r);
         SetColour(pCr, pDots[i].c, pDots[i].a);
@@ -156,8 +155,8 @@ CCanvas DrawWelcomeBackground()
     DrawDots(pCr, ORBIT_DOTS, std::size(ORBIT_DOTS));
 
     static constexpr Glint GLINTS[] = {
-        {196, 70, 6, WHITE, 1.0},      {404, 104, 5, WHITE, 1.0}, {150, 116, 3.5, STATE_NORMAL, 0.35},
-        {452, 52, 4, STATE_NORMAL, 0.3}, {512, 128, 3, WHITE, 0.9},  {96, 70, 3, WHITE, 0.9},
+        {196, 70, 6, WHITE, 1.0},        {404, 104, 5, WHITE, 1.0}, {150, 116, 3.5, STATE_NORMAL, 0.35},
+        {452, 52, 4, STATE_NORMAL, 0.3}, {512, 128, 3, WHITE, 0.9}, {96, 70, 3, WHITE, 0.9},
     };
     DrawGlints(pCr, GLINTS, std::size(GLINTS));
 
@@ -203,7 +202,10 @@ CCanvas DrawProgressBackground()
     cairo_stroke(pCr);
 
     static constexpr Glint DISC_GLINTS[] = {
-        {86, 98, 5, WHITE, 1.0}, {170, 196, 4, WHITE, 1.0}, {176, 88, 3, WHITE, 0.9}, {70, 168, 3, WHITE, 0.9},
+        {86, 98, 5, WHITE, 1.0},
+        {170, 196, 4, WHITE, 1.0},
+        {176, 88, 3, WHITE, 0.9},
+        {70, 168, 3, WHITE, 0.9},
     };
     DrawGlints(pCr, DISC_GLINTS, std::size(DISC_GLINTS));
 
@@ -216,8 +218,7 @@ CCanvas DrawProgressBackground()
         double x0, y0, len;
     };
     static constexpr Streak STREAKS[] = {{78, 150, 26}, {104, 186, 20}, {62, 178, 16}};
-    for (const Streak& streak : STREAKS)
-    {
+    for (const Streak& streak : STREAKS) {
         cairo_new_path(pCr);
         cairo_move_to(pCr, streak.x0, streak.y0);
         cairo_line_to(pCr, streak.x0 - streak.len * 0.707, streak.y0 + streak.len * 0.707);
@@ -237,8 +238,7 @@ CCanvas DrawProgressBackground()
     cairo_set_line_width(pCr, 2);
     SetColour(pCr, TRACK);
     cairo_stroke(pCr);
-    for (double y : {122.0, 156.0, 190.0})
-    {
+    for (double y : {122.0, 156.0, 190.0}) {
         cairo_new_path(pCr);
         PathCircle(pCr, 236, y, 8);
         SetColour(pCr, TRACK);
@@ -261,8 +261,7 @@ CCanvas DrawProgressBackground()
     constexpr double HEADING = 62;
     const double dx = std::sin(HEADING * std::numbers::pi / 180);
     const double dy = -std::cos(HEADING * std::numbers::pi / 180);
-    for (int i = 0; i < 4; ++i)
-    {
+    for (int i = 0; i < 4; ++i) {
         const double t = 34 + i * 11;
         cairo_new_path(pCr);
         PathCircle(pCr, SX - dx * t, SY - dy * t, 2.6 - i * 0.5);
@@ -271,7 +270,7 @@ CCanvas DrawProgressBackground()
     }
     DrawRocket(pCr, SX, SY, 46, HEADING);
     static constexpr Glint BAND_GLINTS[] = {
-        {548, 246, 4, WHITE, 1.0},          {402, 262, 3, WHITE, 0.9}, {522, 124, 5, WHITE, 1.0},
+        {548, 246, 4, WHITE, 1.0},         {402, 262, 3, WHITE, 0.9}, {522, 124, 5, WHITE, 1.0},
         {476, 74, 3.5, STATE_NORMAL, 0.3}, {566, 196, 3, WHITE, 0.9},
     };
     DrawGlints(pCr, BAND_GLINTS, std::size(BAND_GLINTS));
@@ -293,13 +292,13 @@ CCanvas DrawFinishBackground()
 
     // Confetti around the tick.
     static constexpr Dot CONFETTI[] = {
-        {108, 86, 3, STATE_HOVER, 0.6}, {244, 72, 2.5, WARM, 0.8},       {98, 168, 2.2, WARM, 0.7},
+        {108, 86, 3, STATE_HOVER, 0.6},    {244, 72, 2.5, WARM, 0.8},       {98, 168, 2.2, WARM, 0.7},
         {236, 186, 3, STATE_NORMAL, 0.45}, {150, 52, 2, STATE_NORMAL, 0.5}, {262, 52, 2, STATE_HOVER, 0.5},
     };
     DrawDots(pCr, CONFETTI, std::size(CONFETTI));
     static constexpr Glint GLINTS[] = {
-        {230, 48, 5, WHITE, 1.0},         {116, 190, 4, WHITE, 1.0}, {92, 124, 4, STATE_NORMAL, 0.35},
-        {420, 70, 4, STATE_NORMAL, 0.3},  {330, 60, 3, WHITE, 0.9},
+        {230, 48, 5, WHITE, 1.0},        {116, 190, 4, WHITE, 1.0}, {92, 124, 4, STATE_NORMAL, 0.35},
+        {420, 70, 4, STATE_NORMAL, 0.3}, {330, 60, 3, WHITE, 0.9},
     };
     DrawGlints(pCr, GLINTS, std::size(GLINTS));
 

@@ -73,8 +73,7 @@ CCanvas DrawChangeButtonStrip()
                                           Rgb{229, 229, 229}};
     CCanvas canvas(74, 128);
     cairo_t* pCr = canvas.Cr();
-    for (int s = 0; s < 4; ++s)
-    {
+    for (int s = 0; s < 4; ++s) {
         cairo_new_path(pCr);
         cairo_rectangle(pCr, 0, s * 32, 74, 32);
         SetColour(pCr, FILLS[s]);
@@ -118,8 +117,7 @@ CCanvas DrawCloseStrip()
     cairo_t* pCr = canvas.Cr();
     cairo_set_line_width(pCr, 1.6);
     cairo_set_line_cap(pCr, CAIRO_LINE_CAP_ROUND);
-    for (int s = 0; s < 4; ++s)
-    {
+    for (int s = 0; s < 4; ++s) {
         const double y = s * 14;
         cairo_new_path(pCr);
         cairo_move_to(pCr, 3.5, y + 3.5);
@@ -166,8 +164,7 @@ CCanvas DrawOutlineButtonStrip()
 {
     CCanvas canvas(96, 128);
     cairo_t* pCr = canvas.Cr();
-    for (int s = 0; s < 4; ++s)
-    {
+    for (int s = 0; s < 4; ++s) {
         if (s == 1)
             FillCell(pCr, 0.5, s * 32 + 0.5, 95, 31, 1.5, Rgb{240, 245, 255});
         StrokeCellOutline(pCr, 0, s * 32, 96, 32, STATE_COLOURS[s]);

@@ -25,8 +25,7 @@ void CIcoBuilder::AddImage(int nSize, const std::vector<uint8_t>& rgba)
 {
     if (nSize < 1 || nSize > 256 || rgba.size() != static_cast<size_t>(nSize) * nSize * 4)
         throw std::invalid_argument("icon image has the wrong size");
-    if (nSize >= PNG_MIN_SIZE)
-    {
+    if (nSize >= PNG_MIN_SIZE) {
         m_vecEntries.push_back({nSize, CPngEncoder::Encode(nSize, nSize, rgba)});
         return;
     }
@@ -52,10 +51,8 @@ void CIcoBuilder::AddImage(int nSize, const std::vector<uint8_t>& rgba)
     PutU32(bmp, 0);
 
     // Bitmap rows run bottom-up.
-    for (uint32_t y = nSide; y-- > 0;)
-    {
-        for (uint32_t x = 0; x < nSide; ++x)
-        {
+    for (uint32_t y = nSide; y-- > 0;) {
+        for (uint32_t x = 0; x < nSide; ++x) {
             const uint8_t* p = &rgba[(static_cast<size_t>(y) * nSide + x) * 4];
             bmp.push_back(p[2]);
             bmp.push_back(p[1]);
@@ -64,11 +61,9 @@ void CIcoBuilder::AddImage(int nSize, const std::vector<uint8_t>& rgba)
         }
     }
     // The AND mask marks fully transparent pixels for loaders that ignore alpha.
-    for (uint32_t y = nSide; y-- > 0;)
-    {
+    for (uint32_t y = nSide; y-- > 0;) {
         std::vector<uint8_t> row(nMaskStride, 0);
-        for (uint32_t x = 0; x < nSide; ++x)
-        {
+        for (uint32_t x = 0; x < nSide; ++x) {
             if (rgba[(static_cast<size_t>(y) * nSide + x) * 4 + 3] == 0)
                 row[x / 8] |= static_cast<uint8_t>(0x80 >> (x % 8));
         }
@@ -85,8 +80,7 @@ std::vector<uint8_t> CIcoBuilder::Build() const
     PutU16(ico, static_cast<uint32_t>(m_vecEntries.size()));
 
     uint32_t nOffset = 6 + 16 * static_cast<uint32_t>(m_vecEntries.size());
-    for (const Entry& entry : m_vecEntries)
-    {
+    for (const Entry& entry : m_vecEntries) {
         const uint8_t nSideByte = entry.nSize == 256 ? 0 : static_cast<uint8_t>(entry.nSize);
         ico.push_back(nSideByte); // width
         ico.push_back(nSideByte); // height

@@ -70,11 +70,9 @@ void DrawProductIcon(cairo_t* pCr, double x, double y, double dSize)
     const double dTile = 1 - 2 * dInset;
     const double dRadius = 0.22;
 
-    if (dSize >= 40)
-    {
+    if (dSize >= 40) {
         // A soft drop shadow from a few widening, faint layers.
-        for (int i = 4; i >= 1; --i)
-        {
+        for (int i = 4; i >= 1; --i) {
             const double d = i * 0.012;
             cairo_new_path(pCr);
             PathRoundedRect(pCr, dInset - d * 0.6, dInset + 0.02 - d * 0.2, dTile + d * 1.2, dTile + d * 1.0,
@@ -110,8 +108,7 @@ void DrawProductIcon(cairo_t* pCr, double x, double y, double dSize)
     const double cw = bSimple ? 0.66 : 0.56;
     const double ch = bSimple ? 0.58 : 0.47;
     const double dBorder = bSimple ? 0.07 : 0.045;
-    if (!bSimple)
-    {
+    if (!bSimple) {
         cairo_new_path(pCr);
         PathRoundedRect(pCr, cx0, cy0 + 0.025, cw, ch, 0.07);
         SetColour(pCr, DEEP, 0.22);
@@ -161,8 +158,7 @@ void DrawProductIcon(cairo_t* pCr, double x, double y, double dSize)
     FillLinear(pCr, 0, py(0.58), Rgb{110, 136, 187}, 0, py(1), Rgb{86, 110, 162});
     cairo_restore(pCr);
 
-    if (!bSimple)
-    {
+    if (!bSimple) {
         // The conversion badge over the card's lower right corner.
         const double bx = 0.715;
         const double by = 0.705;
@@ -219,10 +215,10 @@ double DrawMakerLogo(cairo_t* pCr, double x, double y, double dHeight)
     cairo_fill(pCr);
 
     // The wordmark, built from strokes so it needs no font.
-    const double h = 9.0 * s;       // x-height
-    const double dAsc = 13.0 * s;   // ascender
+    const double h = 9.0 * s;     // x-height
+    const double dAsc = 13.0 * s; // ascender
     const double r = h / 2;
-    const double b = 14.6 * s;      // baseline
+    const double b = 14.6 * s; // baseline
     const double dGap = 3.1 * s;
     double cx = 27.0 * s;
     SetColour(pCr, INK);
@@ -311,8 +307,7 @@ void DrawRocket(cairo_t* pCr, double cx, double cy, double dLength, double dAngl
     cairo_pattern_destroy(pFlame);
 
     // Side fins, behind the body.
-    for (int nSide : {-1, 1})
-    {
+    for (int nSide : {-1, 1}) {
         cairo_new_path(pCr);
         cairo_move_to(pCr, nSide * 0.13, -0.02);
         cairo_curve_to(pCr, nSide * 0.23, 0.05, nSide * 0.29, 0.16, nSide * 0.28, 0.31);

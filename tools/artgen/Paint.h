@@ -22,10 +22,10 @@ inline constexpr Rgb STATE_PRESSED{100, 127, 175};
 inline constexpr Rgb STATE_DISABLED{209, 214, 227};
 
 inline constexpr Rgb WHITE{255, 255, 255};
-inline constexpr Rgb TRACK{216, 224, 244};      // progress track, the pale band
-inline constexpr Rgb DEEP{78, 98, 142};         // shadows and small dark details
-inline constexpr Rgb INK{62, 77, 108};          // maker's wordmark
-inline constexpr Rgb WARM{255, 160, 72};        // the one warm accent: flames, sun, badge
+inline constexpr Rgb TRACK{216, 224, 244}; // progress track, the pale band
+inline constexpr Rgb DEEP{78, 98, 142};    // shadows and small dark details
+inline constexpr Rgb INK{62, 77, 108};     // maker's wordmark
+inline constexpr Rgb WARM{255, 160, 72};   // the one warm accent: flames, sun, badge
 inline constexpr Rgb WARM_LIGHT{255, 216, 132};
 
 void SetColour(cairo_t* pCr, Rgb c, double dAlpha = 1.0);

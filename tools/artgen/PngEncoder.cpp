@@ -47,19 +47,26 @@ constexpr size_t BPP = 4;
 void FilterRowWith(size_t f, const uint8_t* pRow, const uint8_t* pPrev, size_t nBytes, uint8_t* pOut)
 {
     pOut[0] = static_cast<uint8_t>(f);
-    for (size_t i = 0; i < nBytes; ++i)
-    {
+    for (size_t i = 0; i < nBytes; ++i) {
         const int a = i >= BPP ? pRow[i - BPP] : 0;
         const int b = pPrev ? pPrev[i] : 0;
         const int c = (pPrev && i >= BPP) ? pPrev[i - BPP] : 0;
         int nPredict = 0;
-        switch (f)
-        {
-        case 1: nPredict = a; break;
-        case 2: nPredict = b; break;
-        case 3: nPredict = (a + b) / 2; break;
-        case 4: nPredict = Paeth(a, b, c); break;
-        default: break;
+        switch (f) {
+        case 1:
+            nPredict = a;
+            break;
+        case 2:
+            nPredict = b;
+            break;
+        case 3:
+            nPredict = (a + b) / 2;
+            break;
+        case 4:
+            nPredict = Paeth(a, b, c);
+            break;
+        default:
+            break;
         }
         pOut[1 + i] = static_cast<uint8_t>(pRow[i] - nPredict);
     }
@@ -81,23 +88,19 @@ std::vector<uint8_t> FilterImage(int nFilter, const std::vector<uint8_t>& rgba, 
 {
     std::vector<uint8_t> filtered((nRowBytes + 1) * nHeight);
     std::vector<uint8_t> candidate(nRowBytes + 1);
-    for (int y = 0; y < nHeight; ++y)
-    {
+    for (int y = 0; y < nHeight; ++y) {
         const uint8_t* pRow = rgba.data() + nRowBytes * y;
         const uint8_t* pPrev = y > 0 ? pRow - nRowBytes : nullptr;
         uint8_t* pOut = filtered.data() + (nRowBytes + 1) * y;
-        if (nFilter != ADAPTIVE)
-        {
+        if (nFilter != ADAPTIVE) {
             FilterRowWith(static_cast<size_t>(nFilter), pRow, pPrev, nRowBytes, pOut);
             continue;
         }
         uint64_t nBestScore = UINT64_MAX;
-        for (size_t f = 0; f < 5; ++f)
-        {
+        for (size_t f = 0; f < 5; ++f) {
             FilterRowWith(f, pRow, pPrev, nRowBytes, candidate.data());
             const uint64_t nScore = ResidualSum(candidate.data(), nRowBytes);
-            if (nScore < nBestScore)
-            {
+            if (nScore < nBestScore) {
                 nBestScore = nScore;
                 std::copy(candidate.begin(), candidate.end(), pOut);
             }
@@ -151,14 +154,11 @@ std::vector<uint8_t> CPngEncoder::Encode(int nWidth, int nHeight, const std::vec
     const size_t nRowBytes = static_cast<size_t>(nWidth) * 4;
     std::vector<uint8_t> bestFiltered;
     size_t nBestSize = SIZE_MAX;
-    for (int nFilter = 0; nFilter <= ADAPTIVE; ++nFilter)
-    {
+    for (int nFilter = 0; nFilter <= ADAPTIVE; ++nFilter) {
         std::vector<uint8_t> filtered = FilterImage(nFilter, rgba, nRowBytes, nHeight);
-        for (int nStrategy : {Z_DEFAULT_STRATEGY, Z_FILTERED})
-        {
+        for (int nStrategy : {Z_DEFAULT_STRATEGY, Z_FILTERED}) {
             const size_t nSize = Deflate(filtered, nStrategy).size();
-            if (nSize < nBestSize)
-            {
+            if (nSize < nBestSize) {
                 nBestSize = nSize;
                 bestFiltered = filtered;
             }

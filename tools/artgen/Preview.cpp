@@ -26,10 +26,8 @@ void Save(const CCanvas& canvas, const std::filesystem::path& path)
 
 void Checkerboard(cairo_t* pCr, int w, int h, int nSquare)
 {
-    for (int y = 0; y < h; y += nSquare)
-    {
-        for (int x = 0; x < w; x += nSquare)
-        {
+    for (int y = 0; y < h; y += nSquare) {
+        for (int x = 0; x < w; x += nSquare) {
             const bool bDark = ((x / nSquare) + (y / nSquare)) % 2 != 0;
             cairo_rectangle(pCr, x, y, nSquare, nSquare);
             cairo_set_source_rgb(pCr, bDark ? 0.80 : 0.92, bDark ? 0.80 : 0.92, bDark ? 0.80 : 0.92);
@@ -159,20 +157,17 @@ void SaveIconSheet(const std::filesystem::path& path)
     cairo_set_source_rgb(pCr, 0.18, 0.2, 0.24);
     cairo_fill(pCr);
     double x = 10;
-    for (int nSize : ICON_SIZES)
-    {
+    for (int nSize : ICON_SIZES) {
         CCanvas icon(nSize, nSize);
         DrawProductIcon(icon.Cr(), 0, 0, nSize);
-        for (double y : {10.0, 160.0})
-        {
+        for (double y : {10.0, 160.0}) {
             cairo_set_source_surface(pCr, icon.Surface(), x, y);
             cairo_paint(pCr);
         }
         x += nSize + 16;
     }
     x = 10;
-    for (int nSize : {16, 24, 32})
-    {
+    for (int nSize : {16, 24, 32}) {
         CCanvas icon(nSize, nSize);
         DrawProductIcon(icon.Cr(), 0, 0, nSize);
         cairo_save(pCr);
@@ -192,12 +187,11 @@ void SaveIconSheet(const std::filesystem::path& path)
 void SaveContactSheet(const std::filesystem::path& path)
 {
     constexpr int K = 5;
-    const CCanvas strips[] = {DrawChangeButtonStrip(), DrawCheckBoxStrip(),     DrawCloseStrip(),
+    const CCanvas strips[] = {DrawChangeButtonStrip(), DrawCheckBoxStrip(),      DrawCloseStrip(),
                               DrawFilledButtonStrip(), DrawOutlineButtonStrip(), DrawPillStrip()};
     int w = 0;
     int h = 0;
-    for (const CCanvas& strip : strips)
-    {
+    for (const CCanvas& strip : strips) {
         w += strip.Width() * K + 20;
         h = std::max(h, strip.Height() * K);
     }
@@ -216,8 +210,7 @@ void SaveContactSheet(const std::filesystem::path& path)
         cairo_paint(pCr);
         cairo_restore(pCr);
     };
-    for (const CCanvas& strip : strips)
-    {
+    for (const CCanvas& strip : strips) {
         put(strip, x, 0);
         x += strip.Width() * K + 20;
     }

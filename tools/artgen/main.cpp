@@ -13,8 +13,7 @@ int main(int argc, char** argv)
     std::filesystem::path dirRes;
     std::filesystem::path dirPreview;
     bool bUsage = false;
-    for (int i = 1; i < argc && !bUsage; ++i)
-    {
+    for (int i = 1; i < argc && !bUsage; ++i) {
         const std::string_view szArg = argv[i];
         if (szArg == "--preview" && i + 1 < argc)
             dirPreview = argv[++i];
@@ -23,24 +22,19 @@ int main(int argc, char** argv)
         else
             bUsage = true;
     }
-    if (bUsage || dirRes.empty())
-    {
+    if (bUsage || dirRes.empty()) {
         std::fprintf(stderr, "usage: zelqa-artgen <res-dir> [--preview <dir>]\n");
         return 2;
     }
 
-    try
-    {
+    try {
         const auto vecWritten = art::WriteArtSet(dirRes);
         std::printf("zelqa-artgen: wrote %zu files under %s\n", vecWritten.size(), dirRes.string().c_str());
-        if (!dirPreview.empty())
-        {
+        if (!dirPreview.empty()) {
             art::WritePreviews(dirPreview);
             std::printf("zelqa-artgen: previews in %s\n", dirPreview.string().c_str());
         }
-    }
-    catch (const std::exception& e)
-    {
+    } catch (const std::exception& e) {
         std::fprintf(stderr, "zelqa-artgen: %s\n", e.what());
         return 1;
     }

@@ -54,8 +54,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "zelqa-bench-window: %s\n", SDL_GetError());
         return 1;
     }
-    SDL_Window* pWindow = SDL_CreateWindow("zelqa-bench-window", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                           nWidth, nHeight, SDL_WINDOW_BORDERLESS);
+    SDL_Window* pWindow = SDL_CreateWindow("zelqa-bench-window", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, nWidth,
+                                           nHeight, SDL_WINDOW_BORDERLESS);
     if (!pWindow || !PaintFrame(pWindow)) {
         std::fprintf(stderr, "zelqa-bench-window: %s\n", SDL_GetError());
         SDL_Quit();

@@ -11,8 +11,14 @@
 
 namespace
 {
-int S(int v) { return DpiScaler().ScaleX(v); }
-int SY(int v) { return DpiScaler().ScaleY(v); }
+int S(int v)
+{
+    return DpiScaler().ScaleX(v);
+}
+int SY(int v)
+{
+    return DpiScaler().ScaleY(v);
+}
 
 enum : UINT
 {
@@ -25,7 +31,9 @@ enum : UINT
 };
 } // namespace
 
-CGalleryDlg::CGalleryDlg() : CDialog(IDD_ZELQA_DOWNLOADER_DIALOG) {}
+CGalleryDlg::CGalleryDlg() : CDialog(IDD_ZELQA_DOWNLOADER_DIALOG)
+{
+}
 
 void CGalleryDlg::PlaceText(CStaticEx& label, int x, int y)
 {

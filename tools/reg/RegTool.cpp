@@ -20,7 +20,6 @@ std::string ShownValueName(const std::wstring& name)
     return name.empty() ? std::string("(Default)") : ToUtf8(name);
 }
 
-
 std::string Lower(std::string text)
 {
     for (char& ch : text)
@@ -65,18 +64,16 @@ bool ParseUnsigned(const std::string& text, uint64_t limit, uint64_t& value)
 bool EncodeData(uint32_t type, const std::string& text, const std::string& separator, std::vector<uint8_t>& data)
 {
     data.clear();
-    switch (type)
-    {
-    case 1:  // REG_SZ
-    case 2:  // REG_EXPAND_SZ
-    case 0:  // REG_NONE: the platform's tool takes its data as text too
+    switch (type) {
+    case 1: // REG_SZ
+    case 2: // REG_EXPAND_SZ
+    case 0: // REG_NONE: the platform's tool takes its data as text too
         data = Utf16WithNul(text);
         return true;
-    case 7:  // REG_MULTI_SZ
+    case 7: // REG_MULTI_SZ
     {
         size_t pos = 0;
-        while (!text.empty() && pos <= text.size())
-        {
+        while (!text.empty() && pos <= text.size()) {
             size_t end = text.find(separator, pos);
             if (end == std::string::npos)
                 end = text.size();
@@ -99,12 +96,11 @@ bool EncodeData(uint32_t type, const std::string& text, const std::string& separ
             data.push_back(static_cast<uint8_t>(value >> (8 * i)));
         return true;
     }
-    case 3:  // REG_BINARY
+    case 3: // REG_BINARY
     {
         if (text.size() % 2 != 0)
             return false;
-        for (size_t i = 0; i < text.size(); i += 2)
-        {
+        for (size_t i = 0; i < text.size(); i += 2) {
             if (!std::isxdigit(static_cast<unsigned char>(text[i])) ||
                 !std::isxdigit(static_cast<unsigned char>(text[i + 1])))
                 return false;
@@ -121,8 +117,7 @@ std::string Hex(const std::vector<uint8_t>& data)
 {
     std::string out;
     char byte[3];
-    for (uint8_t b : data)
-    {
+    for (uint8_t b : data) {
         std::snprintf(byte, sizeof byte, "%02X", b);
         out += byte;
     }
@@ -133,12 +128,10 @@ std::string ShowData(uint32_t type, const std::vector<uint8_t>& data)
 {
     if (type == 1 || type == 2)
         return ToUtf8(DecodeRegSz(data));
-    if (type == 7)
-    {
+    if (type == 7) {
         std::string out;
         size_t pos = 0;
-        while (pos + 1 < data.size())
-        {
+        while (pos + 1 < data.size()) {
             const std::vector<uint8_t> rest(data.begin() + static_cast<std::ptrdiff_t>(pos), data.end());
             const std::wstring part = DecodeRegSz(rest);
             if (part.empty())
@@ -150,8 +143,7 @@ std::string ShowData(uint32_t type, const std::vector<uint8_t>& data)
         }
         return out;
     }
-    if ((type == 4 && data.size() == 4) || (type == 11 && data.size() == 8))
-    {
+    if ((type == 4 && data.size() == 4) || (type == 11 && data.size() == 8)) {
         uint64_t value = 0;
         for (size_t i = 0; i < data.size(); ++i)
             value |= static_cast<uint64_t>(data[i]) << (8 * i);
@@ -162,7 +154,7 @@ std::string ShowData(uint32_t type, const std::vector<uint8_t>& data)
     return Hex(data);
 }
 
-}
+} // namespace
 
 CRegTool::CRegTool(const CRegistryStore& store, std::istream& in, std::ostream& out, std::ostream& err)
     : m_store(store), m_in(in), m_out(out), m_err(err)
@@ -225,16 +217,14 @@ bool CRegTool::Confirm(const std::string& question)
 
 int CRegTool::Run(const std::vector<std::string>& args)
 {
-    if (args.empty() || args[0] == "/?" || args[0] == "-?")
-    {
+    if (args.empty() || args[0] == "/?" || args[0] == "-?") {
         Usage(std::string());
         return args.empty() ? 1 : 0;
     }
     const std::string operation = Lower(args[0]);
     if (operation != "query" && operation != "add" && operation != "delete")
         return SyntaxError(args[0]);
-    if (args.size() >= 2 && (args[1] == "/?" || args[1] == "-?"))
-    {
+    if (args.size() >= 2 && (args[1] == "/?" || args[1] == "-?")) {
         Usage(operation);
         return 0;
     }
@@ -254,44 +244,33 @@ int CRegTool::Run(const std::vector<std::string>& args)
 
     bool hasType = false;
     bool hasSeparator = false;
-    for (size_t i = 2; i < args.size(); ++i)
-    {
+    for (size_t i = 2; i < args.size(); ++i) {
         if (!IsOption(args[i]))
             return SyntaxError(operation);
         const std::string option = Lower(args[i].substr(1));
         const bool hasNext = i + 1 < args.size();
-        if (option == "v" && hasNext && !request.m_bHasValue)
-        {
+        if (option == "v" && hasNext && !request.m_bHasValue) {
             request.m_bHasValue = true;
             request.m_strValue = FromUtf8(args[++i]);
-        }
-        else if (option == "ve" && !request.m_bHasValue)
-        {
+        } else if (option == "ve" && !request.m_bHasValue) {
             request.m_bHasValue = true;
             request.m_strValue.clear();
-        }
-        else if (option == "va" && operation == "delete")
+        } else if (option == "va" && operation == "delete")
             request.m_bAllValues = true;
         else if (option == "f" && operation != "query")
             request.m_bForce = true;
         else if (option == "s" && operation == "query")
             request.m_bRecursive = true;
-        else if (option == "s" && operation == "add" && hasNext && args[i + 1].size() == 1)
-        {
+        else if (option == "s" && operation == "add" && hasNext && args[i + 1].size() == 1) {
             request.m_strSeparator = args[++i];
             hasSeparator = true;
-        }
-        else if (option == "t" && operation == "add" && hasNext)
-        {
+        } else if (option == "t" && operation == "add" && hasNext) {
             request.m_strType = Upper(args[++i]);
             hasType = true;
-        }
-        else if (option == "d" && operation == "add" && hasNext)
-        {
+        } else if (option == "d" && operation == "add" && hasNext) {
             request.m_bHasData = true;
             request.m_strData = args[++i];
-        }
-        else
+        } else
             return SyntaxError(operation);
     }
     if (request.m_bAllValues && request.m_bHasValue)
@@ -308,8 +287,8 @@ int CRegTool::Run(const std::vector<std::string>& args)
 
 void CRegTool::PrintValue(const std::wstring& name, uint32_t type, const std::vector<uint8_t>& data)
 {
-    m_out << "    " << ShownValueName(name) << "    "
-          << CRegistryFormat::TypeName(type) << "    " << ShowData(type, data) << "\n";
+    m_out << "    " << ShownValueName(name) << "    " << CRegistryFormat::TypeName(type) << "    "
+          << ShowData(type, data) << "\n";
 }
 
 int CRegTool::QueryKey(const std::wstring& key, const Request& request, bool& anyShown)
@@ -322,19 +301,16 @@ int CRegTool::QueryKey(const std::wstring& key, const Request& request, bool& an
     std::wstring stored;
     m_store.StoredKeyPath(key, stored);
     m_out << FullKeyName(key) << "\n";
-    for (const std::wstring& name : values)
-    {
+    for (const std::wstring& name : values) {
         uint32_t type = 0;
         std::vector<uint8_t> data;
-        if (m_store.ReadValue(key, name, type, data))
-        {
+        if (m_store.ReadValue(key, name, type, data)) {
             PrintValue(name, type, data);
             anyShown = true;
         }
     }
     m_out << "\n";
-    for (const std::wstring& subkey : subkeys)
-    {
+    for (const std::wstring& subkey : subkeys) {
         const std::wstring child = stored.empty() ? subkey : stored + L"\\" + subkey;
         if (request.m_bRecursive)
             QueryKey(child, request, anyShown);
@@ -348,8 +324,7 @@ int CRegTool::Query(const Request& request)
 {
     if (!m_store.KeyExists(request.m_strKey))
         return NotFound();
-    if (request.m_bHasValue)
-    {
+    if (request.m_bHasValue) {
         uint32_t type = 0;
         std::vector<uint8_t> data;
         if (!m_store.ReadValue(request.m_strKey, request.m_strValue, type, data))
@@ -384,8 +359,7 @@ int CRegTool::Add(const Request& request)
 
     if (!m_store.EnsureKey(request.m_strKey))
         return Fail("ERROR: Access is denied.");
-    if (request.m_bHasValue)
-    {
+    if (request.m_bHasValue) {
         uint32_t oldType = 0;
         std::vector<uint8_t> oldData;
         const std::string shown = ShownValueName(request.m_strValue);
@@ -403,8 +377,7 @@ int CRegTool::Delete(const Request& request)
 {
     if (!m_store.KeyExists(request.m_strKey))
         return NotFound();
-    if (request.m_bHasValue)
-    {
+    if (request.m_bHasValue) {
         uint32_t type = 0;
         std::vector<uint8_t> data;
         if (!m_store.ReadValue(request.m_strKey, request.m_strValue, type, data))
@@ -414,9 +387,7 @@ int CRegTool::Delete(const Request& request)
             return 1;
         if (!m_store.RemoveValue(request.m_strKey, request.m_strValue))
             return Fail("ERROR: Access is denied.");
-    }
-    else if (request.m_bAllValues)
-    {
+    } else if (request.m_bAllValues) {
         if (!request.m_bForce &&
             !Confirm("Delete all values under the registry key " + FullKeyName(request.m_strKey) + " (Yes/No)? "))
             return 1;
@@ -425,9 +396,7 @@ int CRegTool::Delete(const Request& request)
         for (const std::wstring& name : values)
             if (!m_store.RemoveValue(request.m_strKey, name))
                 return Fail("ERROR: Access is denied.");
-    }
-    else
-    {
+    } else {
         if (request.m_strKey.empty())
             return Fail("ERROR: Invalid key name.\nType \"REG DELETE /?\" for usage.");
         if (!request.m_bForce &&

@@ -24,12 +24,12 @@ public:
 private:
     struct Request
     {
-        std::wstring m_strKey;          // below the hive, as typed
-        bool m_bHasValue = false;       // /v or /ve given
-        std::wstring m_strValue;        // empty for /ve
-        bool m_bAllValues = false;      // /va
-        bool m_bRecursive = false;      // query /s
-        bool m_bForce = false;          // /f
+        std::wstring m_strKey;     // below the hive, as typed
+        bool m_bHasValue = false;  // /v or /ve given
+        std::wstring m_strValue;   // empty for /ve
+        bool m_bAllValues = false; // /va
+        bool m_bRecursive = false; // query /s
+        bool m_bForce = false;     // /f
         std::string m_strType = "REG_SZ";
         bool m_bHasData = false;
         std::string m_strData;

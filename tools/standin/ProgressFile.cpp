@@ -42,8 +42,7 @@ bool CProgressFile::WriteContent(const std::string& strContent)
         std::ofstream out(temp, std::ios::binary | std::ios::trunc);
         out.write(strContent.data(), static_cast<std::streamsize>(strContent.size()));
         out.close();
-        if (!out)
-        {
+        if (!out) {
             std::error_code ignored;
             std::filesystem::remove(temp, ignored);
             StandinLog("cannot write %s", PathToUtf8(temp).c_str());
@@ -54,8 +53,7 @@ bool CProgressFile::WriteContent(const std::string& strContent)
     // On Windows a reader holding the file open makes the replacement fail
     // for a moment; POSIX renames never wait.
     std::error_code error;
-    for (int nAttempt = 0; nAttempt < 50; ++nAttempt)
-    {
+    for (int nAttempt = 0; nAttempt < 50; ++nAttempt) {
         std::filesystem::rename(temp, m_path, error);
         if (!error)
             return true;

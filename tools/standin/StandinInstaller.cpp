@@ -17,7 +17,7 @@ const wchar_t* const kRecordKey = L"Software\\brovix\\Zelqa";
 // The record's values are fixed blocks of MAX_PATH characters.
 constexpr size_t kRecordBlockChars = 260;
 
-}
+} // namespace
 
 CStandinInstaller::CStandinInstaller(IOsServices& os, std::filesystem::path selfPath, const StandinSettings& settings)
     : m_os(os), m_selfPath(std::move(selfPath)), m_settings(settings)
@@ -37,8 +37,7 @@ bool CStandinInstaller::SplitDrivePath(const std::wstring& path, std::vector<std
 
     std::wstring strCurrent = path.substr(0, 2);
     size_t nPos = 2;
-    while (nPos < path.size())
-    {
+    while (nPos < path.size()) {
         size_t nEnd = path.find_first_of(L"\\/", nPos);
         if (nEnd == std::wstring::npos)
             nEnd = path.size();
@@ -79,8 +78,9 @@ const std::vector<std::string>& CStandinInstaller::GarbageContents()
 int CStandinInstaller::Run()
 {
     m_start = std::chrono::steady_clock::now();
-    StandinLog("installer: scenario %s over %.3f s, running as %s", StandinSettings::ScenarioName(m_settings.m_eScenario),
-               m_settings.m_dSeconds, PathToUtf8(m_selfPath).c_str());
+    StandinLog("installer: scenario %s over %.3f s, running as %s",
+               StandinSettings::ScenarioName(m_settings.m_eScenario), m_settings.m_dSeconds,
+               PathToUtf8(m_selfPath).c_str());
 
     std::wstring strInstallDir;
     const bool bHasPath = RegGetString(m_os, kRecordKey, L"Path", strInstallDir) && !strInstallDir.empty();
@@ -96,8 +96,7 @@ int CStandinInstaller::Run()
     if (!OpenProgressFile())
         return 1;
 
-    switch (m_settings.m_eScenario)
-    {
+    switch (m_settings.m_eScenario) {
     case StandinScenario::Normal:
         if (!Ramp(0, 99) || !Install(strInstallDir) || !m_pProgress->WritePercent(100))
             return 1;
@@ -115,8 +114,7 @@ int CStandinInstaller::Run()
         if (!Ramp(0, 30))
             return 1;
         if (!m_os.RegEnsureKey(kRecordKey) ||
-            !RegSetString(m_os, kRecordKey, L"Operation", L"UnInstall", kRecordBlockChars))
-        {
+            !RegSetString(m_os, kRecordKey, L"Operation", L"UnInstall", kRecordBlockChars)) {
             StandinLog("installer: cannot write the record's Operation value");
             return 1;
         }
@@ -130,8 +128,7 @@ int CStandinInstaller::Run()
     // the installation's share, and 2147483647 must not overflow on its way
     // to a bar position.
     case StandinScenario::Negative:
-    case StandinScenario::Huge:
-    {
+    case StandinScenario::Huge: {
         const int nLast = m_settings.m_eScenario == StandinScenario::Negative ? -50 : 2147483647;
         if (!Ramp(0, 30) || !m_pProgress->WritePercent(nLast))
             return 1;
@@ -151,24 +148,19 @@ bool CStandinInstaller::OpenProgressFile()
     // Through the drive path the folder and file are found in any letter case,
     // as the online installer finds them.
     if (m_os.FromNativePath(PathToNative(ownFolder), strDriveFolder) &&
-        SplitDrivePath(strDriveFolder, levels, strCanonical))
-    {
+        SplitDrivePath(strDriveFolder, levels, strCanonical)) {
         const std::wstring strFolder = strCanonical + L"\\Zelqa";
         NativePath strNative;
-        if (!m_os.CreateFolder(strFolder) || !m_os.ToNativePath(strFolder + L"\\Percent.ini", strNative))
-        {
+        if (!m_os.CreateFolder(strFolder) || !m_os.ToNativePath(strFolder + L"\\Percent.ini", strNative)) {
             StandinLog("installer: cannot make %s", ToUtf8(strFolder).c_str());
             return false;
         }
         m_pProgress = std::make_unique<CProgressFile>(PathFromNative(strNative));
-    }
-    else
-    {
+    } else {
         // Started outside every drive (e.g. from the build folder): write beside us anyway.
         std::error_code error;
         std::filesystem::create_directories(ownFolder / "Zelqa", error);
-        if (error)
-        {
+        if (error) {
             StandinLog("installer: cannot make %s: %s", PathToUtf8(ownFolder / "Zelqa").c_str(),
                        error.message().c_str());
             return false;
@@ -187,8 +179,7 @@ void CStandinInstaller::SleepUntilShare(double dShare) const
 
 bool CStandinInstaller::Ramp(int nFrom, int nTo)
 {
-    for (int nPercent = nFrom; nPercent <= nTo; ++nPercent)
-    {
+    for (int nPercent = nFrom; nPercent <= nTo; ++nPercent) {
         SleepUntilShare(nPercent / 100.0);
         if (!m_pProgress->WritePercent(nPercent))
             return false;
@@ -202,15 +193,12 @@ bool CStandinInstaller::Install(const std::wstring& strInstallDir)
 {
     std::vector<std::wstring> levels;
     std::wstring strCanonical;
-    if (!SplitDrivePath(strInstallDir, levels, strCanonical))
-    {
+    if (!SplitDrivePath(strInstallDir, levels, strCanonical)) {
         StandinLog("installer: install location %s is no drive path", ToUtf8(strInstallDir).c_str());
         return false;
     }
-    for (const std::wstring& strLevel : levels)
-    {
-        if (!m_os.CreateFolder(strLevel))
-        {
+    for (const std::wstring& strLevel : levels) {
+        if (!m_os.CreateFolder(strLevel)) {
             StandinLog("installer: cannot make %s", ToUtf8(strLevel).c_str());
             return false;
         }
@@ -218,8 +206,7 @@ bool CStandinInstaller::Install(const std::wstring& strInstallDir)
 
     const std::wstring strLauncher = strCanonical + L"\\" + FromUtf8(CStandinLauncher::kFileName);
     NativePath strNative;
-    if (!m_os.ToNativePath(strLauncher, strNative))
-    {
+    if (!m_os.ToNativePath(strLauncher, strNative)) {
         StandinLog("installer: %s is on no drive", ToUtf8(strLauncher).c_str());
         return false;
     }
@@ -233,21 +220,18 @@ bool CStandinInstaller::Install(const std::wstring& strInstallDir)
     const std::filesystem::path temp = target.parent_path() / tempName;
     std::error_code error;
     std::filesystem::copy_file(m_selfPath, temp, std::filesystem::copy_options::overwrite_existing, error);
-    if (!error)
-    {
+    if (!error) {
         // Made a program here, 0755 whatever this copy's source and umask
         // were: the online installer starts only a launcher that is already
         // executable and that nobody but its owner can change.
         using std::filesystem::perms;
-        std::filesystem::permissions(temp,
-                                     perms::owner_all | perms::group_read | perms::group_exec | perms::others_read |
-                                         perms::others_exec,
-                                     std::filesystem::perm_options::replace, error);
+        std::filesystem::permissions(
+            temp, perms::owner_all | perms::group_read | perms::group_exec | perms::others_read | perms::others_exec,
+            std::filesystem::perm_options::replace, error);
     }
     if (!error)
         std::filesystem::rename(temp, target, error);
-    if (error)
-    {
+    if (error) {
         std::error_code ignored;
         std::filesystem::remove(temp, ignored);
         StandinLog("installer: cannot install %s: %s", PathToUtf8(target).c_str(), error.message().c_str());
@@ -260,8 +244,7 @@ bool CStandinInstaller::Install(const std::wstring& strInstallDir)
 bool CStandinInstaller::WriteGarbage()
 {
     const std::vector<std::string>& contents = GarbageContents();
-    for (size_t i = 0; i < contents.size(); ++i)
-    {
+    for (size_t i = 0; i < contents.size(); ++i) {
         SleepUntilShare(static_cast<double>(i) / contents.size());
         if (!m_pProgress->WriteContent(contents[i]))
             return false;

@@ -17,8 +17,7 @@ std::string Timestamp()
 {
     const auto now = std::chrono::system_clock::now();
     const std::time_t nSeconds = std::chrono::system_clock::to_time_t(now);
-    const auto nMillis =
-        std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
+    const auto nMillis = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
     char szTime[32] = "";
     // gmtime's shared buffer is fine: this program runs one thread.
     if (const std::tm* pTime = std::gmtime(&nSeconds))
@@ -33,7 +32,7 @@ char AsciiLower(char c)
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-}
+} // namespace
 
 CStandinLauncher::CStandinLauncher(std::filesystem::path selfPath, std::string markerFile)
     : m_selfPath(std::move(selfPath)),
@@ -47,8 +46,7 @@ bool CStandinLauncher::IsLauncherName(const std::filesystem::path& path)
     const std::string strWanted = kFileName;
     if (strName.size() != strWanted.size())
         return false;
-    for (size_t i = 0; i < strName.size(); ++i)
-    {
+    for (size_t i = 0; i < strName.size(); ++i) {
         if (AsciiLower(strName[i]) != AsciiLower(strWanted[i]))
             return false;
     }
@@ -66,11 +64,11 @@ int CStandinLauncher::Run()
     // One write, so lines of launchers started together stay whole.
     out.write(strLine.data(), static_cast<std::streamsize>(strLine.size()));
     out.close();
-    if (!out)
-    {
+    if (!out) {
         StandinLog("launcher: cannot append to %s", PathToUtf8(m_markerPath).c_str());
         return 1;
     }
-    StandinLog("launcher: started as %s; marker in %s", PathToUtf8(m_selfPath).c_str(), PathToUtf8(m_markerPath).c_str());
+    StandinLog("launcher: started as %s; marker in %s", PathToUtf8(m_selfPath).c_str(),
+               PathToUtf8(m_markerPath).c_str());
     return 0;
 }

@@ -13,20 +13,15 @@ const struct
     const char* pszName;
     StandinScenario eScenario;
 } s_scenarios[] = {
-    {"normal", StandinScenario::Normal},
-    {"stall57", StandinScenario::Stall57},
-    {"uninstall30", StandinScenario::Uninstall30},
-    {"garbage", StandinScenario::Garbage},
-    {"negative", StandinScenario::Negative},
-    {"huge", StandinScenario::Huge},
+    {"normal", StandinScenario::Normal},           {"stall57", StandinScenario::Stall57},
+    {"uninstall30", StandinScenario::Uninstall30}, {"garbage", StandinScenario::Garbage},
+    {"negative", StandinScenario::Negative},       {"huge", StandinScenario::Huge},
 };
 
 bool ParseScenario(const std::string& strName, StandinScenario& eScenario)
 {
-    for (const auto& scenario : s_scenarios)
-    {
-        if (strName == scenario.pszName)
-        {
+    for (const auto& scenario : s_scenarios) {
+        if (strName == scenario.pszName) {
             eScenario = scenario.eScenario;
             return true;
         }
@@ -47,18 +42,15 @@ bool ParseSeconds(const std::string& strText, double& dSeconds)
     return true;
 }
 
-bool Apply(const std::string& strName, const std::string& strValue, StandinSettings& settings,
-           std::string& strError)
+bool Apply(const std::string& strName, const std::string& strValue, StandinSettings& settings, std::string& strError)
 {
-    if (strName == "scenario")
-    {
+    if (strName == "scenario") {
         if (ParseScenario(strValue, settings.m_eScenario))
             return true;
         strError = "unknown scenario \"" + strValue + "\" (normal, stall57, uninstall30, garbage, negative, huge)";
         return false;
     }
-    if (strName == "seconds")
-    {
+    if (strName == "seconds") {
         if (ParseSeconds(strValue, settings.m_dSeconds))
             return true;
         strError = "bad seconds \"" + strValue + "\" (a number from 0 to 86400, e.g. 0.5)";
@@ -68,11 +60,10 @@ bool Apply(const std::string& strName, const std::string& strValue, StandinSetti
     return true;
 }
 
-}
+} // namespace
 
-bool StandinSettings::Parse(const std::vector<std::string>& args,
-                            const std::function<const char*(const char*)>& getEnv, StandinSettings& settings,
-                            std::string& strError)
+bool StandinSettings::Parse(const std::vector<std::string>& args, const std::function<const char*(const char*)>& getEnv,
+                            StandinSettings& settings, std::string& strError)
 {
     static const struct
     {
@@ -83,38 +74,31 @@ bool StandinSettings::Parse(const std::vector<std::string>& args,
         {"ZELQA_STANDIN_SECONDS", "seconds"},
         {"ZELQA_STANDIN_MARKER", "marker"},
     };
-    for (const auto& variable : s_variables)
-    {
+    for (const auto& variable : s_variables) {
         const char* pszValue = getEnv ? getEnv(variable.pszVariable) : nullptr;
         if (pszValue == nullptr || pszValue[0] == '\0')
             continue;
-        if (!Apply(variable.pszName, pszValue, settings, strError))
-        {
+        if (!Apply(variable.pszName, pszValue, settings, strError)) {
             strError = std::string(variable.pszVariable) + ": " + strError;
             return false;
         }
     }
 
-    for (size_t i = 0; i < args.size(); ++i)
-    {
+    for (size_t i = 0; i < args.size(); ++i) {
         const std::string& strOption = args[i];
-        if (strOption == "--help" || strOption == "-h")
-        {
+        if (strOption == "--help" || strOption == "-h") {
             settings.m_bHelp = true;
             continue;
         }
-        if (strOption == "--launcher")
-        {
+        if (strOption == "--launcher") {
             settings.m_bLauncher = true;
             continue;
         }
-        if (strOption != "--scenario" && strOption != "--seconds" && strOption != "--marker")
-        {
+        if (strOption != "--scenario" && strOption != "--seconds" && strOption != "--marker") {
             strError = "unknown option " + strOption;
             return false;
         }
-        if (i + 1 >= args.size())
-        {
+        if (i + 1 >= args.size()) {
             strError = strOption + " needs a value";
             return false;
         }
@@ -126,8 +110,7 @@ bool StandinSettings::Parse(const std::vector<std::string>& args,
 
 const char* StandinSettings::ScenarioName(StandinScenario eScenario)
 {
-    for (const auto& scenario : s_scenarios)
-    {
+    for (const auto& scenario : s_scenarios) {
         if (scenario.eScenario == eScenario)
             return scenario.pszName;
     }

@@ -18,10 +18,8 @@ int main(int argc, char** argv)
 {
     // Started by the installer our standard error is /dev/null; a log file keeps what happened.
     const char* pszLog = std::getenv("ZELQA_STANDIN_LOG");
-    if (pszLog != nullptr && pszLog[0] != '\0')
-    {
-        if (FILE* pProbe = std::fopen(pszLog, "a"))
-        {
+    if (pszLog != nullptr && pszLog[0] != '\0') {
+        if (FILE* pProbe = std::fopen(pszLog, "a")) {
             std::fclose(pProbe);
             std::freopen(pszLog, "a", stderr);
         }
@@ -30,21 +28,19 @@ int main(int argc, char** argv)
     StandinSettings settings;
     std::string strError;
     const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
-    if (!StandinSettings::Parse(args, [](const char* pszName) { return std::getenv(pszName); }, settings, strError))
-    {
+    if (!StandinSettings::Parse(
+            args, [](const char* pszName) { return std::getenv(pszName); }, settings, strError)) {
         StandinLog("%s", strError.c_str());
         fputs(StandinSettings::Usage(), stderr);
         return 2;
     }
-    if (settings.m_bHelp)
-    {
+    if (settings.m_bHelp) {
         fputs(StandinSettings::Usage(), stdout);
         return 0;
     }
 
     const std::filesystem::path selfPath = CSelfPath::StartedAs(argc > 0 ? argv[0] : nullptr);
-    if (selfPath.empty())
-    {
+    if (selfPath.empty()) {
         StandinLog("cannot tell where this program lives");
         return 1;
     }

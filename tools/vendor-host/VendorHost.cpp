@@ -28,15 +28,21 @@ const int REQUEST_TIMEOUT_MS = 10000;
 
 const char* ReasonPhrase(int nStatus)
 {
-    switch (nStatus)
-    {
-    case 200: return "OK";
-    case 302: return "Found";
-    case 400: return "Bad Request";
-    case 404: return "Not Found";
-    case 405: return "Method Not Allowed";
-    case 500: return "Internal Server Error";
-    default: return "Unknown";
+    switch (nStatus) {
+    case 200:
+        return "OK";
+    case 302:
+        return "Found";
+    case 400:
+        return "Bad Request";
+    case 404:
+        return "Not Found";
+    case 405:
+        return "Method Not Allowed";
+    case 500:
+        return "Internal Server Error";
+    default:
+        return "Unknown";
     }
 }
 
@@ -67,7 +73,9 @@ private:
 
 } // namespace
 
-CVendorHost::CVendorHost(HostSettings settings) : m_settings(std::move(settings)) {}
+CVendorHost::CVendorHost(HostSettings settings) : m_settings(std::move(settings))
+{
+}
 
 CVendorHost::~CVendorHost()
 {
@@ -84,30 +92,26 @@ CVendorHost::~CVendorHost()
 bool CVendorHost::Open(std::string& strError)
 {
     m_pCtx = SSL_CTX_new(TLS_server_method());
-    if (!m_pCtx)
-    {
+    if (!m_pCtx) {
         strError = "cannot create TLS context: " + OpenSslError();
         return false;
     }
     SSL_CTX_set_min_proto_version(m_pCtx, TLS1_2_VERSION);
     if (SSL_CTX_use_certificate_chain_file(m_pCtx, m_settings.m_strCertFile.c_str()) != 1 ||
         SSL_CTX_use_PrivateKey_file(m_pCtx, m_settings.m_strKeyFile.c_str(), SSL_FILETYPE_PEM) != 1 ||
-        SSL_CTX_check_private_key(m_pCtx) != 1)
-    {
+        SSL_CTX_check_private_key(m_pCtx) != 1) {
         strError = "cannot load certificate " + m_settings.m_strCertFile + " and key " + m_settings.m_strKeyFile +
                    ": " + OpenSslError();
         return false;
     }
 
-    if (pipe2(m_stopPipe, O_CLOEXEC | O_NONBLOCK) != 0)
-    {
+    if (pipe2(m_stopPipe, O_CLOEXEC | O_NONBLOCK) != 0) {
         strError = std::string("pipe: ") + strerror(errno);
         return false;
     }
 
     m_listenFd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (m_listenFd < 0)
-    {
+    if (m_listenFd < 0) {
         strError = std::string("socket: ") + strerror(errno);
         return false;
     }
@@ -117,8 +121,7 @@ bool CVendorHost::Open(std::string& strError)
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     address.sin_port = htons(static_cast<uint16_t>(m_settings.m_nPort));
-    if (bind(m_listenFd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0 || listen(m_listenFd, 64) != 0)
-    {
+    if (bind(m_listenFd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0 || listen(m_listenFd, 64) != 0) {
         strError = "cannot listen on 127.0.0.1:" + std::to_string(m_settings.m_nPort) + ": " + strerror(errno);
         return false;
     }
@@ -130,11 +133,9 @@ bool CVendorHost::Open(std::string& strError)
 
 void CVendorHost::Run()
 {
-    while (!m_bStopping)
-    {
+    while (!m_bStopping) {
         pollfd fds[2] = {{m_listenFd, POLLIN, 0}, {m_stopPipe[0], POLLIN, 0}};
-        if (poll(fds, 2, -1) < 0)
-        {
+        if (poll(fds, 2, -1) < 0) {
             if (errno == EINTR)
                 continue;
             break;
@@ -144,8 +145,7 @@ void CVendorHost::Run()
         const int fd = accept4(m_listenFd, nullptr, nullptr, SOCK_CLOEXEC);
         if (fd < 0)
             continue;
-        if (m_settings.m_eMode == HostMode::Refuse)
-        {
+        if (m_settings.m_eMode == HostMode::Refuse) {
             close(fd);
             continue;
         }
@@ -179,15 +179,11 @@ void CVendorHost::Run()
 
 void CVendorHost::JoinFinished(bool bAll)
 {
-    for (auto it = m_connections.begin(); it != m_connections.end();)
-    {
-        if (bAll || *it->m_pDone)
-        {
+    for (auto it = m_connections.begin(); it != m_connections.end();) {
+        if (bAll || *it->m_pDone) {
             it->m_thread.join();
             it = m_connections.erase(it);
-        }
-        else
-        {
+        } else {
             ++it;
         }
     }
@@ -196,8 +192,7 @@ void CVendorHost::JoinFinished(bool bAll)
 void CVendorHost::Stop()
 {
     m_bStopping = true;
-    if (m_stopPipe[1] >= 0)
-    {
+    if (m_stopPipe[1] >= 0) {
         const char cByte = 's';
         [[maybe_unused]] const ssize_t nWritten = write(m_stopPipe[1], &cByte, 1);
     }
@@ -206,8 +201,7 @@ void CVendorHost::Stop()
 bool CVendorHost::WaitReadable(int fd, int nTimeoutMs)
 {
     pollfd fds[2] = {{fd, POLLIN, 0}, {m_stopPipe[0], POLLIN, 0}};
-    while (true)
-    {
+    while (true) {
         const int nReady = poll(fds, 2, nTimeoutMs);
         if (nReady < 0 && errno == EINTR)
             continue;
@@ -232,15 +226,13 @@ void CVendorHost::ServeConnection(int fd)
     SSL* pSsl = session.Get();
     if (!pSsl || SSL_set_fd(pSsl, fd) != 1)
         return;
-    if (!WaitReadable(fd, REQUEST_TIMEOUT_MS) || SSL_accept(pSsl) != 1)
-    {
+    if (!WaitReadable(fd, REQUEST_TIMEOUT_MS) || SSL_accept(pSsl) != 1) {
         ERR_clear_error();
         return;
     }
     std::string strMethod;
     std::string strTarget;
-    if (!ReadRequest(pSsl, fd, strMethod, strTarget))
-    {
+    if (!ReadRequest(pSsl, fd, strMethod, strTarget)) {
         SendResponse(pSsl, 400, "text/plain; charset=utf-8", "bad request\n", false);
         SSL_shutdown(pSsl);
         return;
@@ -253,8 +245,7 @@ bool CVendorHost::ReadRequest(SSL* pSsl, int fd, std::string& strMethod, std::st
 {
     std::string strRequest;
     char szBuffer[4096];
-    while (strRequest.find("\r\n\r\n") == std::string::npos)
-    {
+    while (strRequest.find("\r\n\r\n") == std::string::npos) {
         if (strRequest.size() > 16384)
             return false;
         if (SSL_pending(pSsl) == 0 && !WaitReadable(fd, REQUEST_TIMEOUT_MS))
@@ -277,8 +268,7 @@ bool CVendorHost::ReadRequest(SSL* pSsl, int fd, std::string& strMethod, std::st
 
 bool CVendorHost::SendAll(SSL* pSsl, const char* pData, size_t nSize)
 {
-    while (nSize > 0)
-    {
+    while (nSize > 0) {
         if (m_bStopping)
             return false;
         const int nChunk = static_cast<int>(nSize < 65536 ? nSize : 65536);
@@ -291,8 +281,8 @@ bool CVendorHost::SendAll(SSL* pSsl, const char* pData, size_t nSize)
     return true;
 }
 
-bool CVendorHost::SendResponse(SSL* pSsl, int nStatus, const std::string& strType, std::string_view body,
-                               bool bHead, const std::string& strExtraHeaders)
+bool CVendorHost::SendResponse(SSL* pSsl, int nStatus, const std::string& strType, std::string_view body, bool bHead,
+                               const std::string& strExtraHeaders)
 {
     std::string strHead = "HTTP/1.1 " + std::to_string(nStatus) + " " + ReasonPhrase(nStatus) + "\r\n";
     strHead += "Content-Type: " + strType + "\r\n";
@@ -308,31 +298,20 @@ void CVendorHost::Respond(SSL* pSsl, int fd, const std::string& strMethod, const
 {
     const bool bHead = strMethod == "HEAD";
     int nStatus = 200;
-    if (strMethod != "GET" && !bHead)
-    {
+    if (strMethod != "GET" && !bHead) {
         nStatus = 405;
         SendResponse(pSsl, nStatus, "text/plain; charset=utf-8", "method not allowed\n", false, "Allow: GET, HEAD\r\n");
-    }
-    else if (strTarget == DOWNLOAD_TARGET)
-    {
+    } else if (strTarget == DOWNLOAD_TARGET) {
         fprintf(stderr, "%s %s (download)\n", strMethod.c_str(), strTarget.c_str());
         ServeDownload(pSsl, fd, bHead);
         return;
-    }
-    else if (strTarget == FILES_TARGET)
-    {
+    } else if (strTarget == FILES_TARGET) {
         SendResponse(pSsl, nStatus, "application/octet-stream", m_settings.m_payload, bHead);
-    }
-    else if (strTarget == "/cn/home.html")
-    {
+    } else if (strTarget == "/cn/home.html") {
         SendResponse(pSsl, nStatus, "text/html; charset=utf-8", HomePageHtml(), bHead);
-    }
-    else if (strTarget == "/cn/license-agreement.html")
-    {
+    } else if (strTarget == "/cn/license-agreement.html") {
         SendResponse(pSsl, nStatus, "text/html; charset=utf-8", LicencePageHtml(), bHead);
-    }
-    else
-    {
+    } else {
         nStatus = 404;
         SendResponse(pSsl, nStatus, "text/plain; charset=utf-8", "not found\n", bHead);
     }
@@ -344,8 +323,7 @@ void CVendorHost::ServeDownload(SSL* pSsl, int fd, bool bHead)
 {
     const std::string_view strPayload = m_settings.m_payload;
     const std::string strType = "application/octet-stream";
-    switch (m_settings.m_eMode)
-    {
+    switch (m_settings.m_eMode) {
     case HostMode::NotFound:
         SendResponse(pSsl, 404, "text/plain; charset=utf-8", "not found\n", bHead);
         break;
@@ -353,10 +331,10 @@ void CVendorHost::ServeDownload(SSL* pSsl, int fd, bool bHead)
         SendResponse(pSsl, 500, "text/plain; charset=utf-8", "internal error\n", bHead);
         break;
     case HostMode::Redirect:
-        SendResponse(pSsl, 302, "text/plain; charset=utf-8", "", bHead, std::string("Location: ") + FILES_TARGET + "\r\n");
+        SendResponse(pSsl, 302, "text/plain; charset=utf-8", "", bHead,
+                     std::string("Location: ") + FILES_TARGET + "\r\n");
         break;
-    case HostMode::NoLength:
-    {
+    case HostMode::NoLength: {
         const std::string strHead =
             "HTTP/1.1 200 OK\r\nContent-Type: " + strType + "\r\nCache-Control: no-store\r\nConnection: close\r\n\r\n";
         if (SendAll(pSsl, strHead.data(), strHead.size()) && !bHead)
@@ -365,28 +343,24 @@ void CVendorHost::ServeDownload(SSL* pSsl, int fd, bool bHead)
     }
     case HostMode::Drop:
     case HostMode::Stall:
-    case HostMode::Trickle:
-    {
+    case HostMode::Trickle: {
         const std::string strHead = "HTTP/1.1 200 OK\r\nContent-Type: " + strType +
                                     "\r\nContent-Length: " + std::to_string(strPayload.size()) +
                                     "\r\nCache-Control: no-store\r\nConnection: close\r\n\r\n";
         if (!SendAll(pSsl, strHead.data(), strHead.size()) || bHead)
             break;
-        if (m_settings.m_eMode == HostMode::Drop)
-        {
+        if (m_settings.m_eMode == HostMode::Drop) {
             // Cut off without a close_notify, as a broken connection would be.
             SendAll(pSsl, strPayload.data(), strPayload.size() / 2);
             return;
         }
-        if (m_settings.m_eMode == HostMode::Stall)
-        {
+        if (m_settings.m_eMode == HostMode::Stall) {
             const size_t nFirst = std::min(m_settings.m_nStallAfterBytes, strPayload.size() / 2);
             if (!SendAll(pSsl, strPayload.data(), nFirst))
                 return;
             // Hold the connection open until the client hangs up or the host stops.
             char cByte;
-            while (WaitReadable(fd, -1))
-            {
+            while (WaitReadable(fd, -1)) {
                 if (recv(fd, &cByte, 1, MSG_PEEK) <= 0)
                     break;
                 // Data from the client (a TLS alert, say): drain it and wait on.
@@ -395,8 +369,7 @@ void CVendorHost::ServeDownload(SSL* pSsl, int fd, bool bHead)
             }
             return;
         }
-        for (size_t nSent = 0; nSent < strPayload.size();)
-        {
+        for (size_t nSent = 0; nSent < strPayload.size();) {
             const size_t nChunk = std::min(m_settings.m_nTrickleBytes, strPayload.size() - nSent);
             if (!SendAll(pSsl, strPayload.data() + nSent, nChunk))
                 return;

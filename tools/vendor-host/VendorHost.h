@@ -16,14 +16,14 @@
 enum class HostMode
 {
     Normal,
-    NotFound,     // 404
-    ServerError,  // 500
-    Refuse,       // every connection is accepted and closed at once, before the TLS handshake
-    Drop,         // headers with the full length, half the body, then the connection is cut
-    Stall,        // headers and the first bytes, then nothing until the client gives up
-    Trickle,      // the body in small pieces with pauses between
-    NoLength,     // no Content-Length; the body ends when the connection is closed
-    Redirect,     // 302 to /files/ZELQACONVERT_Download.exe
+    NotFound,    // 404
+    ServerError, // 500
+    Refuse,      // every connection is accepted and closed at once, before the TLS handshake
+    Drop,        // headers with the full length, half the body, then the connection is cut
+    Stall,       // headers and the first bytes, then nothing until the client gives up
+    Trickle,     // the body in small pieces with pauses between
+    NoLength,    // no Content-Length; the body ends when the connection is closed
+    Redirect,    // 302 to /files/ZELQACONVERT_Download.exe
 };
 
 struct HostSettings

@@ -52,15 +52,13 @@ const CurlFunctions& Curl()
         if (!pLibrary)
             return;
         CurlFunctions f;
-        f.bLoaded = Bind(pLibrary, "curl_global_init", f.pGlobalInit) &&
-                    Bind(pLibrary, "curl_easy_init", f.pEasyInit) &&
-                    Bind(pLibrary, "curl_easy_cleanup", f.pEasyCleanup) &&
-                    Bind(pLibrary, "curl_easy_perform", f.pEasyPerform) &&
-                    Bind(pLibrary, "curl_easy_setopt", f.pEasySetopt) &&
-                    Bind(pLibrary, "curl_easy_getinfo", f.pEasyGetinfo) && Bind(pLibrary, "curl_url", f.pUrl) &&
-                    Bind(pLibrary, "curl_url_cleanup", f.pUrlCleanup) &&
-                    Bind(pLibrary, "curl_url_set", f.pUrlSet) && Bind(pLibrary, "curl_url_get", f.pUrlGet) &&
-                    Bind(pLibrary, "curl_free", f.pFree);
+        f.bLoaded =
+            Bind(pLibrary, "curl_global_init", f.pGlobalInit) && Bind(pLibrary, "curl_easy_init", f.pEasyInit) &&
+            Bind(pLibrary, "curl_easy_cleanup", f.pEasyCleanup) &&
+            Bind(pLibrary, "curl_easy_perform", f.pEasyPerform) && Bind(pLibrary, "curl_easy_setopt", f.pEasySetopt) &&
+            Bind(pLibrary, "curl_easy_getinfo", f.pEasyGetinfo) && Bind(pLibrary, "curl_url", f.pUrl) &&
+            Bind(pLibrary, "curl_url_cleanup", f.pUrlCleanup) && Bind(pLibrary, "curl_url_set", f.pUrlSet) &&
+            Bind(pLibrary, "curl_url_get", f.pUrlGet) && Bind(pLibrary, "curl_free", f.pFree);
         if (f.bLoaded)
             s_functions = f;
     });

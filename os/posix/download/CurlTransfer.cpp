@@ -46,8 +46,7 @@ std::string ResolveUrl(const std::string& strBase, const std::string& strReferen
     char* pszResolved = nullptr;
     if (curl_url_set(pUrl, CURLUPART_URL, strBase.c_str(), 0) == CURLUE_OK &&
         curl_url_set(pUrl, CURLUPART_URL, strReference.c_str(), 0) == CURLUE_OK &&
-        curl_url_get(pUrl, CURLUPART_URL, &pszResolved, 0) == CURLUE_OK)
-    {
+        curl_url_get(pUrl, CURLUPART_URL, &pszResolved, 0) == CURLUE_OK) {
         strResolved = pszResolved;
         curl_free(pszResolved);
     }
@@ -143,7 +142,9 @@ bool CCurlTransfer::SetCaBundle()
     // the same ones and is parsed whole, at a megabyte or more of memory per
     // download. So the folder alone, when libcurl knows one.
     char* pszSystemFolder = nullptr;
-    struct stat st{};
+    struct stat st
+    {
+    };
     const bool bUseFolder = curl_easy_getinfo(m_pCurl, CURLINFO_CAPATH, &pszSystemFolder) == CURLE_OK &&
                             pszSystemFolder && ::stat(pszSystemFolder, &st) == 0 && S_ISDIR(st.st_mode);
     if (bUseFolder)
@@ -157,8 +158,7 @@ bool CCurlTransfer::SetCaBundle()
     // A bundle in memory takes the place of the bundle file; without the
     // folder, the system's certificates go in with the extra ones.
     char* pszSystemBundle = nullptr;
-    if (!bUseFolder && curl_easy_getinfo(m_pCurl, CURLINFO_CAINFO, &pszSystemBundle) == CURLE_OK && pszSystemBundle)
-    {
+    if (!bUseFolder && curl_easy_getinfo(m_pCurl, CURLINFO_CAINFO, &pszSystemBundle) == CURLE_OK && pszSystemBundle) {
         std::string strSystem;
         ReadWholeFile(pszSystemBundle, strSystem);
         strCertificates = strSystem + "\n" + strCertificates;
@@ -228,8 +228,7 @@ size_t CCurlTransfer::OnHeaderLine(const char* pLine, size_t nLength)
     m_lastActivity = std::chrono::steady_clock::now();
     const std::string strLine = TrimLine(pLine, nLength);
 
-    if (strLine.compare(0, 5, "HTTP/") == 0)
-    {
+    if (strLine.compare(0, 5, "HTTP/") == 0) {
         // A new response (after a redirect or an interim 1xx) starts afresh.
         m_bAcceptBody = false;
         m_strContentType.clear();
@@ -239,8 +238,7 @@ size_t CCurlTransfer::OnHeaderLine(const char* pLine, size_t nLength)
     // Trailers after a chunked body are not a new response.
     if (m_bAcceptBody)
         return nLength;
-    if (!strLine.empty())
-    {
+    if (!strLine.empty()) {
         if (!HeaderValue(strLine, "content-type:", m_strContentType))
             HeaderValue(strLine, "location:", m_strLocation);
         return nLength;
@@ -251,11 +249,9 @@ size_t CCurlTransfer::OnHeaderLine(const char* pLine, size_t nLength)
     curl_easy_getinfo(m_pCurl, CURLINFO_RESPONSE_CODE, &nStatus);
     if (nStatus >= 100 && nStatus < 200)
         return nLength;
-    if (nStatus >= 300 && nStatus < 400)
-    {
+    if (nStatus >= 300 && nStatus < 400) {
         // libcurl follows it (its own redirect-URL query answers only when it would not).
-        if (m_strLocation.empty())
-        {
+        if (m_strLocation.empty()) {
             m_eFailure = DownloadResult::HttpError;
             return 0;
         }
@@ -263,8 +259,7 @@ size_t CCurlTransfer::OnHeaderLine(const char* pLine, size_t nLength)
         m_bWatchStall = false;
         return Report(0, 0, DOWNLOAD_STATUS_REDIRECTING, ResolveUrl(EffectiveUrl(), m_strLocation)) ? nLength : 0;
     }
-    if (nStatus < 200 || nStatus > 299)
-    {
+    if (nStatus < 200 || nStatus > 299) {
         m_eFailure = DownloadResult::HttpError;
         return 0;
     }
@@ -285,25 +280,22 @@ size_t CCurlTransfer::OnBody(const char* pData, size_t nLength)
     m_lastActivity = std::chrono::steady_clock::now();
     if (!m_bAcceptBody || nLength == 0)
         return nLength;
-    if (!m_pFile->Write(pData, nLength))
-    {
+    if (!m_pFile->Write(pData, nLength)) {
         m_eFailure = DownloadResult::FileError;
         return CURL_WRITEFUNC_ERROR;
     }
     m_nReceived += nLength;
     return Report(m_nReceived, m_nExpected, DOWNLOAD_STATUS_DOWNLOADING_DATA, m_strBodyUrl) ? nLength
-                                                                                           : CURL_WRITEFUNC_ERROR;
+                                                                                            : CURL_WRITEFUNC_ERROR;
 }
 
 int CCurlTransfer::OnIdle()
 {
-    if (m_pProgress && m_pProgress->IsAbortRequested())
-    {
+    if (m_pProgress && m_pProgress->IsAbortRequested()) {
         m_eFailure = DownloadResult::Aborted;
         return 1;
     }
-    if (m_bWatchStall && std::chrono::steady_clock::now() - m_lastActivity >= m_options.m_stallLimit)
-    {
+    if (m_bWatchStall && std::chrono::steady_clock::now() - m_lastActivity >= m_options.m_stallLimit) {
         m_eFailure = DownloadResult::Stalled;
         return 1;
     }
@@ -312,8 +304,7 @@ int CCurlTransfer::OnIdle()
 
 DownloadResult CCurlTransfer::ResultFromCode(CURLcode code)
 {
-    switch (code)
-    {
+    switch (code) {
     case CURLE_UNSUPPORTED_PROTOCOL:
     case CURLE_URL_MALFORMAT:
         return DownloadResult::InvalidUrl;

@@ -24,10 +24,11 @@ int OpenPrivateFolder(const std::string& strFolder)
     const int fd = ::open(strFolder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0)
         return -1;
-    struct stat st{};
-    if (::fstat(fd, &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::geteuid() ||
-        (st.st_mode & (S_IWGRP | S_IWOTH)) != 0)
+    struct stat st
     {
+    };
+    if (::fstat(fd, &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::geteuid() ||
+        (st.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
         ::close(fd);
         errno = EPERM;
         return -1;
@@ -66,8 +67,7 @@ bool CTempFile::Create(const std::string& strTargetPath)
 
     static const char s_szDigits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
     std::random_device random;
-    for (int nTry = 0; nTry < 100; ++nTry)
-    {
+    for (int nTry = 0; nTry < 100; ++nTry) {
         std::string strSuffix;
         for (int i = 0; i < 8; ++i)
             strSuffix += s_szDigits[random() % (sizeof(s_szDigits) - 1)];
@@ -76,8 +76,7 @@ bool CTempFile::Create(const std::string& strTargetPath)
         // it is written; Close() gives it its final mode.
         const int fd =
             ::openat(m_dirFd, strTempName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0700);
-        if (fd >= 0)
-        {
+        if (fd >= 0) {
             m_fd = fd;
             m_strTempName = strTempName;
             return true;
@@ -92,11 +91,9 @@ bool CTempFile::Write(const char* pData, size_t nSize)
 {
     if (m_fd < 0)
         return false;
-    while (nSize > 0)
-    {
+    while (nSize > 0) {
         const ssize_t nWritten = ::write(m_fd, pData, nSize);
-        if (nWritten < 0)
-        {
+        if (nWritten < 0) {
             if (errno == EINTR)
                 continue;
             return false;

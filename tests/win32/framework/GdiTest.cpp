@@ -127,7 +127,7 @@ TEST_F(Win32Backend, AScaledCellTakesNothingFromItsNeighbours)
 
     Canvas canvas(30, 30, RGB(0, 255, 0));
     CGraphics graphics(&canvas.dc);
-    ASSERT_TRUE(graphics.DrawImage(image.get(), CRect(3, 3, 27, 27), 0, 4, 4, 4));   // blue, six times larger
+    ASSERT_TRUE(graphics.DrawImage(image.get(), CRect(3, 3, 27, 27), 0, 4, 4, 4)); // blue, six times larger
     for (int y = 3; y < 27; ++y)
         for (int x = 3; x < 27; ++x)
             ASSERT_EQ(canvas.dc.GetPixel(x, y), RGB(0, 0, 255)) << x << "," << y;
@@ -177,12 +177,10 @@ TEST_F(Win32Backend, ResourcesAreTheProgramsOwn)
 // stored as PNG, below as bitmaps.
 TEST_F(Win32Backend, TheProgramIconLoadsAndDrawsAtEverySize)
 {
-    for (int nSize : {16, 24, 32, 48, 64, 128})
-    {
+    for (int nSize : {16, 24, 32, 48, 64, 128}) {
         SCOPED_TRACE(nSize);
-        const HICON hIcon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr),
-                                                          MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON, nSize,
-                                                          nSize, LR_DEFAULTCOLOR));
+        const HICON hIcon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME),
+                                                          IMAGE_ICON, nSize, nSize, LR_DEFAULTCOLOR));
         ASSERT_NE(hIcon, nullptr);
         ICONINFO info{};
         ASSERT_TRUE(GetIconInfo(hIcon, &info));

@@ -170,11 +170,11 @@ TEST_F(Win32Backend, WorkersReachTheWindowThread)
                 ++nRan;
             });
     }).join();
-    EXPECT_EQ(nRan, 0);   // nothing runs on the worker
+    EXPECT_EQ(nRan, 0); // nothing runs on the worker
     PumpMessages();
     EXPECT_EQ(nRan, 50);
     EXPECT_TRUE(bOrderKept);
     bool bNow = false;
     WindowThread::Run([&] { bNow = true; });
-    EXPECT_TRUE(bNow);   // on the window thread it runs at once
+    EXPECT_TRUE(bNow); // on the window thread it runs at once
 }

@@ -53,10 +53,7 @@ public:
 class CSpaceEater : public CTestTopWindow
 {
 public:
-    BOOL PreTranslateMessage(MSG* pMsg) override
-    {
-        return pMsg->message == WM_KEYDOWN && pMsg->wParam == VK_SPACE;
-    }
+    BOOL PreTranslateMessage(MSG* pMsg) override { return pMsg->message == WM_KEYDOWN && pMsg->wParam == VK_SPACE; }
 };
 } // namespace
 
@@ -80,13 +77,13 @@ TEST_F(Win32Backend, AButtonDrawnOverTheSkinIsNotErasedByItsClass)
 {
     CTestTopWindow top(RGB(0, 0, 255));
     ASSERT_TRUE(top.Open(200, 100));
-    CTestOwnerDrawButton button;   // draws nothing, and leaves erasing to the button class
+    CTestOwnerDrawButton button; // draws nothing, and leaves erasing to the button class
     ASSERT_TRUE(button.Create(L"", WS_CHILD | WS_VISIBLE, CRect(10, 10, 60, 40), &top, 77));
     PumpMessages();
     button.Invalidate(TRUE);
     PumpMessages();
     EXPECT_GT(button.m_nDraws, 1);
-    EXPECT_EQ(PixelOf(&top, 30, 20), 0x0000FFu);   // the window's blue, not the dialog grey
+    EXPECT_EQ(PixelOf(&top, 30, 20), 0x0000FFu); // the window's blue, not the dialog grey
 }
 
 TEST_F(Win32Backend, ADoubleClickOnAButtonIsTwoClicks)
@@ -121,7 +118,7 @@ TEST_F(Win32Backend, AnEditFieldKeepsItsDoubleClick)
     int nEnd = -1;
     edit.GetSel(nStart, nEnd);
     EXPECT_EQ(nStart, 0);
-    EXPECT_GE(nEnd, 5);   // the first word, selected as a double click selects it
+    EXPECT_GE(nEnd, 5); // the first word, selected as a double click selects it
     EXPECT_LE(nEnd, 6);
 }
 
@@ -136,7 +133,7 @@ TEST_F(Win32Backend, ColourRequestsAreAnsweredByTheFieldItself)
     PumpMessages();
     EXPECT_GT(edit.m_nRequests, 0);
     EXPECT_EQ(edit.m_nLastKind, static_cast<UINT>(CTLCOLOR_EDIT));
-    EXPECT_EQ(PixelOf(&top, 200, 25), 0xFF0000u);   // the field's red brush filled it
+    EXPECT_EQ(PixelOf(&top, 200, 25), 0xFF0000u); // the field's red brush filled it
 }
 
 TEST_F(Win32Backend, KeysAreOfferedUpTheParentChainBeforeTheyAreTyped)
@@ -164,7 +161,7 @@ TEST_F(Win32Backend, KeysAreOfferedUpTheParentChainBeforeTheyAreTyped)
     EXPECT_EQ(frame.m_keys[0], static_cast<UINT>('A'));
     EXPECT_EQ(frame.m_keys[1], static_cast<UINT>(VK_SPACE));
     EXPECT_EQ(edit.GetWindowText(), L"a转b");
-    EXPECT_EQ(edit.m_nChars, 3);   // the override ran, and its base typed them
+    EXPECT_EQ(edit.m_nChars, 3); // the override ran, and its base typed them
 }
 
 TEST_F(Win32Backend, EscapeCancelsADialogAndEnterConfirmsIt)
@@ -176,7 +173,7 @@ TEST_F(Win32Backend, EscapeCancelsADialogAndEnterConfirmsIt)
             SendKey(&dialog, vk, false);
             PumpMessages();
             if (!IsModalRunEnded(&dialog))
-                dialog.EndDialog(-5);   // the key did nothing: end the run all the same
+                dialog.EndDialog(-5); // the key did nothing: end the run all the same
         });
         EXPECT_EQ(dialog.DoModal(), nExpected) << "key " << vk;
     }

@@ -8,8 +8,7 @@ std::filesystem::path CSelfPath::StartedAs(const char* pszArgv0)
     std::error_code error;
     // A path in argv[0] is the name we were started under; taken from the
     // starting directory, which we have not left yet.
-    if (pszArgv0 != nullptr && strchr(pszArgv0, '/') != nullptr)
-    {
+    if (pszArgv0 != nullptr && strchr(pszArgv0, '/') != nullptr) {
         const std::filesystem::path path = std::filesystem::absolute(pszArgv0, error);
         if (!error)
             return path.lexically_normal();

@@ -8,13 +8,11 @@ std::filesystem::path CSelfPath::StartedAs(const char*)
 {
     // argv[0] is in the ANSI code page and may lack the folder; the module name is neither.
     std::wstring strBuffer(MAX_PATH, L'\0');
-    for (;;)
-    {
+    for (;;) {
         const DWORD nLength = GetModuleFileNameW(nullptr, strBuffer.data(), static_cast<DWORD>(strBuffer.size()));
         if (nLength == 0)
             return std::filesystem::path();
-        if (nLength < strBuffer.size())
-        {
+        if (nLength < strBuffer.size()) {
             strBuffer.resize(nLength);
             return std::filesystem::path(strBuffer);
         }
