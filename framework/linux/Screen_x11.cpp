@@ -11,7 +11,7 @@
 #include <X11/Xlib.h>
 
 #include "framework/linux/GlobalPointer.h"
-#include "framework/linux/WindowSystem.h"
+#include "framework/linux/SdlWindowBackend.h"
 
 namespace
 {
@@ -73,7 +73,7 @@ bool GetScreenDpi(int& dpiX, int& dpiY)
         dpiY = g_overrideY;
         return true;
     }
-    if (!CWindowSystem::Get().IsInitialised())
+    if (!CSdlWindowBackend::Get().IsInitialised())
         return false;
     // The screen does not change its DPI while the installer runs.
     static std::once_flag s_once;
@@ -102,7 +102,7 @@ bool GetScreenDpi(int& dpiX, int& dpiY)
 
 bool QueryGlobalPointer(int& x, int& y, bool& bLeftDown)
 {
-    const char* driver = CWindowSystem::Get().IsInitialised() ? SDL_GetCurrentVideoDriver() : nullptr;
+    const char* driver = CSdlWindowBackend::Get().IsInitialised() ? SDL_GetCurrentVideoDriver() : nullptr;
     if (!driver || std::strcmp(driver, "x11") != 0) {
         const Uint32 buttons = SDL_GetGlobalMouseState(&x, &y);
         bLeftDown = (buttons & SDL_BUTTON_LMASK) != 0;
@@ -129,7 +129,7 @@ CSize GetIconSize()
 CRect GetScreenWorkArea()
 {
     SDL_Rect rc{0, 0, 1024, 768};
-    if (CWindowSystem::Get().IsInitialised())
+    if (CSdlWindowBackend::Get().IsInitialised())
         SDL_GetDisplayUsableBounds(0, &rc);
     return CRect(rc.x, rc.y, rc.x + rc.w, rc.y + rc.h);
 }

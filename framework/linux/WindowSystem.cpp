@@ -1,11 +1,10 @@
-#include "framework/linux/WindowSystem.h"
+#include "framework/linux/SdlWindowBackend.h"
 
 #include <cstring>
 
 #include <algorithm>
 #include <deque>
 #include <mutex>
-#include <thread>
 #include <unordered_map>
 
 #include "base/Utf8.h"
@@ -16,14 +15,12 @@
 
 namespace
 {
-std::thread::id g_uiThread;
 // Workers may still post while the process exits, so the queue outlives
 // every static destructor: it is never destroyed.
 struct PostQueue
 {
     std::mutex mutex;
     std::deque<std::function<void()>> posted;
-    std::deque<std::function<void()>> idle;
 };
 PostQueue& Queue()
 {
@@ -89,17 +86,15 @@ UINT ModifiersFromSdl(uint16_t mod)
 }
 } // namespace
 
-CWindowSystem& CWindowSystem::Get()
+IWindowBackend& PlatformWindowBackend()
 {
     // Never destroyed, for the same reason as the post queue.
-    static CWindowSystem* s_system = new CWindowSystem;
-    return *s_system;
+    static CSdlWindowBackend* s_backend = new CSdlWindowBackend;
+    return *s_backend;
 }
 
-bool CWindowSystem::Init()
+bool CSdlWindowBackend::Start()
 {
-    if (m_bInitialised)
-        return true;
     // Without this SDL builds a GL renderer behind every window surface: five
     // times the memory and a slow first frame, for pixels we draw ourselves.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
@@ -113,7 +108,6 @@ bool CWindowSystem::Init()
     // Text input starts only when an edit field takes the focus.
     SDL_StopTextInput();
     m_nPostEvent = SDL_RegisterEvents(1);
-    g_uiThread = std::this_thread::get_id();
     m_bInitialised = true;
     const char* driver = SDL_GetCurrentVideoDriver();
     if (driver && std::strcmp(driver, "x11") == 0)
@@ -121,20 +115,16 @@ bool CWindowSystem::Init()
     return true;
 }
 
-bool CWindowSystem::ShowsWindows() const
+bool CSdlWindowBackend::ShowsWindows() const
 {
     const char* driver = m_bInitialised ? SDL_GetCurrentVideoDriver() : nullptr;
     return driver && (std::strcmp(driver, "x11") == 0 || std::strcmp(driver, "wayland") == 0);
 }
 
-bool CWindowSystem::IsUiThread() const
+HWND CSdlWindowBackend::CreateNative(CWnd* pWnd, LPCWSTR pszClassName, DWORD dwExStyle, LPCWSTR pszText, DWORD dwStyle,
+                                     const RECT& rcWindow, HWND hParent, UINT nId)
 {
-    return !m_bInitialised || std::this_thread::get_id() == g_uiThread;
-}
-
-HWND CWindowSystem::CreateWindowNode(CWnd* pWnd, const wchar_t* pszClassName, DWORD dwExStyle, const wchar_t* pszText,
-                                     DWORD dwStyle, const CRect& rect, HWND hParent, UINT nId)
-{
+    const CRect rect(rcWindow);
     auto* node = new HWND__;
     node->pWnd = pWnd;
     node->pClass = CreateWindowClass(pszClassName, *pWnd);
@@ -176,7 +166,7 @@ HWND CWindowSystem::CreateWindowNode(CWnd* pWnd, const wchar_t* pszClassName, DW
     return node;
 }
 
-void CWindowSystem::DestroyWindowNode(HWND hWnd)
+void CSdlWindowBackend::DestroyWindowNode(HWND hWnd)
 {
     if (!hWnd || !g_live.count(hWnd))
         return;
@@ -211,7 +201,6 @@ void CWindowSystem::DestroyWindowNode(HWND hWnd)
         }
     } else {
         m_topLevels.erase(std::remove(m_topLevels.begin(), m_topLevels.end(), hWnd), m_topLevels.end());
-        m_modalStack.erase(std::remove(m_modalStack.begin(), m_modalStack.end(), hWnd), m_modalStack.end());
         if (hWnd->pBacking)
             cairo_surface_destroy(hWnd->pBacking);
         if (hWnd->pSdlWindow)
@@ -226,20 +215,20 @@ void CWindowSystem::DestroyWindowNode(HWND hWnd)
     delete hWnd;
 }
 
-bool CWindowSystem::IsAlive(HWND hWnd, uint64_t nSerial) const
+bool CSdlWindowBackend::IsAlive(HWND hWnd, uint64_t nSerial) const
 {
     auto it = g_live.find(hWnd);
     return it != g_live.end() && it->second == nSerial;
 }
 
-HWND CWindowSystem::TopLevelOf(HWND hWnd) const
+HWND CSdlWindowBackend::TopLevelOf(HWND hWnd) const
 {
     while (hWnd && hWnd->pParent)
         hWnd = hWnd->pParent;
     return hWnd;
 }
 
-CPoint CWindowSystem::OriginInTopLevel(HWND hWnd) const
+CPoint CSdlWindowBackend::OriginInTopLevel(HWND hWnd) const
 {
     CPoint pt;
     for (HWND h = hWnd; h && h->pParent; h = h->pParent) {
@@ -249,7 +238,7 @@ CPoint CWindowSystem::OriginInTopLevel(HWND hWnd) const
     return pt;
 }
 
-CRect CWindowSystem::VisibleRectInTopLevel(HWND hWnd) const
+CRect CSdlWindowBackend::VisibleRectInTopLevel(HWND hWnd) const
 {
     CPoint origin = OriginInTopLevel(hWnd);
     CRect visible(origin.x, origin.y, origin.x + hWnd->rect.Width(), origin.y + hWnd->rect.Height());
@@ -261,7 +250,7 @@ CRect CWindowSystem::VisibleRectInTopLevel(HWND hWnd) const
     return visible;
 }
 
-bool CWindowSystem::IsVisible(HWND hWnd) const
+bool CSdlWindowBackend::IsVisible(HWND hWnd) const
 {
     for (HWND h = hWnd; h; h = h->pParent)
         if (!(h->dwStyle & WS_VISIBLE))
@@ -269,7 +258,7 @@ bool CWindowSystem::IsVisible(HWND hWnd) const
     return hWnd != nullptr;
 }
 
-void CWindowSystem::RecreateBacking(HWND hTop)
+void CSdlWindowBackend::RecreateBacking(HWND hTop)
 {
     const int w = std::max(1, hTop->rect.Width());
     const int h = std::max(1, hTop->rect.Height());
@@ -281,13 +270,13 @@ void CWindowSystem::RecreateBacking(HWND hTop)
     hTop->pBacking = cairo_image_surface_create(CAIRO_FORMAT_RGB24, w, h);
 }
 
-cairo_surface_t* CWindowSystem::BackingOf(HWND hWnd) const
+cairo_surface_t* CSdlWindowBackend::BackingOf(HWND hWnd) const
 {
     HWND top = TopLevelOf(hWnd);
     return top ? top->pBacking : nullptr;
 }
 
-void CWindowSystem::Show(HWND hWnd, bool bShow)
+void CSdlWindowBackend::Show(HWND hWnd, bool bShow)
 {
     const bool bWasVisible = (hWnd->dwStyle & WS_VISIBLE) != 0;
     if (bWasVisible == bShow)
@@ -328,7 +317,7 @@ void CWindowSystem::Show(HWND hWnd, bool bShow)
     }
 }
 
-void CWindowSystem::ApplyTopLevelRect(HWND hTop)
+void CSdlWindowBackend::ApplyTopLevelRect(HWND hTop)
 {
     int x = 0, y = 0, cx = 0, cy = 0;
     SDL_GetWindowPosition(hTop->pSdlWindow, &x, &y);
@@ -341,12 +330,11 @@ void CWindowSystem::ApplyTopLevelRect(HWND hTop)
         SDL_SetWindowSize(hTop->pSdlWindow, cxWanted, cyWanted);
 }
 
-void CWindowSystem::SetPos(HWND hWnd, const CRect& rect, bool bMove, bool bSize, bool bRaise)
+void CSdlWindowBackend::SetPos(HWND hWnd, const CRect& rect, bool bMove, bool bSize, bool bRaise)
 {
     CRect rcNew = hWnd->rect;
     if (bMove) {
         rcNew.OffsetRect(rect.left - rcNew.left, rect.top - rcNew.top);
-        hWnd->bMoved = true;
     }
     if (bSize) {
         rcNew.right = rcNew.left + std::max<LONG>(0, rect.Width());
@@ -382,7 +370,7 @@ void CWindowSystem::SetPos(HWND hWnd, const CRect& rect, bool bMove, bool bSize,
     }
 }
 
-void CWindowSystem::Invalidate(HWND hWnd, const CRect* pRect, bool bErase)
+void CSdlWindowBackend::Invalidate(HWND hWnd, const CRect* pRect, bool bErase)
 {
     CRect rcClient(0, 0, hWnd->rect.Width(), hWnd->rect.Height());
     CRect rc = pRect ? CRect::Intersect(*pRect, rcClient) : rcClient;
@@ -396,7 +384,7 @@ void CWindowSystem::Invalidate(HWND hWnd, const CRect* pRect, bool bErase)
         InvalidateChildren(hWnd, rc, bErase);
 }
 
-void CWindowSystem::InvalidateChildren(HWND hWnd, const CRect& rcClient, bool bErase)
+void CSdlWindowBackend::InvalidateChildren(HWND hWnd, const CRect& rcClient, bool bErase)
 {
     for (HWND child : hWnd->children) {
         if (!(child->dwStyle & WS_VISIBLE))
@@ -409,7 +397,7 @@ void CWindowSystem::InvalidateChildren(HWND hWnd, const CRect& rcClient, bool bE
     }
 }
 
-void CWindowSystem::UpdateWindow(HWND hWnd)
+void CSdlWindowBackend::UpdateWindow(HWND hWnd)
 {
     if (IsVisible(hWnd)) {
         PaintTree(hWnd);
@@ -417,13 +405,13 @@ void CWindowSystem::UpdateWindow(HWND hWnd)
     }
 }
 
-void CWindowSystem::SetCapture(HWND hWnd)
+void CSdlWindowBackend::SetCapture(HWND hWnd)
 {
     m_hCapture = hWnd;
     SDL_CaptureMouse(hWnd ? SDL_TRUE : SDL_FALSE);
 }
 
-void CWindowSystem::SetFocus(HWND hWnd)
+void CSdlWindowBackend::SetFocus(HWND hWnd)
 {
     if (m_hFocus == hWnd)
         return;
@@ -436,7 +424,7 @@ void CWindowSystem::SetFocus(HWND hWnd)
         hWnd->pWnd->OnSetFocus(hOld && IsAlive(hOld, nOldSerial) ? hOld->pWnd : nullptr);
 }
 
-void CWindowSystem::TrackMouse(HWND hWnd, DWORD dwFlags, DWORD dwHoverMs)
+void CSdlWindowBackend::TrackMouse(HWND hWnd, DWORD dwFlags, DWORD dwHoverMs)
 {
     if (dwFlags & TME_CANCEL) {
         if (m_hTracked == hWnd)
@@ -459,7 +447,7 @@ void CWindowSystem::TrackMouse(HWND hWnd, DWORD dwFlags, DWORD dwHoverMs)
     }
 }
 
-void CWindowSystem::SetMouseOver(HWND hWnd)
+void CSdlWindowBackend::SetMouseOver(HWND hWnd)
 {
     if (m_hMouseOver == hWnd)
         return;
@@ -473,7 +461,7 @@ void CWindowSystem::SetMouseOver(HWND hWnd)
     }
 }
 
-void CWindowSystem::CheckHoverTimer()
+void CSdlWindowBackend::CheckHoverTimer()
 {
     if (!m_hTracked || !(m_dwTrackFlags & TME_HOVER))
         return;
@@ -487,7 +475,7 @@ void CWindowSystem::CheckHoverTimer()
     m_hTracked->pWnd->OnMouseHover(m_bLButtonDown ? MK_LBUTTON : 0, pt);
 }
 
-int CWindowSystem::MillisecondsToNextTimer() const
+int CSdlWindowBackend::MillisecondsToNextTimer() const
 {
     if (m_hDragged)
         return 10;
@@ -508,14 +496,14 @@ int CWindowSystem::MillisecondsToNextTimer() const
     return static_cast<int>(std::max<long long>(0, left));
 }
 
-void CWindowSystem::SetTimer(HWND hWnd, UINT_PTR nId, UINT nElapse)
+void CSdlWindowBackend::SetTimer(HWND hWnd, UINT_PTR nId, UINT nElapse)
 {
     KillTimer(hWnd, nId);
     auto interval = std::chrono::milliseconds(std::max<UINT>(nElapse, 10));
     m_timers.push_back({hWnd, hWnd->nSerial, nId, interval, std::chrono::steady_clock::now() + interval});
 }
 
-bool CWindowSystem::KillTimer(HWND hWnd, UINT_PTR nId)
+bool CSdlWindowBackend::KillTimer(HWND hWnd, UINT_PTR nId)
 {
     auto it = std::remove_if(m_timers.begin(), m_timers.end(),
                              [&](const Timer& t) { return t.hWnd == hWnd && t.nId == nId; });
@@ -524,7 +512,7 @@ bool CWindowSystem::KillTimer(HWND hWnd, UINT_PTR nId)
     return bFound;
 }
 
-void CWindowSystem::BeginMoveDrag(HWND hTop)
+void CSdlWindowBackend::BeginMoveDrag(HWND hTop)
 {
     if (!hTop || !hTop->IsTopLevel())
         return;
@@ -538,7 +526,7 @@ void CWindowSystem::BeginMoveDrag(HWND hTop)
 
 // SDL drops motion events while the window moves under the pointer, so the
 // drag follows the pointer's global position instead, polled while it lasts.
-void CWindowSystem::FollowMoveDrag()
+void CSdlWindowBackend::FollowMoveDrag()
 {
     if (!m_hDragged)
         return;
@@ -558,7 +546,7 @@ void CWindowSystem::FollowMoveDrag()
     SDL_SetWindowPosition(m_hDragged->pSdlWindow, target.x, target.y);
 }
 
-void CWindowSystem::RunDueTimers()
+void CSdlWindowBackend::RunDueTimers()
 {
     const auto now = std::chrono::steady_clock::now();
     std::vector<Timer> due;
@@ -574,7 +562,7 @@ void CWindowSystem::RunDueTimers()
             timer.hWnd->pWnd->OnTimer(timer.nId);
 }
 
-HWND CWindowSystem::HitTest(HWND hWnd, CPoint pt) const
+HWND CSdlWindowBackend::HitTest(HWND hWnd, CPoint pt) const
 {
     for (auto it = hWnd->children.rbegin(); it != hWnd->children.rend(); ++it) {
         HWND child = *it;
@@ -587,7 +575,7 @@ HWND CWindowSystem::HitTest(HWND hWnd, CPoint pt) const
     return hWnd;
 }
 
-HWND CWindowSystem::TopLevelFromSdl(uint32_t nWindowId) const
+HWND CSdlWindowBackend::TopLevelFromSdl(uint32_t nWindowId) const
 {
     SDL_Window* window = SDL_GetWindowFromID(nWindowId);
     if (!window)
@@ -595,12 +583,13 @@ HWND CWindowSystem::TopLevelFromSdl(uint32_t nWindowId) const
     return static_cast<HWND>(SDL_GetWindowData(window, "hwnd"));
 }
 
-bool CWindowSystem::AcceptsInput(HWND hTop) const
+bool CSdlWindowBackend::AcceptsInput(HWND hTop) const
 {
-    return hTop && (m_modalStack.empty() || m_modalStack.back() == hTop);
+    HWND hModal = InnermostModal();
+    return hTop && (!hModal || hModal == hTop);
 }
 
-void CWindowSystem::HandleMouseMove(HWND hTop, CPoint pt)
+void CSdlWindowBackend::HandleMouseMove(HWND hTop, CPoint pt)
 {
     m_ptLastMouse = pt;
     HWND hTarget = m_hCapture ? m_hCapture : HitTest(hTop, pt);
@@ -614,7 +603,7 @@ void CWindowSystem::HandleMouseMove(HWND hTop, CPoint pt)
     hTarget->pWnd->OnMouseMove(flags, CPoint(pt.x - origin.x, pt.y - origin.y));
 }
 
-void CWindowSystem::HandleMouseButton(HWND hTop, CPoint pt, bool bDown)
+void CSdlWindowBackend::HandleMouseButton(HWND hTop, CPoint pt, bool bDown)
 {
     m_ptLastMouse = pt;
     m_bLButtonDown = bDown;
@@ -633,7 +622,7 @@ void CWindowSystem::HandleMouseButton(HWND hTop, CPoint pt, bool bDown)
     }
 }
 
-void CWindowSystem::HandleKey(HWND hTop, UINT vk, bool bDown, UINT nModifiers)
+void CSdlWindowBackend::HandleKey(HWND hTop, UINT vk, bool bDown, UINT nModifiers)
 {
     m_nModifiers = nModifiers;
     // The modifier keys themselves count as soon as they go down.
@@ -663,7 +652,7 @@ void CWindowSystem::HandleKey(HWND hTop, UINT vk, bool bDown, UINT nModifiers)
         hTarget->pWnd->OnKeyDown(vk, 1, 0);
 }
 
-void CWindowSystem::HandleText(HWND hTop, const char* utf8)
+void CSdlWindowBackend::HandleText(HWND hTop, const char* utf8)
 {
     std::wstring text = FromUtf8(utf8);
     // A swallowed Space key must not come back as a typed space.
@@ -683,7 +672,7 @@ void CWindowSystem::HandleText(HWND hTop, const char* utf8)
     }
 }
 
-void CWindowSystem::HandleEvent(const SDL_Event& event)
+void CSdlWindowBackend::HandleEvent(const SDL_Event& event)
 {
     if (event.type == m_nPostEvent)
         return; // only wakes the loop; the queue is drained separately
@@ -750,24 +739,25 @@ void CWindowSystem::HandleEvent(const SDL_Event& event)
         break;
     }
     case SDL_QUIT:
-        // A request to close (SIGTERM, SIGINT) that comes while the window is
-        // still being built is kept for the modal loop that is about to run.
-        if (!m_modalStack.empty() && m_modalStack.back()->pWnd)
-            m_modalStack.back()->pWnd->OnWindowClose();
-        else
-            m_bQuitPending = true;
+        // A request to close (SIGTERM, SIGINT), as the window manager's close.
+        CWindowSystem::Get().AskToClose();
         break;
     default:
         break;
     }
 }
 
-void CWindowSystem::Post(std::function<void()> task)
+void CSdlWindowBackend::Post(std::function<void()> task)
 {
     {
         std::lock_guard<std::mutex> lock(Queue().mutex);
         Queue().posted.push_back(std::move(task));
     }
+    Wake();
+}
+
+void CSdlWindowBackend::Wake()
+{
     if (m_bInitialised) {
         SDL_Event wake{};
         wake.type = m_nPostEvent;
@@ -775,13 +765,7 @@ void CWindowSystem::Post(std::function<void()> task)
     }
 }
 
-void CWindowSystem::PostWhenIdle(std::function<void()> task)
-{
-    std::lock_guard<std::mutex> lock(Queue().mutex);
-    Queue().idle.push_back(std::move(task));
-}
-
-void CWindowSystem::DrainPosted()
+void CSdlWindowBackend::DrainPosted()
 {
     std::deque<std::function<void()>> tasks;
     {
@@ -792,7 +776,7 @@ void CWindowSystem::DrainPosted()
         task();
 }
 
-bool CWindowSystem::HasPendingPaint(HWND hWnd) const
+bool CSdlWindowBackend::HasPendingPaint(HWND hWnd) const
 {
     if (!(hWnd->dwStyle & WS_VISIBLE))
         return false;
@@ -804,7 +788,7 @@ bool CWindowSystem::HasPendingPaint(HWND hWnd) const
     return false;
 }
 
-void CWindowSystem::PaintTree(HWND hWnd)
+void CSdlWindowBackend::PaintTree(HWND hWnd)
 {
     if (!(hWnd->dwStyle & WS_VISIBLE))
         return;
@@ -828,7 +812,7 @@ void CWindowSystem::PaintTree(HWND hWnd)
             PaintTree(child);
 }
 
-void CWindowSystem::Present(HWND hTop)
+void CSdlWindowBackend::Present(HWND hTop)
 {
     if (!hTop || !hTop->pSdlWindow || !hTop->pBacking || !(hTop->dwStyle & WS_VISIBLE))
         return;
@@ -860,14 +844,14 @@ void CWindowSystem::Present(HWND hTop)
     SDL_UpdateWindowSurfaceRects(hTop->pSdlWindow, &rc, 1);
 }
 
-void CWindowSystem::NoteDrawing(HWND hWnd, const CRect& rcInTop)
+void CSdlWindowBackend::NoteDrawing(HWND hWnd, const CRect& rcInTop)
 {
     HWND top = TopLevelOf(hWnd);
     if (top && !rcInTop.IsRectEmpty())
         top->rcDrawn = CRect::Union(top->rcDrawn, rcInTop);
 }
 
-void CWindowSystem::PaintAll()
+void CSdlWindowBackend::PaintAll()
 {
     std::vector<std::pair<HWND, uint64_t>> tops;
     for (HWND top : m_topLevels)
@@ -881,7 +865,7 @@ void CWindowSystem::PaintAll()
     }
 }
 
-void CWindowSystem::RaiseTopLevel(HWND hTop)
+void CSdlWindowBackend::RaiseTopLevel(HWND hTop)
 {
     if (!hTop || !hTop->pSdlWindow || !(hTop->dwStyle & WS_VISIBLE))
         return;
@@ -889,7 +873,7 @@ void CWindowSystem::RaiseTopLevel(HWND hTop)
     KeepModalOnTop(hTop);
 }
 
-void CWindowSystem::GiveFocusBackToOwner(HWND hOwner)
+void CSdlWindowBackend::GiveFocusBackToOwner(HWND hOwner)
 {
     // As Windows activates the owner of a window that closes; without a
     // window manager nobody else would, and the keyboard would go nowhere.
@@ -900,16 +884,16 @@ void CWindowSystem::GiveFocusBackToOwner(HWND hOwner)
         SDL_SetWindowInputFocus(hOwner->pSdlWindow);
 }
 
-void CWindowSystem::KeepModalOnTop(HWND hRaised)
+void CSdlWindowBackend::KeepModalOnTop(HWND hRaised)
 {
-    if (m_modalStack.empty())
+    HWND hModal = InnermostModal();
+    if (!hModal)
         return;
-    HWND hModal = m_modalStack.back();
     if (hModal != hRaised && hModal->pSdlWindow && (hModal->dwStyle & WS_VISIBLE))
         SDL_RaiseWindow(hModal->pSdlWindow);
 }
 
-void CWindowSystem::RunLoopIteration(int nMaxWaitMs)
+bool CSdlWindowBackend::HandlePending()
 {
     DrainPosted();
     SDL_Event event;
@@ -924,24 +908,12 @@ void CWindowSystem::RunLoopIteration(int nMaxWaitMs)
     bool bPending = false;
     for (HWND top : m_topLevels)
         bPending = bPending || HasPendingPaint(top);
-    {
-        std::unique_lock<std::mutex> lock(Queue().mutex);
-        if (!bPending && Queue().posted.empty() && !Queue().idle.empty()) {
-            auto task = std::move(Queue().idle.front());
-            Queue().idle.pop_front();
-            lock.unlock();
-            task();
-            return;
-        }
-        if (bPending || !Queue().posted.empty())
-            return;
-    }
+    std::lock_guard<std::mutex> lock(Queue().mutex);
+    return bPending || !Queue().posted.empty();
+}
 
-    // A handler that ended the modal run must not leave the loop asleep.
-    for (HWND modal : m_modalStack)
-        if (modal->bEndModal)
-            return;
-
+void CSdlWindowBackend::WaitForEvent(int nMaxWaitMs)
+{
     int wait = nMaxWaitMs;
     int timer = MillisecondsToNextTimer();
     if (timer >= 0 && (wait < 0 || timer < wait))
@@ -952,62 +924,25 @@ void CWindowSystem::RunLoopIteration(int nMaxWaitMs)
         SDL_WaitEventTimeout(nullptr, wait);
 }
 
-INT_PTR CWindowSystem::RunModal(HWND hWnd)
-{
-    uint64_t serial = hWnd->nSerial;
-    m_modalStack.push_back(hWnd);
-    // Shown once it heads the modal stack, so nothing raises its owner over it.
-    if (!hWnd->bEndModal)
-        Show(hWnd, true);
-    if (m_bQuitPending && IsAlive(hWnd, serial) && hWnd->pWnd) {
-        m_bQuitPending = false;
-        hWnd->pWnd->OnWindowClose();
-    }
-    while (IsAlive(hWnd, serial) && !hWnd->bEndModal)
-        RunLoopIteration(-1);
-    INT_PTR result = IsAlive(hWnd, serial) ? hWnd->nModalResult : IDCANCEL;
-    m_modalStack.erase(std::remove(m_modalStack.begin(), m_modalStack.end(), hWnd), m_modalStack.end());
-    return result;
-}
-
-void CWindowSystem::EndModal(HWND hWnd, INT_PTR nResult)
-{
-    hWnd->bEndModal = true;
-    hWnd->nModalResult = nResult;
-}
-
-void CWindowSystem::Pump(int ms)
-{
-    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    do {
-        auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now()).count();
-        RunLoopIteration(static_cast<int>(std::max<long long>(0, left)));
-    } while (std::chrono::steady_clock::now() < end);
-    // Leave nothing half done for the caller to look at.
-    for (int i = 0; i < 4; ++i)
-        RunLoopIteration(0);
-}
-
-void CWindowSystem::InjectMouseMove(HWND hTop, CPoint pt)
+void CSdlWindowBackend::InjectMouseMove(HWND hTop, CPoint pt)
 {
     if (AcceptsInput(hTop))
         HandleMouseMove(hTop, pt);
 }
 
-void CWindowSystem::InjectMouseButton(HWND hTop, CPoint pt, bool bDown)
+void CSdlWindowBackend::InjectMouseButton(HWND hTop, CPoint pt, bool bDown)
 {
     if (AcceptsInput(hTop))
         HandleMouseButton(hTop, pt, bDown);
 }
 
-void CWindowSystem::InjectKey(HWND hTop, UINT vk, bool bDown, UINT nModifiers)
+void CSdlWindowBackend::InjectKey(HWND hTop, UINT vk, bool bDown, UINT nModifiers)
 {
     if (AcceptsInput(hTop))
         HandleKey(hTop, vk, bDown, nModifiers);
 }
 
-void CWindowSystem::InjectText(HWND hTop, const std::string& utf8)
+void CSdlWindowBackend::InjectText(HWND hTop, const std::string& utf8)
 {
     if (AcceptsInput(hTop))
         HandleText(hTop, utf8.c_str());
