@@ -45,3 +45,7 @@ public:
 
 // The backend of the target built; one file per target defines it.
 IWindowBackend& PlatformWindowBackend();
+
+// The screen's DPI as the platform reports it; false when it cannot be asked.
+// GetScreenDpi puts a test's override before it.
+bool QueryScreenDpi(int& dpiX, int& dpiY);

@@ -1,8 +1,16 @@
 // The window's default handlers that are the same on every target.
 #include "framework/Wnd.h"
 
+#include "framework/Font.h"
 #include "framework/Screen.h"
 #include "framework/WindowSystem.h"
+
+CWnd::CWnd() = default;
+
+CWnd::~CWnd()
+{
+    DestroyWindow();
+}
 
 BOOL CWnd::CreateEx(DWORD dwExStyle, LPCWSTR lpszClassName, LPCWSTR lpszWindowName, DWORD dwStyle, const RECT& rect,
                     CWnd* pParentWnd, UINT nID)
@@ -17,6 +25,16 @@ BOOL CWnd::CreateEx(DWORD dwExStyle, LPCWSTR lpszClassName, LPCWSTR lpszWindowNa
                                           dwStyle, rect, hParent, nID);
     // A window destroyed while it was being created leaves the object without one.
     return hWnd != nullptr && m_hWnd == hWnd;
+}
+
+void CWnd::SetFont(CFont* pFont, BOOL bRedraw)
+{
+    SetFont(pFont ? pFont->GetSafeHandle() : nullptr, bRedraw);
+}
+
+BOOL CWnd::PreTranslateMessage(MSG*)
+{
+    return FALSE;
 }
 
 BOOL CWnd::OnCommand(UINT, UINT)

@@ -132,20 +132,6 @@ void CBitmap::DeleteObject()
 
 // ---- Device contexts
 
-CDC::~CDC()
-{
-    if (m_bOwned)
-        DeleteDC();
-}
-
-HDC CDC::Detach()
-{
-    HDC h = m_hDC;
-    m_hDC = nullptr;
-    m_bOwned = false;
-    return h;
-}
-
 BOOL CDC::CreateCompatibleDC(CDC*)
 {
     DeleteDC();

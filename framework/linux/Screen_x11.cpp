@@ -1,7 +1,6 @@
 #include "framework/Screen.h"
-#include "framework/Testing.h"
+#include "framework/WindowBackend.h"
 
-#include <atomic>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -15,8 +14,6 @@
 
 namespace
 {
-std::atomic<int> g_overrideX{0};
-std::atomic<int> g_overrideY{0};
 
 // Xft.dpi from the X resource database, as desktop settings publish it.
 int DpiFromResources(Display* display)
@@ -60,19 +57,8 @@ bool QueryX11Dpi(int& dpiX, int& dpiY)
 }
 } // namespace
 
-void SetScreenDpiForTesting(int dpiX, int dpiY)
+bool QueryScreenDpi(int& dpiX, int& dpiY)
 {
-    g_overrideX = dpiX;
-    g_overrideY = dpiY;
-}
-
-bool GetScreenDpi(int& dpiX, int& dpiY)
-{
-    if (g_overrideX > 0 && g_overrideY > 0) {
-        dpiX = g_overrideX;
-        dpiY = g_overrideY;
-        return true;
-    }
     if (!CSdlWindowBackend::Get().IsInitialised())
         return false;
     // The screen does not change its DPI while the installer runs.

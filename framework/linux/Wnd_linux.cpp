@@ -17,13 +17,6 @@ CSdlWindowBackend& Ws()
 }
 } // namespace
 
-CWnd::CWnd() = default;
-
-CWnd::~CWnd()
-{
-    DestroyWindow();
-}
-
 CWnd* CWnd::FromHandle(HWND hWnd)
 {
     return hWnd ? hWnd->pWnd : nullptr;
@@ -72,11 +65,6 @@ void CWnd::SetWindowText(LPCWSTR lpszString)
     m_hWnd->text = lpszString ? lpszString : L"";
     m_hWnd->pClass->OnSetText();
     Invalidate(TRUE);
-}
-
-void CWnd::SetFont(CFont* pFont, BOOL bRedraw)
-{
-    SetFont(pFont ? pFont->GetSafeHandle() : nullptr, bRedraw);
 }
 
 void CWnd::SetFont(HFONT hFont, BOOL bRedraw)
@@ -246,11 +234,6 @@ BOOL CWnd::SetForegroundWindow()
 }
 
 // ---- Default processing
-
-BOOL CWnd::PreTranslateMessage(MSG*)
-{
-    return FALSE;
-}
 
 void CWnd::OnPaint()
 {

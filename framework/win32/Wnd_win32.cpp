@@ -24,13 +24,6 @@ LPARAM PackPoint(CPoint point)
 }
 } // namespace
 
-CWnd::CWnd() = default;
-
-CWnd::~CWnd()
-{
-    DestroyWindow();
-}
-
 CWnd* CWnd::FromHandle(HWND hWnd)
 {
     return Ws().FromHandle(hWnd);
@@ -95,11 +88,6 @@ std::wstring CWnd::GetWindowText() const
     const int nCopied = ::GetWindowTextW(m_hWnd, text.data(), static_cast<int>(text.size()));
     text.resize(static_cast<size_t>(nCopied > 0 ? nCopied : 0));
     return text;
-}
-
-void CWnd::SetFont(CFont* pFont, BOOL bRedraw)
-{
-    SetFont(pFont ? pFont->GetSafeHandle() : nullptr, bRedraw);
 }
 
 void CWnd::SetFont(HFONT hFont, BOOL bRedraw)
@@ -275,11 +263,6 @@ BOOL CWnd::KillTimer(UINT_PTR nIDEvent)
 }
 
 // ---- Default processing: the window class's own procedure
-
-BOOL CWnd::PreTranslateMessage(MSG*)
-{
-    return FALSE;
-}
 
 void CWnd::OnPaint()
 {
