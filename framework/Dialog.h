@@ -23,6 +23,10 @@ public:
     // The dialog's keyboard handling: Escape cancels, Enter confirms.
     BOOL PreTranslateMessage(MSG* pMsg) override;
 
+    // ---- Plumbing: the backend calls it once the dialog's controls exist,
+    // before the dialog shows. OnInitDialog, then centring unless it placed itself.
+    BOOL InitDialog();
+
 protected:
     UINT m_nIDTemplate;
     CWnd* m_pParentWnd;

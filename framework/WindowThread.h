@@ -7,8 +7,7 @@
 #include "framework/Wnd.h"
 
 // The thread that runs the windows, and how work from other threads reaches
-// it. Post, IsAlive and IsCurrent are each backend's
-// (framework/<target>/Wnd_<target>.cpp); the rest is built on them.
+// it (framework/WindowSystem.h does the work).
 namespace WindowThread
 {
 // Runs `task` on the window thread at its next turn, in the order posted.

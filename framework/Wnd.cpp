@@ -1,7 +1,41 @@
 // The window's default handlers that are the same on every target.
 #include "framework/Wnd.h"
 
+#include "framework/Font.h"
 #include "framework/Screen.h"
+#include "framework/WindowSystem.h"
+
+CWnd::CWnd() = default;
+
+CWnd::~CWnd()
+{
+    DestroyWindow();
+}
+
+BOOL CWnd::CreateEx(DWORD dwExStyle, LPCWSTR lpszClassName, LPCWSTR lpszWindowName, DWORD dwStyle, const RECT& rect,
+                    CWnd* pParentWnd, UINT nID)
+{
+    CWindowSystem& ws = CWindowSystem::Get();
+    if (m_hWnd || !ws.Init())
+        return FALSE;
+    HWND hParent = pParentWnd ? pParentWnd->m_hWnd : nullptr;
+    if ((dwStyle & WS_CHILD) && !hParent)
+        return FALSE;
+    HWND hWnd = ws.Backend().CreateNative(this, lpszClassName, dwExStyle, lpszWindowName ? lpszWindowName : L"",
+                                          dwStyle, rect, hParent, nID);
+    // A window destroyed while it was being created leaves the object without one.
+    return hWnd != nullptr && m_hWnd == hWnd;
+}
+
+void CWnd::SetFont(CFont* pFont, BOOL bRedraw)
+{
+    SetFont(pFont ? pFont->GetSafeHandle() : nullptr, bRedraw);
+}
+
+BOOL CWnd::PreTranslateMessage(MSG*)
+{
+    return FALSE;
+}
 
 BOOL CWnd::OnCommand(UINT, UINT)
 {

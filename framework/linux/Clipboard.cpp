@@ -4,16 +4,16 @@
 #include <SDL.h>
 
 #include "base/Utf8.h"
-#include "framework/linux/WindowSystem.h"
+#include "framework/linux/SdlWindowBackend.h"
 
 bool SetClipboardText(const std::wstring& text)
 {
-    return CWindowSystem::Get().IsInitialised() && SDL_SetClipboardText(ToUtf8(text).c_str()) == 0;
+    return CSdlWindowBackend::Get().IsInitialised() && SDL_SetClipboardText(ToUtf8(text).c_str()) == 0;
 }
 
 bool GetClipboardText(std::wstring& text)
 {
-    if (!CWindowSystem::Get().IsInitialised() || !SDL_HasClipboardText())
+    if (!CSdlWindowBackend::Get().IsInitialised() || !SDL_HasClipboardText())
         return false;
     char* utf8 = SDL_GetClipboardText();
     if (!utf8)

@@ -7,7 +7,7 @@
 #include "framework/Wnd.h"
 #include "framework/linux/Icon.h"
 #include "framework/linux/GdiTypes.h"
-#include "framework/linux/WindowSystem.h"
+#include "framework/linux/SdlWindowBackend.h"
 
 namespace
 {
@@ -22,7 +22,7 @@ HDC NewWindowDc(CWnd* pWnd, const CRect* pPaintRect)
     dc->hBrush = &g_whiteBrush;
     if (!pWnd || !pWnd->m_hWnd)
         return dc;
-    CWindowSystem& ws = CWindowSystem::Get();
+    CSdlWindowBackend& ws = CSdlWindowBackend::Get();
     dc->pTarget = ws.BackingOf(pWnd->m_hWnd);
     dc->origin = ws.OriginInTopLevel(pWnd->m_hWnd);
     CRect limit = ws.VisibleRectInTopLevel(pWnd->m_hWnd);
@@ -131,20 +131,6 @@ void CBitmap::DeleteObject()
 }
 
 // ---- Device contexts
-
-CDC::~CDC()
-{
-    if (m_bOwned)
-        DeleteDC();
-}
-
-HDC CDC::Detach()
-{
-    HDC h = m_hDC;
-    m_hDC = nullptr;
-    m_bOwned = false;
-    return h;
-}
 
 BOOL CDC::CreateCompatibleDC(CDC*)
 {

@@ -2,13 +2,7 @@
 
 #include "framework/DC.h"
 #include "framework/Resources.h"
-#include "framework/linux/WindowSystem.h"
-
-CDialog::CDialog(UINT nIDTemplate, CWnd* pParentWnd) : m_nIDTemplate(nIDTemplate), m_pParentWnd(pParentWnd)
-{
-}
-
-CDialog::~CDialog() = default;
+#include "framework/WindowSystem.h"
 
 INT_PTR CDialog::DoModal()
 {
@@ -19,20 +13,10 @@ INT_PTR CDialog::DoModal()
     if (!CreateEx(tmpl.dwExStyle, L"#32770", L"", tmpl.dwStyle & ~WS_VISIBLE, rect, m_pParentWnd, 0))
         return -1;
 
-    OnInitDialog();
+    InitDialog();
     if (!m_hWnd)
         return -1;
-    // A dialog that did not place itself while initialising is centred.
-    if (!m_hWnd->bMoved)
-        CenterWindow(m_pParentWnd);
-    // A modal dialog is shown whether or not its template says visible.
-    INT_PTR result = CWindowSystem::Get().RunModal(m_hWnd);
+    INT_PTR result = CWindowSystem::Get().RunModal(this);
     DestroyWindow();
     return result;
-}
-
-void CDialog::EndDialog(INT_PTR nResult)
-{
-    if (m_hWnd)
-        CWindowSystem::Get().EndModal(m_hWnd, nResult);
 }

@@ -8,7 +8,7 @@
 #include "framework/Wnd.h"
 #include "framework/linux/Keyboard.h"
 #include "framework/linux/TextInput.h"
-#include "framework/linux/WindowSystem.h"
+#include "framework/linux/SdlWindowBackend.h"
 
 namespace
 {

@@ -21,7 +21,7 @@
 #include "framework/DC.h"
 #include "framework/linux/GdiTypes.h"
 #include "base/Utf8.h"
-#include "framework/linux/WindowSystem.h"
+#include "framework/linux/SdlWindowBackend.h"
 
 namespace
 {

@@ -11,7 +11,7 @@
 #include <SDL.h>
 
 #include "framework/WinApp.h"
-#include "framework/linux/WindowSystem.h"
+#include "framework/linux/SdlWindowBackend.h"
 
 namespace
 {
@@ -69,7 +69,7 @@ int main(int, char** argv)
     // Only the display servers that are named are tried, so a failure is one line of ours.
     if (!HasEnv("SDL_VIDEODRIVER"))
         SDL_SetHint(SDL_HINT_VIDEODRIVER, HasEnv("WAYLAND_DISPLAY") ? "wayland,x11" : "x11");
-    if (!bDisplayNamed || !CWindowSystem::Get().Init() || !CWindowSystem::Get().ShowsWindows()) {
+    if (!bDisplayNamed || !CSdlWindowBackend::Get().Init() || !CSdlWindowBackend::Get().ShowsWindows()) {
         std::fprintf(stderr, "%s: no display to show the window on (set DISPLAY for X11 or WAYLAND_DISPLAY)\n",
                      ProgramName(argv[0]));
         return 2;

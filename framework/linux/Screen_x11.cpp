@@ -1,7 +1,6 @@
 #include "framework/Screen.h"
-#include "framework/Testing.h"
+#include "framework/WindowBackend.h"
 
-#include <atomic>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -11,12 +10,10 @@
 #include <X11/Xlib.h>
 
 #include "framework/linux/GlobalPointer.h"
-#include "framework/linux/WindowSystem.h"
+#include "framework/linux/SdlWindowBackend.h"
 
 namespace
 {
-std::atomic<int> g_overrideX{0};
-std::atomic<int> g_overrideY{0};
 
 // Xft.dpi from the X resource database, as desktop settings publish it.
 int DpiFromResources(Display* display)
@@ -60,20 +57,9 @@ bool QueryX11Dpi(int& dpiX, int& dpiY)
 }
 } // namespace
 
-void SetScreenDpiForTesting(int dpiX, int dpiY)
+bool QueryScreenDpi(int& dpiX, int& dpiY)
 {
-    g_overrideX = dpiX;
-    g_overrideY = dpiY;
-}
-
-bool GetScreenDpi(int& dpiX, int& dpiY)
-{
-    if (g_overrideX > 0 && g_overrideY > 0) {
-        dpiX = g_overrideX;
-        dpiY = g_overrideY;
-        return true;
-    }
-    if (!CWindowSystem::Get().IsInitialised())
+    if (!CSdlWindowBackend::Get().IsInitialised())
         return false;
     // The screen does not change its DPI while the installer runs.
     static std::once_flag s_once;
@@ -102,7 +88,7 @@ bool GetScreenDpi(int& dpiX, int& dpiY)
 
 bool QueryGlobalPointer(int& x, int& y, bool& bLeftDown)
 {
-    const char* driver = CWindowSystem::Get().IsInitialised() ? SDL_GetCurrentVideoDriver() : nullptr;
+    const char* driver = CSdlWindowBackend::Get().IsInitialised() ? SDL_GetCurrentVideoDriver() : nullptr;
     if (!driver || std::strcmp(driver, "x11") != 0) {
         const Uint32 buttons = SDL_GetGlobalMouseState(&x, &y);
         bLeftDown = (buttons & SDL_BUTTON_LMASK) != 0;
@@ -129,7 +115,7 @@ CSize GetIconSize()
 CRect GetScreenWorkArea()
 {
     SDL_Rect rc{0, 0, 1024, 768};
-    if (CWindowSystem::Get().IsInitialised())
+    if (CSdlWindowBackend::Get().IsInitialised())
         SDL_GetDisplayUsableBounds(0, &rc);
     return CRect(rc.x, rc.y, rc.x + rc.w, rc.y + rc.h);
 }

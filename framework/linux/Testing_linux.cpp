@@ -6,20 +6,20 @@
 #include "framework/Wnd.h"
 #include "base/Utf8.h"
 #include "framework/linux/HeadlessTesting.h"
-#include "framework/linux/WindowSystem.h"
+#include "framework/linux/SdlWindowBackend.h"
 
 namespace
 {
 HWND TopOf(CWnd* pWnd)
 {
-    return pWnd && pWnd->m_hWnd ? CWindowSystem::Get().TopLevelOf(pWnd->m_hWnd) : nullptr;
+    return pWnd && pWnd->m_hWnd ? CSdlWindowBackend::Get().TopLevelOf(pWnd->m_hWnd) : nullptr;
 }
 } // namespace
 
 bool InitHeadlessWindowSystem()
 {
     setenv("SDL_VIDEODRIVER", "offscreen", 1);
-    return CWindowSystem::Get().Init();
+    return CSdlWindowBackend::Get().Init();
 }
 
 bool InitTestWindowSystem()
@@ -27,49 +27,28 @@ bool InitTestWindowSystem()
     return InitHeadlessWindowSystem();
 }
 
-void PumpMessages(int ms)
-{
-    CWindowSystem::Get().Pump(ms);
-}
-
-void RunWhenIdle(std::function<void()> task)
-{
-    CWindowSystem::Get().PostWhenIdle(std::move(task));
-}
-
-bool IsModalRunEnded(CWnd* pWnd)
-{
-    return pWnd && pWnd->m_hWnd && pWnd->m_hWnd->bEndModal;
-}
-
-CWnd* GetModalWindow()
-{
-    HWND h = CWindowSystem::Get().InnermostModal();
-    return h ? h->pWnd : nullptr;
-}
-
 void SendMouseMove(CWnd* pWnd, CPoint pt)
 {
     if (HWND top = TopOf(pWnd))
-        CWindowSystem::Get().InjectMouseMove(top, pt);
+        CSdlWindowBackend::Get().InjectMouseMove(top, pt);
 }
 
 void SendMouseButton(CWnd* pWnd, CPoint pt, bool bDown)
 {
     if (HWND top = TopOf(pWnd))
-        CWindowSystem::Get().InjectMouseButton(top, pt, bDown);
+        CSdlWindowBackend::Get().InjectMouseButton(top, pt, bDown);
 }
 
 void SendKey(CWnd* pWnd, UINT vk, bool bDown, UINT nModifiers)
 {
     if (HWND top = TopOf(pWnd))
-        CWindowSystem::Get().InjectKey(top, vk, bDown, nModifiers);
+        CSdlWindowBackend::Get().InjectKey(top, vk, bDown, nModifiers);
 }
 
 void SendText(CWnd* pWnd, const std::wstring& text)
 {
     if (HWND top = TopOf(pWnd))
-        CWindowSystem::Get().InjectText(top, ToUtf8(text));
+        CSdlWindowBackend::Get().InjectText(top, ToUtf8(text));
 }
 
 bool CaptureWindowPixels(CWnd* pWnd, std::vector<uint32_t>& pixels, int& width, int& height)

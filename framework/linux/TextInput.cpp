@@ -4,15 +4,15 @@
 #include <SDL.h>
 
 #include "framework/Wnd.h"
-#include "framework/linux/WindowSystem.h"
+#include "framework/linux/SdlWindowBackend.h"
 
 void StartTextInput(CWnd* pWnd, const CRect& rcCaret)
 {
-    if (!CWindowSystem::Get().IsInitialised())
+    if (!CSdlWindowBackend::Get().IsInitialised())
         return;
     CRect rc = rcCaret;
     if (pWnd && pWnd->m_hWnd) {
-        CPoint origin = CWindowSystem::Get().OriginInTopLevel(pWnd->m_hWnd);
+        CPoint origin = CSdlWindowBackend::Get().OriginInTopLevel(pWnd->m_hWnd);
         rc.OffsetRect(origin.x, origin.y);
     }
     SDL_Rect sdlRect{rc.left, rc.top, rc.Width(), rc.Height()};
@@ -22,11 +22,11 @@ void StartTextInput(CWnd* pWnd, const CRect& rcCaret)
 
 void StopTextInput()
 {
-    if (CWindowSystem::Get().IsInitialised())
+    if (CSdlWindowBackend::Get().IsInitialised())
         SDL_StopTextInput();
 }
 
 bool IsTextInputActive()
 {
-    return CWindowSystem::Get().IsInitialised() && SDL_IsTextInputActive();
+    return CSdlWindowBackend::Get().IsInitialised() && SDL_IsTextInputActive();
 }

@@ -5,7 +5,7 @@
 
 #include "framework/Resources.h"
 #include "framework/linux/Icon.h"
-#include "framework/linux/WindowSystem.h"
+#include "framework/linux/SdlWindowBackend.h"
 
 HICON LoadAppIcon(UINT nId)
 {

@@ -8,7 +8,7 @@
 #include "framework/linux/DialogClass.h"
 #include "framework/linux/EditClass.h"
 #include "framework/linux/StaticClass.h"
-#include "framework/linux/WindowSystem.h"
+#include "framework/linux/SdlWindowBackend.h"
 
 namespace
 {

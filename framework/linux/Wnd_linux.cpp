@@ -7,38 +7,19 @@
 #include "framework/linux/GdiTypes.h"
 #include "framework/linux/Icon.h"
 #include "framework/linux/WindowClass.h"
-#include "framework/linux/WindowSystem.h"
+#include "framework/linux/SdlWindowBackend.h"
 
 namespace
 {
-CWindowSystem& Ws()
+CSdlWindowBackend& Ws()
 {
-    return CWindowSystem::Get();
+    return CSdlWindowBackend::Get();
 }
 } // namespace
-
-CWnd::CWnd() = default;
-
-CWnd::~CWnd()
-{
-    DestroyWindow();
-}
 
 CWnd* CWnd::FromHandle(HWND hWnd)
 {
     return hWnd ? hWnd->pWnd : nullptr;
-}
-
-BOOL CWnd::CreateEx(DWORD dwExStyle, LPCWSTR lpszClassName, LPCWSTR lpszWindowName, DWORD dwStyle, const RECT& rect,
-                    CWnd* pParentWnd, UINT nID)
-{
-    if (m_hWnd || !Ws().Init())
-        return FALSE;
-    HWND hParent = pParentWnd ? pParentWnd->m_hWnd : nullptr;
-    if ((dwStyle & WS_CHILD) && !hParent)
-        return FALSE;
-    return Ws().CreateWindowNode(this, lpszClassName, dwExStyle, lpszWindowName, dwStyle, rect, hParent, nID) !=
-           nullptr;
 }
 
 BOOL CWnd::DestroyWindow()
@@ -86,11 +67,6 @@ void CWnd::SetWindowText(LPCWSTR lpszString)
     Invalidate(TRUE);
 }
 
-void CWnd::SetFont(CFont* pFont, BOOL bRedraw)
-{
-    SetFont(pFont ? pFont->GetSafeHandle() : nullptr, bRedraw);
-}
-
 void CWnd::SetFont(HFONT hFont, BOOL bRedraw)
 {
     if (!m_hWnd)
@@ -115,20 +91,20 @@ BOOL CWnd::ShowWindow(int nCmdShow)
 {
     // Whether it was visible can be told only on the window thread.
     const BOOL bWasVisible = Ws().IsUiThread() && m_hWnd && (m_hWnd->dwStyle & WS_VISIBLE) != 0;
-    OnWindowThread(this, [nCmdShow](HWND h) { CWindowSystem::Get().Show(h, nCmdShow != SW_HIDE); });
+    OnWindowThread(this, [nCmdShow](HWND h) { CSdlWindowBackend::Get().Show(h, nCmdShow != SW_HIDE); });
     return bWasVisible;
 }
 
 BOOL CWnd::IsWindowVisible() const
 {
-    return m_hWnd && CWindowSystem::Get().IsVisible(m_hWnd);
+    return m_hWnd && CSdlWindowBackend::Get().IsVisible(m_hWnd);
 }
 
 void CWnd::MoveWindow(int x, int y, int cx, int cy, BOOL bRepaint)
 {
     (void)bRepaint;
     CRect rect(x, y, x + cx, y + cy);
-    OnWindowThread(this, [rect](HWND h) { CWindowSystem::Get().SetPos(h, rect, true, true, false); });
+    OnWindowThread(this, [rect](HWND h) { CSdlWindowBackend::Get().SetPos(h, rect, true, true, false); });
 }
 
 BOOL CWnd::SetWindowPos(const CWnd*, int x, int y, int cx, int cy, UINT nFlags)
@@ -139,9 +115,9 @@ BOOL CWnd::SetWindowPos(const CWnd*, int x, int y, int cx, int cy, UINT nFlags)
     const bool bRaise = !(nFlags & SWP_NOZORDER);
     const bool bActivate = !(nFlags & SWP_NOACTIVATE);
     OnWindowThread(this, [=](HWND h) {
-        CWindowSystem::Get().SetPos(h, rect, bMove, bSize, bRaise);
+        CSdlWindowBackend::Get().SetPos(h, rect, bMove, bSize, bRaise);
         if (bActivate && h->IsTopLevel())
-            CWindowSystem::Get().RaiseTopLevel(h);
+            CSdlWindowBackend::Get().RaiseTopLevel(h);
     });
     return TRUE;
 }
@@ -166,8 +142,8 @@ void CWnd::ClientToScreen(CPoint* pPoint) const
 {
     if (!m_hWnd)
         return;
-    HWND top = CWindowSystem::Get().TopLevelOf(m_hWnd);
-    CPoint origin = CWindowSystem::Get().OriginInTopLevel(m_hWnd);
+    HWND top = CSdlWindowBackend::Get().TopLevelOf(m_hWnd);
+    CPoint origin = CSdlWindowBackend::Get().OriginInTopLevel(m_hWnd);
     pPoint->x += origin.x + top->rect.left;
     pPoint->y += origin.y + top->rect.top;
 }
@@ -196,7 +172,7 @@ void CWnd::ScreenToClient(CRect* pRect) const
 
 void CWnd::Invalidate(BOOL bErase)
 {
-    OnWindowThread(this, [bErase](HWND h) { CWindowSystem::Get().Invalidate(h, nullptr, bErase != FALSE); });
+    OnWindowThread(this, [bErase](HWND h) { CSdlWindowBackend::Get().Invalidate(h, nullptr, bErase != FALSE); });
 }
 
 void CWnd::InvalidateRect(const CRect* pRect, BOOL bErase)
@@ -206,62 +182,58 @@ void CWnd::InvalidateRect(const CRect* pRect, BOOL bErase)
         return;
     }
     CRect rect = *pRect;
-    OnWindowThread(this, [rect, bErase](HWND h) { CWindowSystem::Get().Invalidate(h, &rect, bErase != FALSE); });
+    OnWindowThread(this, [rect, bErase](HWND h) { CSdlWindowBackend::Get().Invalidate(h, &rect, bErase != FALSE); });
 }
 
 void CWnd::UpdateWindow()
 {
-    OnWindowThread(this, [](HWND h) { CWindowSystem::Get().UpdateWindow(h); });
+    OnWindowThread(this, [](HWND h) { CSdlWindowBackend::Get().UpdateWindow(h); });
 }
 
 CWnd* CWnd::SetCapture()
 {
     CWnd* pOld = GetCapture();
-    CWindowSystem::Get().SetCapture(m_hWnd);
+    CSdlWindowBackend::Get().SetCapture(m_hWnd);
     return pOld;
 }
 
 CWnd* CWnd::GetCapture()
 {
-    return FromHandle(CWindowSystem::Get().GetCapture());
+    return FromHandle(CSdlWindowBackend::Get().GetCapture());
 }
 
 BOOL CWnd::ReleaseCapture()
 {
-    CWindowSystem::Get().SetCapture(nullptr);
+    CSdlWindowBackend::Get().SetCapture(nullptr);
     return TRUE;
 }
 
 CWnd* CWnd::SetFocus()
 {
     CWnd* pOld = GetFocus();
-    CWindowSystem::Get().SetFocus(m_hWnd);
+    CSdlWindowBackend::Get().SetFocus(m_hWnd);
     return pOld;
 }
 
 CWnd* CWnd::GetFocus()
 {
-    return FromHandle(CWindowSystem::Get().GetFocus());
+    return FromHandle(CSdlWindowBackend::Get().GetFocus());
 }
 
 BOOL CWnd::IsIconic() const
 {
-    HWND top = m_hWnd ? CWindowSystem::Get().TopLevelOf(m_hWnd) : nullptr;
+    HWND top = m_hWnd ? CSdlWindowBackend::Get().TopLevelOf(m_hWnd) : nullptr;
     return top && top->pSdlWindow && (SDL_GetWindowFlags(top->pSdlWindow) & SDL_WINDOW_MINIMIZED);
 }
 
 BOOL CWnd::SetForegroundWindow()
 {
-    OnWindowThread(this, [](HWND h) { CWindowSystem::Get().RaiseTopLevel(CWindowSystem::Get().TopLevelOf(h)); });
+    OnWindowThread(this,
+                   [](HWND h) { CSdlWindowBackend::Get().RaiseTopLevel(CSdlWindowBackend::Get().TopLevelOf(h)); });
     return TRUE;
 }
 
 // ---- Default processing
-
-BOOL CWnd::PreTranslateMessage(MSG*)
-{
-    return FALSE;
-}
 
 void CWnd::OnPaint()
 {
@@ -331,7 +303,7 @@ BOOL TrackMouseEvent(LPTRACKMOUSEEVENT pTrack)
 {
     if (!pTrack || pTrack->cbSize != sizeof(TRACKMOUSEEVENT) || !pTrack->hwndTrack)
         return FALSE;
-    CWindowSystem::Get().TrackMouse(pTrack->hwndTrack, pTrack->dwFlags, pTrack->dwHoverTime);
+    CSdlWindowBackend::Get().TrackMouse(pTrack->hwndTrack, pTrack->dwFlags, pTrack->dwHoverTime);
     return TRUE;
 }
 
@@ -358,7 +330,7 @@ UINT_PTR CWnd::SetTimer(UINT_PTR nIDEvent, UINT nElapse)
 {
     if (!m_hWnd)
         return 0;
-    OnWindowThread(this, [nIDEvent, nElapse](HWND h) { CWindowSystem::Get().SetTimer(h, nIDEvent, nElapse); });
+    OnWindowThread(this, [nIDEvent, nElapse](HWND h) { CSdlWindowBackend::Get().SetTimer(h, nIDEvent, nElapse); });
     return nIDEvent;
 }
 
@@ -366,28 +338,12 @@ BOOL CWnd::KillTimer(UINT_PTR nIDEvent)
 {
     if (!m_hWnd)
         return FALSE;
-    OnWindowThread(this, [nIDEvent](HWND h) { CWindowSystem::Get().KillTimer(h, nIDEvent); });
+    OnWindowThread(this, [nIDEvent](HWND h) { CSdlWindowBackend::Get().KillTimer(h, nIDEvent); });
     return TRUE;
 }
-
-namespace WindowThread
-{
-void Post(std::function<void()> task)
-{
-    CWindowSystem::Get().Post(std::move(task));
-}
-bool IsAlive(HWND hWnd, uint64_t nSerial)
-{
-    return CWindowSystem::Get().IsAlive(hWnd, nSerial);
-}
-bool IsCurrent()
-{
-    return CWindowSystem::Get().IsUiThread();
-}
-} // namespace WindowThread
 
 void CWnd::BeginMoveDrag()
 {
     if (m_hWnd)
-        CWindowSystem::Get().BeginMoveDrag(CWindowSystem::Get().TopLevelOf(m_hWnd));
+        CSdlWindowBackend::Get().BeginMoveDrag(CSdlWindowBackend::Get().TopLevelOf(m_hWnd));
 }

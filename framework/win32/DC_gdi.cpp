@@ -116,20 +116,6 @@ void CFont::DeleteObject()
 
 // ---- Device contexts
 
-CDC::~CDC()
-{
-    if (m_bOwned)
-        DeleteDC();
-}
-
-HDC CDC::Detach()
-{
-    HDC hDC = m_hDC;
-    m_hDC = nullptr;
-    m_bOwned = false;
-    return hDC;
-}
-
 BOOL CDC::CreateCompatibleDC(CDC* pDC)
 {
     DeleteDC();

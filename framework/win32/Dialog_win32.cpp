@@ -1,18 +1,12 @@
 #include "framework/Dialog.h"
 
-#include "framework/win32/WindowSystem.h"
-
-CDialog::CDialog(UINT nIDTemplate, CWnd* pParentWnd) : m_nIDTemplate(nIDTemplate), m_pParentWnd(pParentWnd)
-{
-}
-
-CDialog::~CDialog() = default;
+#include "framework/win32/Win32WindowBackend.h"
 
 INT_PTR CDialog::DoModal()
 {
-    CWindowSystem& ws = CWindowSystem::Get();
-    if (m_hWnd || !ws.Init())
+    if (m_hWnd || !CWindowSystem::Get().Init())
         return -1;
+    CWin32WindowBackend& ws = CWin32WindowBackend::Get();
     HINSTANCE hInstance = ws.Instance();
     HRSRC hResource = FindResourceW(hInstance, MAKEINTRESOURCEW(m_nIDTemplate), RT_DIALOG);
     HGLOBAL hLoaded = hResource ? LoadResource(hInstance, hResource) : nullptr;
@@ -32,7 +26,7 @@ INT_PTR CDialog::DoModal()
         return CreateDialogIndirectParamW(hInstance, pTemplate, hOwner, FrameworkDialogProc(), 0);
     });
     if (hWnd && m_hWnd == hWnd)
-        nResult = ws.RunModal(hWnd);
+        nResult = CWindowSystem::Get().RunModal(this);
 
     if (bEnableOwner)
         EnableWindow(hOwner, TRUE);
@@ -45,10 +39,4 @@ INT_PTR CDialog::DoModal()
         DestroyWindow();
     }
     return nResult;
-}
-
-void CDialog::EndDialog(INT_PTR nResult)
-{
-    if (m_hWnd)
-        CWindowSystem::Get().EndModal(m_hWnd, nResult);
 }

@@ -2,7 +2,7 @@
 // over to the application object, whose InitInstance runs the program.
 
 #include "framework/WinApp.h"
-#include "framework/win32/WindowSystem.h"
+#include "framework/WindowSystem.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {

@@ -1,27 +1,8 @@
 #include "framework/Screen.h"
-#include "framework/Testing.h"
+#include "framework/WindowBackend.h"
 
-#include <atomic>
-
-namespace
+bool QueryScreenDpi(int& dpiX, int& dpiY)
 {
-std::atomic<int> g_nOverrideX{0};
-std::atomic<int> g_nOverrideY{0};
-} // namespace
-
-void SetScreenDpiForTesting(int dpiX, int dpiY)
-{
-    g_nOverrideX = dpiX;
-    g_nOverrideY = dpiY;
-}
-
-bool GetScreenDpi(int& dpiX, int& dpiY)
-{
-    if (g_nOverrideX > 0 && g_nOverrideY > 0) {
-        dpiX = g_nOverrideX;
-        dpiY = g_nOverrideY;
-        return true;
-    }
     // Read afresh each time; a DPI-aware program sees the real values.
     HDC hScreen = GetDC(nullptr);
     if (!hScreen)

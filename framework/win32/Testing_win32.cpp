@@ -5,13 +5,13 @@
 #include "base/Utf8.h"
 #include "framework/Wnd.h"
 #include "framework/win32/ImageFiles.h"
-#include "framework/win32/WindowSystem.h"
+#include "framework/win32/Win32WindowBackend.h"
 
 namespace
 {
-CWindowSystem& Ws()
+CWin32WindowBackend& Ws()
 {
-    return CWindowSystem::Get();
+    return CWin32WindowBackend::Get();
 }
 
 HWND TopOf(CWnd* pWnd)
@@ -107,27 +107,7 @@ bool InitTestWindowSystem()
                 reinterpret_cast<SetAwareFn>(reinterpret_cast<void*>(GetProcAddress(hUser, "SetProcessDPIAware"))))
             pfn();
     }
-    return Ws().Init();
-}
-
-void PumpMessages(int ms)
-{
-    Ws().Pump(ms);
-}
-
-void RunWhenIdle(std::function<void()> task)
-{
-    Ws().PostWhenIdle(std::move(task));
-}
-
-bool IsModalRunEnded(CWnd* pWnd)
-{
-    return pWnd && pWnd->m_hWnd && Ws().IsModalEnded(pWnd->m_hWnd);
-}
-
-CWnd* GetModalWindow()
-{
-    return Ws().FromHandle(Ws().InnermostModal());
+    return CWindowSystem::Get().Init();
 }
 
 void SendMouseMove(CWnd* pWnd, CPoint pt)

@@ -1,6 +1,6 @@
 #include "framework/WinApp.h"
 
-#include "framework/win32/WindowSystem.h"
+#include "framework/win32/Win32WindowBackend.h"
 
 HICON LoadAppIcon(UINT nId)
 {

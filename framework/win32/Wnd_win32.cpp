@@ -4,13 +4,13 @@
 #include "framework/DC.h"
 #include "framework/Font.h"
 #include "framework/Screen.h"
-#include "framework/win32/WindowSystem.h"
+#include "framework/win32/Win32WindowBackend.h"
 
 namespace
 {
-CWindowSystem& Ws()
+CWin32WindowBackend& Ws()
 {
-    return CWindowSystem::Get();
+    return CWin32WindowBackend::Get();
 }
 
 HWND RootOf(HWND hWnd)
@@ -24,35 +24,9 @@ LPARAM PackPoint(CPoint point)
 }
 } // namespace
 
-CWnd::CWnd() = default;
-
-CWnd::~CWnd()
-{
-    DestroyWindow();
-}
-
 CWnd* CWnd::FromHandle(HWND hWnd)
 {
     return Ws().FromHandle(hWnd);
-}
-
-BOOL CWnd::CreateEx(DWORD dwExStyle, LPCWSTR lpszClassName, LPCWSTR lpszWindowName, DWORD dwStyle, const RECT& rect,
-                    CWnd* pParentWnd, UINT nID)
-{
-    if (m_hWnd || !Ws().Init())
-        return FALSE;
-    HWND hParent = pParentWnd ? pParentWnd->m_hWnd : nullptr;
-    if ((dwStyle & WS_CHILD) && !hParent)
-        return FALSE;
-    const LPCWSTR pszClass = lpszClassName ? lpszClassName : CWindowSystem::PlainClassName();
-    // A child's menu handle is its control id; a top-level window's parent is its owner.
-    HMENU hMenu = (dwStyle & WS_CHILD) ? reinterpret_cast<HMENU>(static_cast<UINT_PTR>(nID)) : nullptr;
-    HWND hWnd = Ws().CreateAttached(this, pszClass, [&] {
-        return CreateWindowExW(dwExStyle, pszClass, lpszWindowName ? lpszWindowName : L"", dwStyle, rect.left, rect.top,
-                               rect.right - rect.left, rect.bottom - rect.top, hParent, hMenu, Ws().Instance(),
-                               nullptr);
-    });
-    return hWnd != nullptr && m_hWnd == hWnd;
 }
 
 BOOL CWnd::DestroyWindow()
@@ -114,11 +88,6 @@ std::wstring CWnd::GetWindowText() const
     const int nCopied = ::GetWindowTextW(m_hWnd, text.data(), static_cast<int>(text.size()));
     text.resize(static_cast<size_t>(nCopied > 0 ? nCopied : 0));
     return text;
-}
-
-void CWnd::SetFont(CFont* pFont, BOOL bRedraw)
-{
-    SetFont(pFont ? pFont->GetSafeHandle() : nullptr, bRedraw);
 }
 
 void CWnd::SetFont(HFONT hFont, BOOL bRedraw)
@@ -295,11 +264,6 @@ BOOL CWnd::KillTimer(UINT_PTR nIDEvent)
 
 // ---- Default processing: the window class's own procedure
 
-BOOL CWnd::PreTranslateMessage(MSG*)
-{
-    return FALSE;
-}
-
 void CWnd::OnPaint()
 {
     Ws().Default(m_hWnd, WM_PAINT, 0, 0);
@@ -365,21 +329,3 @@ void CWnd::OnDestroy()
 {
     Ws().Default(m_hWnd, WM_DESTROY, 0, 0);
 }
-
-// ---- Work from other threads
-
-namespace WindowThread
-{
-void Post(std::function<void()> task)
-{
-    CWindowSystem::Get().Post(std::move(task));
-}
-bool IsAlive(HWND hWnd, uint64_t nSerial)
-{
-    return CWindowSystem::Get().IsAlive(hWnd, nSerial);
-}
-bool IsCurrent()
-{
-    return CWindowSystem::Get().IsUiThread();
-}
-} // namespace WindowThread

@@ -1,4 +1,5 @@
 #include <atomic>
+#include <chrono>
 #include <thread>
 
 #include <gtest/gtest.h>
@@ -256,4 +257,112 @@ TEST_F(WindowTest, CentringKeepsTheWindowInsideTheWorkAreaAndPassesOverAHiddenOw
     CPoint origin(0, 0);
     owner.ClientToScreen(&origin);
     EXPECT_EQ(CPoint(rc.left - origin.x, rc.top - origin.y), CPoint(40, 35));
+}
+
+namespace
+{
+// A dialog that may place itself or end itself while it sets itself up.
+class CSetUpDialog : public CDialog
+{
+public:
+    CSetUpDialog() : CDialog(IDD_MESSAGEBOX) {}
+    BOOL OnInitDialog() override
+    {
+        SetWindowPos(nullptr, 0, 0, 200, 100, SWP_NOMOVE | SWP_NOZORDER);
+        if (m_bPlace)
+            SetWindowPos(nullptr, m_ptPlace.x, m_ptPlace.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        if (m_nEndAtOnce)
+            EndDialog(m_nEndAtOnce);
+        return TRUE;
+    }
+    void OnPaint() override
+    {
+        CPaintDC dc(this);
+        m_bPainted = true;
+    }
+    bool m_bPlace = false;
+    CPoint m_ptPlace;
+    INT_PTR m_nEndAtOnce = 0;
+    bool m_bPainted = false;
+};
+
+CPoint TopLeftOf(CWnd& wnd)
+{
+    CRect rc;
+    wnd.GetWindowRect(&rc);
+    return rc.TopLeft();
+}
+} // namespace
+
+TEST_F(WindowTest, ADialogIsCentredUnlessItPlacedItselfWhileSettingUp)
+{
+    const CRect work = GetScreenWorkArea();
+    CSetUpDialog centred;
+    RunWhenIdle([&] {
+        EXPECT_EQ(TopLeftOf(centred),
+                  CPoint(work.left + (work.Width() - 200) / 2, work.top + (work.Height() - 100) / 2));
+        EXPECT_TRUE(centred.IsWindowVisible());
+        centred.EndDialog(0);
+    });
+    centred.DoModal();
+
+    CSetUpDialog placed;
+    placed.m_bPlace = true;
+    placed.m_ptPlace = CPoint(work.left + 13, work.top + 17);
+    RunWhenIdle([&] {
+        EXPECT_EQ(TopLeftOf(placed), placed.m_ptPlace);
+        placed.EndDialog(0);
+    });
+    placed.DoModal();
+}
+
+TEST_F(WindowTest, ADialogEndedWhileSettingUpNeverShows)
+{
+    CSetUpDialog dlg;
+    dlg.m_nEndAtOnce = 9;
+    EXPECT_EQ(dlg.DoModal(), 9);
+    EXPECT_FALSE(dlg.m_bPainted);
+    EXPECT_EQ(GetModalWindow(), nullptr);
+}
+
+TEST_F(WindowTest, ModalRunsNestAndEachEndsInItsOwnTurn)
+{
+    CSetUpDialog outer;
+    CSetUpDialog inner;
+    INT_PTR nInner = 0;
+    bool bOuterEndedDuringInner = false;
+    RunWhenIdle([&] {
+        EXPECT_EQ(GetModalWindow(), &outer);
+        RunWhenIdle([&] {
+            EXPECT_EQ(GetModalWindow(), &inner);
+            // Ending the outer run leaves the inner one going.
+            outer.EndDialog(5);
+            PumpMessages(20);
+            EXPECT_EQ(GetModalWindow(), &inner);
+            EXPECT_FALSE(IsModalRunEnded(&inner));
+            bOuterEndedDuringInner = IsModalRunEnded(&outer);
+            inner.EndDialog(6);
+        });
+        nInner = inner.DoModal();
+    });
+    EXPECT_EQ(outer.DoModal(), 5);
+    EXPECT_EQ(nInner, 6);
+    EXPECT_TRUE(bOuterEndedDuringInner);
+    EXPECT_EQ(GetModalWindow(), nullptr);
+}
+
+TEST_F(WindowTest, IdleWorkFromAnotherThreadWakesTheLoop)
+{
+    CSetUpDialog dlg;
+    std::thread worker;
+    RunWhenIdle([&] {
+        // The window thread goes to sleep with nothing due; only the worker's
+        // idle work can end the run.
+        worker = std::thread([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            RunWhenIdle([&] { dlg.EndDialog(3); });
+        });
+    });
+    EXPECT_EQ(dlg.DoModal(), 3);
+    worker.join();
 }

@@ -1,15 +1,17 @@
 #pragma once
 
-// The Windows side of CWnd: every window the framework creates is subclassed
-// by one window procedure that finds its object and calls the typed handlers;
-// the handlers' base versions go on to the window class's own procedure. The
-// message loop of modal runs and test pumps, and the carrying of work from any
-// thread to the window thread, live here too.
+// The Windows backend of the window core: every window the framework creates
+// is subclassed by one window procedure that finds its object and calls the
+// typed handlers; the handlers' base versions go on to the window class's own
+// procedure. The thread's message queue is what the core's loop waits on, and
+// work from other threads reaches the window thread through it.
 
 #include <cstdint>
 #include <functional>
 
 #include "base/Types.h"
+#include "framework/WindowBackend.h"
+#include "framework/WindowSystem.h"
 
 class CWnd;
 
@@ -21,23 +23,32 @@ struct WINDOW_RECORD
     WNDPROC pfnSuper = nullptr;     // the class's procedure: the default processing
     uint64_t nSerial = 0;           // never reused, unlike window handles
     bool bKeepDoubleClicks = false; // edit fields select a word on a double click
-    bool bEndModal = false;
-    INT_PTR nModalResult = 0;
 };
 
 // The dialog procedure of the framework's dialogs.
 DLGPROC FrameworkDialogProc();
 
-class CWindowSystem
+class CWin32WindowBackend : public IWindowBackend
 {
 public:
-    static CWindowSystem& Get();
+    static CWin32WindowBackend& Get() { return static_cast<CWin32WindowBackend&>(CWindowSystem::Get().Backend()); }
 
-    // Registers the window classes and makes the calling thread the window
-    // thread. False when that fails.
-    bool Init();
-    bool IsInitialised() const { return m_bInitialised; }
-    bool IsUiThread() const;
+    // ---- IWindowBackend
+    // Registers the window classes and the dispatcher window.
+    bool Start() override;
+    HWND CreateNative(CWnd* pWnd, LPCWSTR pszClassName, DWORD dwExStyle, LPCWSTR pszText, DWORD dwStyle,
+                      const RECT& rect, HWND hParent, UINT nId) override;
+    // Safe from any thread, as FromHandle is.
+    bool IsAlive(HWND hWnd, uint64_t nSerial) const override;
+    uint64_t SerialOf(HWND hWnd) const override;
+    void Post(std::function<void()> task) override;
+    void Wake() override;
+    // Handles every message now in the queue.
+    bool HandlePending() override { return DrainMessages(); }
+    void WaitForEvent(int nMaxWaitMs) override;
+    bool IsQuitting() const override { return m_bQuit; }
+
+    bool IsUiThread() const { return CWindowSystem::Get().IsWindowThread(); }
     HINSTANCE Instance() const { return m_hInstance; }
     // The class of windows created without a class name.
     static LPCWSTR PlainClassName() { return L"ZelqaWindow"; }
@@ -48,34 +59,17 @@ public:
     HWND CreateAttached(CWnd* pWnd, LPCWSTR pszClassName, const std::function<HWND()>& create);
 
     // The object of one of the framework's windows; null for any other window.
-    // Safe from any thread, as IsAlive is.
     CWnd* FromHandle(HWND hWnd) const;
-    bool IsAlive(HWND hWnd, uint64_t nSerial) const;
     // The class's own handling of a message (DefWindowProc once the window is gone).
     LRESULT CallSuper(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) const;
     // The same for a handler's default processing: while that very message is
     // being handled, the class gets its original parameters.
     LRESULT Default(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) const;
 
-    // Runs `task` on the window thread at its next turn; safe from any thread.
-    void Post(std::function<void()> task);
-    // Runs `task` on the window thread once nothing is left to handle or paint.
-    void PostWhenIdle(std::function<void()> task);
-
-    // Shows the window and runs messages until EndModal or its destruction.
-    INT_PTR RunModal(HWND hWnd);
-    void EndModal(HWND hWnd, INT_PTR nResult);
-    bool IsModalEnded(HWND hWnd) const;
-    HWND InnermostModal() const;
-
-    // Handles everything pending, and keeps doing so for `ms` milliseconds.
-    void Pump(int ms);
     // Handles everything now pending, and nothing more; false if there was nothing.
     bool DrainMessages();
 
 private:
-    CWindowSystem() = default;
-
     friend LRESULT CALLBACK FrameworkWindowProc(HWND, UINT, WPARAM, LPARAM);
     friend LRESULT CALLBACK CreationHook(int, WPARAM, LPARAM);
 
@@ -88,11 +82,7 @@ private:
     bool HandleOneMessage();
     // Offers a message to its window and the window's ancestors first.
     bool PreTranslate(MSG& msg);
-    bool RunOneIdleTask();
-    void WaitForMessage(DWORD dwMilliseconds);
 
-    bool m_bInitialised = false;
-    DWORD m_nUiThreadId = 0;
     HINSTANCE m_hInstance = nullptr;
     HWND m_hDispatcher = nullptr;
     bool m_bQuit = false;

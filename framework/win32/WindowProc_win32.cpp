@@ -1,11 +1,10 @@
-#include "framework/win32/WindowSystem.h"
+// The Windows backend's window procedure: windows attached to their objects
+// from their first message, and messages turned into the typed handlers.
+#include "framework/win32/Win32WindowBackend.h"
 
 #include <atomic>
-#include <deque>
-#include <memory>
 #include <mutex>
 #include <unordered_map>
-#include <vector>
 
 #include <commctrl.h>
 #include <windowsx.h>
@@ -16,10 +15,6 @@
 
 namespace
 {
-// The dispatcher's message: lParam is a heap std::function<void()> it runs and frees.
-constexpr UINT WM_ZELQA_TASK = WM_APP + 1;
-constexpr LPCWSTR DISPATCHER_CLASS = L"ZelqaDispatcher";
-
 // Window records, looked up by handle. Written on the window thread only;
 // other threads read them through FromHandle and IsAlive.
 struct RecordTable
@@ -34,23 +29,6 @@ RecordTable& Records()
     return *s_table;
 }
 std::atomic<uint64_t> g_nNextSerial{1};
-
-// Work waiting for the window thread: tasks posted before the window system
-// started, and tasks for when it is idle.
-struct TaskQueues
-{
-    std::mutex mutex;
-    std::vector<std::function<void()>*> early;
-    std::deque<std::function<void()>> idle;
-    std::atomic<bool> bReady{false};
-};
-TaskQueues& Tasks()
-{
-    static TaskQueues* s_tasks = new TaskQueues;
-    return *s_tasks;
-}
-
-std::vector<HWND> g_modalStack; // window thread only
 
 // Per thread: the message the window procedure is handling, for handlers'
 // default processing.
@@ -104,16 +82,6 @@ CPoint PointOf(LPARAM lParam)
     return CPoint(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
 }
 
-LRESULT CALLBACK DispatcherProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message == WM_ZELQA_TASK) {
-        std::unique_ptr<std::function<void()>> pTask(reinterpret_cast<std::function<void()>*>(lParam));
-        (*pTask)();
-        return 0;
-    }
-    return DefWindowProcW(hWnd, message, wParam, lParam);
-}
-
 // Dialogs get all their messages through FrameworkWindowProc, which handles
 // WM_INITDIALOG itself; the dialog procedure leaves everything to the
 // dialog class's default processing.
@@ -128,11 +96,9 @@ DLGPROC FrameworkDialogProc()
     return NoDialogProc;
 }
 
-// ---- The one window procedure
-
 LRESULT CALLBACK FrameworkWindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    CWindowSystem& ws = CWindowSystem::Get();
+    CWin32WindowBackend& ws = CWin32WindowBackend::Get();
     WINDOW_RECORD* pRecord = ws.Find(hWnd);
     if (!pRecord)
         return DefWindowProcW(hWnd, message, wParam, lParam);
@@ -234,21 +200,8 @@ LRESULT CALLBACK FrameworkWindowProc(HWND hWnd, UINT message, WPARAM wParam, LPA
         pWnd->OnDestroy();
         return 0;
     case WM_INITDIALOG:
-        if (auto* pDialog = dynamic_cast<CDialog*>(pWnd)) {
-            const uint64_t nSerial = pRecord->nSerial;
-            RECT rcBefore{};
-            GetWindowRect(hWnd, &rcBefore);
-            const BOOL bResult = pDialog->OnInitDialog();
-            if (ws.IsAlive(hWnd, nSerial)) {
-                RECT rcAfter{};
-                GetWindowRect(hWnd, &rcAfter);
-                // A dialog that did not place itself while initialising is
-                // centred over its owner (the screen without one) before it shows.
-                if (!IsWindowVisible(hWnd) && rcAfter.left == rcBefore.left && rcAfter.top == rcBefore.top)
-                    pDialog->CenterWindow();
-            }
-            return bResult;
-        }
+        if (auto* pDialog = dynamic_cast<CDialog*>(pWnd))
+            return pDialog->InitDialog();
         break;
     case WM_NCDESTROY: {
         const LRESULT result = CallWindowProcW(pRecord->pfnSuper, hWnd, message, wParam, lParam);
@@ -269,74 +222,25 @@ LRESULT CALLBACK CreationHook(int nCode, WPARAM wParam, LPARAM lParam)
         // Other windows may be created first (an input method's), and are left alone.
         if (IsOfClass(hWnd, pCreation->pszClassName)) {
             pCreation->bAttached = true;
-            CWindowSystem::Get().Attach(hWnd, pCreation->pWnd);
+            CWin32WindowBackend::Get().Attach(hWnd, pCreation->pWnd);
         }
     }
     return CallNextHookEx(nullptr, nCode, wParam, lParam);
 }
 
-// ---- The window system
-
-CWindowSystem& CWindowSystem::Get()
+HWND CWin32WindowBackend::CreateNative(CWnd* pWnd, LPCWSTR pszClassName, DWORD dwExStyle, LPCWSTR pszText,
+                                       DWORD dwStyle, const RECT& rect, HWND hParent, UINT nId)
 {
-    static CWindowSystem* s_system = new CWindowSystem;
-    return *s_system;
+    const LPCWSTR pszClass = pszClassName ? pszClassName : PlainClassName();
+    // A child's menu handle is its control id; a top-level window's parent is its owner.
+    HMENU hMenu = (dwStyle & WS_CHILD) ? reinterpret_cast<HMENU>(static_cast<UINT_PTR>(nId)) : nullptr;
+    return CreateAttached(pWnd, pszClass, [&] {
+        return CreateWindowExW(dwExStyle, pszClass, pszText, dwStyle, rect.left, rect.top, rect.right - rect.left,
+                               rect.bottom - rect.top, hParent, hMenu, m_hInstance, nullptr);
+    });
 }
 
-bool CWindowSystem::Init()
-{
-    if (m_bInitialised)
-        return true;
-    m_hInstance = GetModuleHandleW(nullptr);
-
-    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_STANDARD_CLASSES};
-    InitCommonControlsEx(&icc);
-
-    // Windows created without a class name: the default window procedure's
-    // behaviour, no background brush (an unhandled erase leaves the pixels).
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = DefWindowProcW;
-    wc.hInstance = m_hInstance;
-    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    wc.lpszClassName = PlainClassName();
-    if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
-        return false;
-
-    WNDCLASSEXW dispatcher{};
-    dispatcher.cbSize = sizeof(dispatcher);
-    dispatcher.lpfnWndProc = DispatcherProc;
-    dispatcher.hInstance = m_hInstance;
-    dispatcher.lpszClassName = DISPATCHER_CLASS;
-    if (!RegisterClassExW(&dispatcher) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
-        return false;
-    // Work for the window thread goes to a window rather than to the thread,
-    // so that modal loops the system runs (a window being dragged) deliver it too.
-    m_hDispatcher =
-        CreateWindowExW(0, DISPATCHER_CLASS, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, m_hInstance, nullptr);
-    if (!m_hDispatcher)
-        return false;
-    m_nUiThreadId = GetCurrentThreadId();
-    m_bInitialised = true;
-
-    std::vector<std::function<void()>*> early;
-    {
-        std::lock_guard<std::mutex> lock(Tasks().mutex);
-        Tasks().bReady = true;
-        early.swap(Tasks().early);
-    }
-    for (std::function<void()>* pTask : early)
-        if (!PostMessageW(m_hDispatcher, WM_ZELQA_TASK, 0, reinterpret_cast<LPARAM>(pTask)))
-            delete pTask;
-    return true;
-}
-
-bool CWindowSystem::IsUiThread() const
-{
-    return !m_bInitialised || GetCurrentThreadId() == m_nUiThreadId;
-}
-
-HWND CWindowSystem::CreateAttached(CWnd* pWnd, LPCWSTR pszClassName, const std::function<HWND()>& create)
+HWND CWin32WindowBackend::CreateAttached(CWnd* pWnd, LPCWSTR pszClassName, const std::function<HWND()>& create)
 {
     CREATION creation{pWnd, pszClassName, false};
     CREATION* pOuter = g_pCreation;
@@ -353,7 +257,7 @@ HWND CWindowSystem::CreateAttached(CWnd* pWnd, LPCWSTR pszClassName, const std::
     return hWnd;
 }
 
-void CWindowSystem::Attach(HWND hWnd, CWnd* pWnd)
+void CWin32WindowBackend::Attach(HWND hWnd, CWnd* pWnd)
 {
     auto* pRecord = new WINDOW_RECORD;
     pRecord->pWnd = pWnd;
@@ -370,7 +274,7 @@ void CWindowSystem::Attach(HWND hWnd, CWnd* pWnd)
     pWnd->PreSubclassWindow();
 }
 
-void CWindowSystem::Detach(HWND hWnd)
+void CWin32WindowBackend::Detach(HWND hWnd)
 {
     WINDOW_RECORD* pRecord = nullptr;
     {
@@ -390,7 +294,7 @@ void CWindowSystem::Detach(HWND hWnd)
     delete pRecord;
 }
 
-WINDOW_RECORD* CWindowSystem::Find(HWND hWnd) const
+WINDOW_RECORD* CWin32WindowBackend::Find(HWND hWnd) const
 {
     if (!hWnd)
         return nullptr;
@@ -401,21 +305,28 @@ WINDOW_RECORD* CWindowSystem::Find(HWND hWnd) const
 
 // These two may be asked from any thread, so they read the record while the
 // window thread cannot delete it.
-CWnd* CWindowSystem::FromHandle(HWND hWnd) const
+CWnd* CWin32WindowBackend::FromHandle(HWND hWnd) const
 {
     std::lock_guard<std::mutex> lock(Records().mutex);
     auto it = Records().records.find(hWnd);
     return it == Records().records.end() ? nullptr : it->second->pWnd;
 }
 
-bool CWindowSystem::IsAlive(HWND hWnd, uint64_t nSerial) const
+bool CWin32WindowBackend::IsAlive(HWND hWnd, uint64_t nSerial) const
 {
     std::lock_guard<std::mutex> lock(Records().mutex);
     auto it = Records().records.find(hWnd);
     return it != Records().records.end() && it->second->nSerial == nSerial;
 }
 
-LRESULT CWindowSystem::CallSuper(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) const
+uint64_t CWin32WindowBackend::SerialOf(HWND hWnd) const
+{
+    std::lock_guard<std::mutex> lock(Records().mutex);
+    auto it = Records().records.find(hWnd);
+    return it == Records().records.end() ? 0 : it->second->nSerial;
+}
+
+LRESULT CWin32WindowBackend::CallSuper(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) const
 {
     WINDOW_RECORD* pRecord = Find(hWnd);
     if (!pRecord || !pRecord->pfnSuper)
@@ -423,7 +334,7 @@ LRESULT CWindowSystem::CallSuper(HWND hWnd, UINT message, WPARAM wParam, LPARAM 
     return CallWindowProcW(pRecord->pfnSuper, hWnd, message, wParam, lParam);
 }
 
-LRESULT CWindowSystem::Default(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) const
+LRESULT CWin32WindowBackend::Default(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) const
 {
     const MSG* pCurrent = g_pCurrentMessage;
     if (pCurrent && pCurrent->hwnd == hWnd && pCurrent->message == message) {
@@ -431,172 +342,4 @@ LRESULT CWindowSystem::Default(HWND hWnd, UINT message, WPARAM wParam, LPARAM lP
         lParam = pCurrent->lParam;
     }
     return CallSuper(hWnd, message, wParam, lParam);
-}
-
-// ---- Work from other threads
-
-void CWindowSystem::Post(std::function<void()> task)
-{
-    auto* pTask = new std::function<void()>(std::move(task));
-    {
-        std::lock_guard<std::mutex> lock(Tasks().mutex);
-        if (!Tasks().bReady) {
-            Tasks().early.push_back(pTask);
-            return;
-        }
-    }
-    // Fails once the window thread is gone; the work is dropped then.
-    if (!PostMessageW(m_hDispatcher, WM_ZELQA_TASK, 0, reinterpret_cast<LPARAM>(pTask)))
-        delete pTask;
-}
-
-void CWindowSystem::PostWhenIdle(std::function<void()> task)
-{
-    {
-        std::lock_guard<std::mutex> lock(Tasks().mutex);
-        Tasks().idle.push_back(std::move(task));
-    }
-    // A window thread asleep in its loop wakes to look at the idle work.
-    if (m_bInitialised)
-        PostMessageW(m_hDispatcher, WM_NULL, 0, 0);
-}
-
-bool CWindowSystem::RunOneIdleTask()
-{
-    std::function<void()> task;
-    {
-        std::lock_guard<std::mutex> lock(Tasks().mutex);
-        if (Tasks().idle.empty())
-            return false;
-        task = std::move(Tasks().idle.front());
-        Tasks().idle.pop_front();
-    }
-    task();
-    return true;
-}
-
-// ---- The message loop
-
-bool CWindowSystem::PreTranslate(MSG& msg)
-{
-    // Every window from the target up to its top-level window sees the message first.
-    for (HWND hWnd = msg.hwnd; hWnd;) {
-        if (WINDOW_RECORD* pRecord = Find(hWnd)) {
-            const uint64_t nSerial = pRecord->nSerial;
-            if (pRecord->pWnd->PreTranslateMessage(&msg))
-                return true;
-            if (!IsAlive(hWnd, nSerial))
-                return true;
-        }
-        if (!(GetWindowLongW(hWnd, GWL_STYLE) & WS_CHILD))
-            break;
-        hWnd = GetParent(hWnd);
-    }
-    return false;
-}
-
-bool CWindowSystem::HandleOneMessage()
-{
-    MSG msg{};
-    if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
-        return false;
-    if (msg.message == WM_QUIT) {
-        // Nobody here asks to quit; if something does, every modal run ends.
-        m_bQuit = true;
-        return true;
-    }
-    if (!PreTranslate(msg)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-    return true;
-}
-
-bool CWindowSystem::DrainMessages()
-{
-    // Paints and timers come only once the queue is empty, so this ends; the
-    // bound guards against a window that never validates itself.
-    int nHandled = 0;
-    while (nHandled < 10000 && HandleOneMessage())
-        ++nHandled;
-    return nHandled > 0;
-}
-
-void CWindowSystem::WaitForMessage(DWORD dwMilliseconds)
-{
-    MsgWaitForMultipleObjectsEx(0, nullptr, dwMilliseconds, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-}
-
-INT_PTR CWindowSystem::RunModal(HWND hWnd)
-{
-    WINDOW_RECORD* pRecord = Find(hWnd);
-    if (!pRecord)
-        return -1;
-    const uint64_t nSerial = pRecord->nSerial;
-    g_modalStack.push_back(hWnd);
-    // A modal window is shown whether or not its template says visible.
-    if (!pRecord->bEndModal && !IsWindowVisible(hWnd))
-        ShowWindow(hWnd, SW_SHOWNORMAL);
-
-    auto ended = [&] {
-        WINDOW_RECORD* p = IsAlive(hWnd, nSerial) ? Find(hWnd) : nullptr;
-        return !p || p->bEndModal || m_bQuit;
-    };
-    while (!ended()) {
-        if (HandleOneMessage())
-            continue;
-        if (RunOneIdleTask())
-            continue;
-        if (!ended())
-            WaitForMessage(INFINITE);
-    }
-    INT_PTR nResult = IDCANCEL;
-    if (IsAlive(hWnd, nSerial))
-        nResult = Find(hWnd)->nModalResult;
-    for (auto it = g_modalStack.begin(); it != g_modalStack.end(); ++it) {
-        if (*it == hWnd) {
-            g_modalStack.erase(it);
-            break;
-        }
-    }
-    return nResult;
-}
-
-void CWindowSystem::EndModal(HWND hWnd, INT_PTR nResult)
-{
-    WINDOW_RECORD* pRecord = Find(hWnd);
-    if (!pRecord)
-        return;
-    pRecord->bEndModal = true;
-    pRecord->nModalResult = nResult;
-    // The loop may be asleep if this came from outside a message.
-    PostMessageW(m_hDispatcher, WM_NULL, 0, 0);
-}
-
-bool CWindowSystem::IsModalEnded(HWND hWnd) const
-{
-    WINDOW_RECORD* pRecord = Find(hWnd);
-    return pRecord && pRecord->bEndModal;
-}
-
-HWND CWindowSystem::InnermostModal() const
-{
-    return g_modalStack.empty() ? nullptr : g_modalStack.back();
-}
-
-void CWindowSystem::Pump(int ms)
-{
-    const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(ms > 0 ? ms : 0);
-    for (;;) {
-        const bool bBusy = DrainMessages() || RunOneIdleTask();
-        const ULONGLONG now = GetTickCount64();
-        if (now >= end)
-            break;
-        if (!bBusy)
-            WaitForMessage(static_cast<DWORD>(end - now));
-    }
-    // Leave nothing half done for the caller to look at.
-    for (int i = 0; i < 4; ++i)
-        if (!DrainMessages())
-            RunOneIdleTask();
 }

@@ -1,8 +1,9 @@
 #pragma once
 
-// The Linux window system behind CWnd: SDL windows for top-level windows,
+// The Linux backend of the window core: SDL windows for top-level windows,
 // child windows kept as a tree of rectangles inside them, one backing surface
-// per top-level window that all paints draw into, and the event loop.
+// per top-level window that all paints draw into, input routed through the
+// tree, and the SDL event queue the core's loop waits on.
 
 #include <chrono>
 #include <cstdint>
@@ -15,6 +16,8 @@
 #include <cairo.h>
 
 #include "base/Types.h"
+#include "framework/WindowBackend.h"
+#include "framework/WindowSystem.h"
 #include "framework/linux/WindowClass.h"
 
 class CWnd;
@@ -35,9 +38,6 @@ struct HWND__
     CRect rcUpdate;                       // invalid part of the client area
     bool bErase = false;
     uint64_t nSerial = 0;
-    bool bMoved = false; // moved since creation (dialogs are centred otherwise)
-    bool bEndModal = false;
-    INT_PTR nModalResult = 0;
 
     // Top-level windows only.
     SDL_Window* pSdlWindow = nullptr;
@@ -51,23 +51,31 @@ struct HWND__
     bool IsTopLevel() const { return pParent == nullptr; }
 };
 
-class CWindowSystem
+class CSdlWindowBackend : public IWindowBackend
 {
 public:
-    static CWindowSystem& Get();
+    static CSdlWindowBackend& Get() { return static_cast<CSdlWindowBackend&>(CWindowSystem::Get().Backend()); }
 
-    bool Init(); // starts SDL video once; false when no display can be opened
+    // Starts SDL video once; false when no display can be opened.
+    bool Init() { return CWindowSystem::Get().Init(); }
     bool IsInitialised() const { return m_bInitialised; }
     // Whether the running video driver puts windows on a screen someone sees
     // (X11 or Wayland), as opposed to offscreen, dummy or a bare console.
     bool ShowsWindows() const;
-    bool IsUiThread() const;
+    bool IsUiThread() const { return CWindowSystem::Get().IsWindowThread(); }
 
-    HWND CreateWindowNode(CWnd* pWnd, const wchar_t* pszClassName, DWORD dwExStyle, const wchar_t* pszText,
-                          DWORD dwStyle, const CRect& rect, HWND hParent, UINT nId);
+    // ---- IWindowBackend
+    bool Start() override;
+    HWND CreateNative(CWnd* pWnd, LPCWSTR pszClassName, DWORD dwExStyle, LPCWSTR pszText, DWORD dwStyle,
+                      const RECT& rect, HWND hParent, UINT nId) override;
+    bool IsAlive(HWND hWnd, uint64_t nSerial) const override;
+    uint64_t SerialOf(HWND hWnd) const override { return hWnd ? hWnd->nSerial : 0; }
+    void Post(std::function<void()> task) override;
+    void Wake() override;
+    bool HandlePending() override;
+    void WaitForEvent(int nMaxWaitMs) override;
+
     void DestroyWindowNode(HWND hWnd);
-    bool IsAlive(HWND hWnd, uint64_t nSerial) const;
-    uint64_t SerialOf(HWND hWnd) const { return hWnd ? hWnd->nSerial : 0; }
 
     HWND TopLevelOf(HWND hWnd) const;
     // Origin of the window's client area in its top-level window's coordinates.
@@ -95,15 +103,8 @@ public:
     bool KillTimer(HWND hWnd, UINT_PTR nId);
     UINT Modifiers() const { return m_nModifiers; }
 
-    // Modal runs: shows the window and gives input only to the innermost modal window.
-    INT_PTR RunModal(HWND hWnd);
-    void EndModal(HWND hWnd, INT_PTR nResult);
-    HWND InnermostModal() const { return m_modalStack.empty() ? nullptr : m_modalStack.back(); }
-
-    void Post(std::function<void()> task);
-    void PostWhenIdle(std::function<void()> task);
-    // Handles everything pending, and keeps doing so for `ms` milliseconds.
-    void Pump(int ms);
+    // Input goes only to the innermost modal window.
+    HWND InnermostModal() const { return CWindowSystem::Get().InnermostModal(); }
 
     // Synthetic input, as a person's would arrive (tests and tools).
     void InjectMouseMove(HWND hTop, CPoint pt);
@@ -114,9 +115,6 @@ public:
     cairo_surface_t* BackingOf(HWND hWnd) const;
 
 private:
-    CWindowSystem() = default;
-
-    void RunLoopIteration(int nMaxWaitMs);
     void HandleEvent(const SDL_Event& event);
     void HandleMouseMove(HWND hTop, CPoint pt);
     void HandleMouseButton(HWND hTop, CPoint pt, bool bDown);
@@ -145,8 +143,6 @@ private:
     uint32_t m_nPostEvent = 0;
     uint64_t m_nNextSerial = 1;
     std::vector<HWND> m_topLevels;
-    std::vector<HWND> m_modalStack;
-    bool m_bQuitPending = false; // a quit that came with no modal loop running
     HWND m_hCapture = nullptr;
     HWND m_hFocus = nullptr;
     HWND m_hMouseOver = nullptr;
