@@ -1,9 +1,12 @@
 #include "framework/Font.h"
 
+#include <atomic>
 #include <cerrno>
 #include <cmath>
+#include <cstdlib>
 #include <future>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <system_error>
@@ -21,6 +24,7 @@
 #include "framework/DC.h"
 #include "framework/linux/GdiTypes.h"
 #include "base/Utf8.h"
+#include "framework/linux/FontCache.h"
 #include "framework/linux/SdlWindowBackend.h"
 
 namespace
@@ -34,7 +38,9 @@ struct LoadedFace
 
 std::mutex g_fontMutex;
 FT_Library g_ftLibrary = nullptr;
-std::future<bool> g_fontConfigLoading;     // fontconfig reading its configuration
+std::future<bool> g_fontConfigLoading; // fontconfig reading its configuration
+std::atomic<bool> g_bFontConfigUsed{false};
+std::unique_ptr<CFontCache> g_pFontCache;  // read on first use; null when there is none to keep
 std::map<std::string, LoadedFace> g_faces; // by file and index; kept for the process
 // What each request came to, so that only the first of each asks fontconfig.
 std::map<std::tuple<std::string, bool, bool>, const LoadedFace*> g_matches;
@@ -117,14 +123,14 @@ void MeasureFace(FT_Face face, LoadedFace& loaded)
     loaded.dCellPerEm = (ascent + descent) / em;
 }
 
-// The face that stands in for `family`: the family itself when installed,
-// otherwise (or with no family asked for) a CJK face so that Chinese text always has glyphs. Called with
-// g_fontMutex held.
-const LoadedFace* LoadFace(const std::string& family, int weight, bool italic)
+// The font file that stands in for `family`, as fontconfig answers: the
+// family itself when installed, otherwise (or with no family asked for) a CJK
+// face so that Chinese text always has glyphs. Called with g_fontMutex held.
+bool MatchFace(const std::string& family, int weight, bool italic, CFontCache::FaceFile& found)
 {
-    if (!g_ftLibrary && FT_Init_FreeType(&g_ftLibrary) != 0)
-        return nullptr;
-
+    g_bFontConfigUsed = true;
+    if (g_fontConfigLoading.valid())
+        g_fontConfigLoading.get();
     FcPattern* pattern = FcPatternCreate();
     if (!family.empty())
         FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
@@ -139,26 +145,30 @@ const LoadedFace* LoadFace(const std::string& family, int weight, bool italic)
     FcPattern* match = FcFontMatch(nullptr, pattern, &result);
     FcPatternDestroy(pattern);
     if (!match)
-        return nullptr;
-
+        return false;
     FcChar8* file = nullptr;
     int index = 0;
     FcPatternGetString(match, FC_FILE, 0, &file);
     FcPatternGetInteger(match, FC_INDEX, 0, &index);
-    std::string key = file ? reinterpret_cast<const char*>(file) : "";
-    key += "#" + std::to_string(index);
-    auto it = g_faces.find(key);
-    if (it != g_faces.end()) {
-        FcPatternDestroy(match);
-        return &it->second;
-    }
-
-    FT_Face face = nullptr;
-    if (!file || OpenFontFile(reinterpret_cast<const char*>(file), index, &face) != 0) {
-        FcPatternDestroy(match);
-        return nullptr;
+    if (file) {
+        found.strPath = reinterpret_cast<const char*>(file);
+        found.nIndex = index;
     }
     FcPatternDestroy(match);
+    return file != nullptr;
+}
+
+// The face in `file`, opened once for the process. Called with g_fontMutex held.
+const LoadedFace* OpenFace(const CFontCache::FaceFile& file)
+{
+    if (!g_ftLibrary && FT_Init_FreeType(&g_ftLibrary) != 0)
+        return nullptr;
+    const std::string key = file.strPath + "#" + std::to_string(file.nIndex);
+    if (auto it = g_faces.find(key); it != g_faces.end())
+        return &it->second;
+    FT_Face face = nullptr;
+    if (OpenFontFile(file.strPath.c_str(), file.nIndex, &face) != 0)
+        return nullptr;
     LoadedFace loaded;
     MeasureFace(face, loaded);
     loaded.pCairoFace = cairo_ft_font_face_create_for_ft_face(face, 0);
@@ -166,15 +176,48 @@ const LoadedFace* LoadFace(const std::string& family, int weight, bool italic)
     return &g_faces.emplace(key, loaded).first->second;
 }
 
+// The cache of earlier runs' answers, read on first use. Null when fontconfig
+// is pointed elsewhere by the environment (its answers would not be ours to
+// keep) or there is no folder to keep it in. Called with g_fontMutex held.
+CFontCache* FontCache()
+{
+    static bool s_bRead = false;
+    if (s_bRead)
+        return g_pFontCache.get();
+    s_bRead = true;
+    for (const char* name : {"FONTCONFIG_FILE", "FONTCONFIG_PATH", "FONTCONFIG_SYSROOT"}) {
+        if (const char* value = std::getenv(name); value && *value)
+            return nullptr;
+    }
+    const char* home = secure_getenv("HOME");
+    const char* cacheHome = secure_getenv("XDG_CACHE_HOME");
+    std::string path = CFontCache::DefaultPath(cacheHome, home);
+    if (path.empty())
+        return nullptr;
+    g_pFontCache = std::make_unique<CFontCache>(
+        std::move(path), CFontCache::DefaultWitnesses(secure_getenv("XDG_CONFIG_HOME"), cacheHome,
+                                                      secure_getenv("XDG_DATA_HOME"), home));
+    g_pFontCache->Load();
+    return g_pFontCache.get();
+}
+
 const LoadedFace* FindFace(const std::string& family, int weight, bool italic)
 {
     std::lock_guard<std::mutex> lock(g_fontMutex);
-    if (g_fontConfigLoading.valid())
-        g_fontConfigLoading.get();
     const auto request = std::make_tuple(family, weight >= 600, italic);
     if (auto known = g_matches.find(request); known != g_matches.end())
         return known->second;
-    const LoadedFace* face = LoadFace(family, weight, italic);
+    CFontCache* cache = FontCache();
+    const CFontCache::Request key{family, weight >= 600, italic};
+    CFontCache::FaceFile file;
+    const LoadedFace* face = nullptr;
+    if (cache && cache->Find(key, file))
+        face = OpenFace(file);
+    if (!face && MatchFace(family, weight, italic, file)) {
+        face = OpenFace(file);
+        if (face && cache)
+            cache->Remember(key, file);
+    }
     if (face)
         g_matches.emplace(request, face);
     return face;
@@ -187,13 +230,23 @@ void StartLoadingFontConfiguration()
     // Reading the configuration and the font caches takes milliseconds that
     // would otherwise come before the first window can show; done meanwhile.
     std::lock_guard<std::mutex> lock(g_fontMutex);
-    if (g_fontConfigLoading.valid())
+    if (g_fontConfigLoading.valid() || g_bFontConfigUsed)
         return;
+    // Earlier runs' answers spare it altogether; a request they lack starts
+    // it then.
+    if (const CFontCache* cache = FontCache(); cache && !cache->IsEmpty())
+        return;
+    g_bFontConfigUsed = true;
     try {
         g_fontConfigLoading = std::async(std::launch::async, [] { return FcInit() == FcTrue; });
     } catch (const std::system_error&) {
         // No thread to be had: the first font made reads it instead.
     }
+}
+
+bool FontConfigurationUsed()
+{
+    return g_bFontConfigUsed;
 }
 
 namespace

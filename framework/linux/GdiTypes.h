@@ -77,6 +77,10 @@ cairo_surface_t* DecodePng(const BYTE* pData, size_t nSize);
 // The font used when none has been selected.
 HFONT GetDefaultFont();
 
-// Has fontconfig read its configuration on a thread of its own; the first
-// font made waits for it. Called as the window system starts.
+// Has fontconfig read its configuration on a thread of its own, unless the
+// font files of earlier runs are known; the first font made that needs it
+// waits for it. Called as the window system starts.
 void StartLoadingFontConfiguration();
+
+// Whether fontconfig has been started in this process (for tests).
+bool FontConfigurationUsed();
