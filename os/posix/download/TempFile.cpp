@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <new>
 #include <random>
 
 #include <fcntl.h>
@@ -97,8 +98,11 @@ bool CTempFile::Write(const char* pData, size_t nSize)
     // A piece as large as the buffer gains nothing from a copy.
     if (nSize >= WRITE_BUFFER_BYTES)
         return WriteOut(pData, nSize);
+    // Called from libcurl's callbacks, which no exception may cross.
     if (!m_pBuffer)
-        m_pBuffer.reset(new char[WRITE_BUFFER_BYTES]);
+        m_pBuffer.reset(new (std::nothrow) char[WRITE_BUFFER_BYTES]);
+    if (!m_pBuffer)
+        return false;
     std::memcpy(m_pBuffer.get() + m_nBuffered, pData, nSize);
     m_nBuffered += nSize;
     return true;
