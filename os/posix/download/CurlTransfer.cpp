@@ -12,8 +12,6 @@
 namespace
 {
 
-constexpr long RECEIVE_BUFFER_BYTES = 128 * 1024;
-
 bool ReadWholeFile(const std::string& strPath, std::string& strContents)
 {
     std::ifstream in(strPath, std::ios::binary);
@@ -98,10 +96,9 @@ DownloadResult CCurlTransfer::Run(const std::string& strUrl, const std::string& 
     curl_easy_setopt(c, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
     curl_easy_setopt(c, CURLOPT_HEADERFUNCTION, &CCurlTransfer::HeaderCallback);
     curl_easy_setopt(c, CURLOPT_HEADERDATA, this);
-    // libcurl's 16 KiB default makes a 200 MiB download some 13,000 rounds of
-    // TLS read, file write and progress; a larger buffer keeps up with curl's
-    // own command at the cost of one allocation for the whole download.
-    curl_easy_setopt(c, CURLOPT_BUFFERSIZE, RECEIVE_BUFFER_BYTES);
+    // libcurl's own 16 KiB receive buffer: TLS hands over one record (16 KiB
+    // at most) per read whatever the buffer's size, so a larger one only
+    // costs memory. CTempFile gathers the pieces into large writes.
     curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, &CCurlTransfer::WriteCallback);
     curl_easy_setopt(c, CURLOPT_WRITEDATA, this);
     curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, &CCurlTransfer::ProgressCallback);

@@ -1,6 +1,8 @@
 #include "os/posix/download/TempFile.h"
 
 #include <cerrno>
+#include <cstring>
+#include <new>
 #include <random>
 
 #include <fcntl.h>
@@ -91,6 +93,30 @@ bool CTempFile::Write(const char* pData, size_t nSize)
 {
     if (m_fd < 0)
         return false;
+    if (m_nBuffered + nSize > WRITE_BUFFER_BYTES && !Flush())
+        return false;
+    // A piece as large as the buffer gains nothing from a copy.
+    if (nSize >= WRITE_BUFFER_BYTES)
+        return WriteOut(pData, nSize);
+    // Called from libcurl's callbacks, which no exception may cross.
+    if (!m_pBuffer)
+        m_pBuffer.reset(new (std::nothrow) char[WRITE_BUFFER_BYTES]);
+    if (!m_pBuffer)
+        return false;
+    std::memcpy(m_pBuffer.get() + m_nBuffered, pData, nSize);
+    m_nBuffered += nSize;
+    return true;
+}
+
+bool CTempFile::Flush()
+{
+    const size_t nSize = m_nBuffered;
+    m_nBuffered = 0;
+    return nSize == 0 || WriteOut(m_pBuffer.get(), nSize);
+}
+
+bool CTempFile::WriteOut(const char* pData, size_t nSize)
+{
     while (nSize > 0) {
         const ssize_t nWritten = ::write(m_fd, pData, nSize);
         if (nWritten < 0) {
@@ -108,19 +134,22 @@ bool CTempFile::Close()
 {
     if (m_fd < 0)
         return false;
+    bool bOk = Flush();
+    m_pBuffer.reset();
     // fchmod, not the mode given to open: the umask cannot touch it.
-    bool bOk = ::fchmod(m_fd, DOWNLOADED_FILE_MODE) == 0;
+    bOk = ::fchmod(m_fd, DOWNLOADED_FILE_MODE) == 0 && bOk;
     // No fsync: the file is started at once, and a file left behind by a
     // crash is never started, as every run downloads afresh. Waiting for a
     // large installer to reach the disk would only delay its start.
     bOk = ::close(m_fd) == 0 && bOk;
     m_fd = -1;
+    m_bWhole = bOk;
     return bOk;
 }
 
 bool CTempFile::MoveIntoPlace()
 {
-    if (m_fd >= 0 || m_bMoved || m_strTempName.empty())
+    if (m_fd >= 0 || !m_bWhole || m_bMoved || m_strTempName.empty())
         return false;
     if (::renameat(m_dirFd, m_strTempName.c_str(), m_dirFd, m_strTargetName.c_str()) != 0)
         return false;
