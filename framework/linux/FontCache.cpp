@@ -1,5 +1,7 @@
 #include "framework/linux/FontCache.h"
 
+#include "base/linux/WriteAll.h"
+
 #include <cerrno>
 #include <charconv>
 #include <climits>
@@ -111,20 +113,6 @@ bool ReadSmallFile(const std::string& path, std::string& bytes)
     }
     ::close(fd);
     return ok;
-}
-
-bool WriteAll(int fd, const std::string& bytes)
-{
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += static_cast<size_t>(n);
-    }
-    return true;
 }
 
 bool MakeFolders(const std::string& path)

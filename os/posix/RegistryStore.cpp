@@ -1,5 +1,6 @@
 #include "os/posix/RegistryStore.h"
 
+#include "base/linux/WriteAll.h"
 #include "os/posix/BoundedRead.h"
 #include "os/posix/FileDescriptor.h"
 #include "os/posix/Folders.h"
@@ -32,20 +33,6 @@ bool IsRegularFile(const std::string& path)
 {
     struct stat st = {};
     return lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
-bool WriteAll(int fd, const std::string& bytes)
-{
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += static_cast<size_t>(n);
-    }
-    return true;
 }
 
 // The type name and its line feed come before the data; the longest name
