@@ -99,6 +99,21 @@ void CZelqa_DownloaderDlg::DrawPageBackground(CDC* pDC, const CRect& rcPage)
         return;
     CRect rc;
     GetClientRect(&rc);
+    const int cxImage = static_cast<int>(m_pBackground->GetWidth());
+    const int cyImage = static_cast<int>(m_pBackground->GetHeight());
+    // At its own size the picture is the page: copied from directly, without
+    // a second copy of it to keep.
+    if (rc.Width() == cxImage && rc.Height() == cyImage) {
+        const CRect rcSource = CRect::Intersect(rcPage, rc);
+        if (!rcSource.IsRectEmpty()) {
+            CGraphics graphics(pDC);
+            graphics.DrawImage(m_pBackground.get(),
+                               CRect(rcSource.left - rcPage.left, rcSource.top - rcPage.top,
+                                     rcSource.right - rcPage.left, rcSource.bottom - rcPage.top),
+                               rcSource.left, rcSource.top, rcSource.Width(), rcSource.Height());
+        }
+        return;
+    }
     m_page.CopyTo(pDC, rcPage, CSize(rc.Width(), rc.Height()), [&](CDC& dc) {
         CGraphics graphics(&dc);
         graphics.DrawImage(m_pBackground.get(), rc, 0, 0, static_cast<int>(m_pBackground->GetWidth()),

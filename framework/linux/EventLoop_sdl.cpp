@@ -181,6 +181,9 @@ void CSdlWindowBackend::HandleEvent(const SDL_Event& event)
         if (!hTop)
             break;
         switch (event.window.event) {
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+            hTop->bWindowSurfaceStale = true;
+            break;
         case SDL_WINDOWEVENT_EXPOSED:
             hTop->bPresentPending = true;
             hTop->rcDrawn = CRect(0, 0, hTop->rect.Width(), hTop->rect.Height());

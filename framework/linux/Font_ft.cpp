@@ -25,6 +25,7 @@
 #include "framework/linux/GdiTypes.h"
 #include "base/Utf8.h"
 #include "framework/linux/FontCache.h"
+#include "framework/linux/PagedFileReader.h"
 #include "framework/linux/SdlWindowBackend.h"
 
 namespace
@@ -57,24 +58,15 @@ void DoneFtFace(void* face)
 // neighbourhood into memory with it.
 unsigned long ReadFontFile(FT_Stream stream, unsigned long offset, unsigned char* buffer, unsigned long count)
 {
-    const int fd = static_cast<int>(stream->descriptor.value);
+    auto* reader = static_cast<CPagedFileReader*>(stream->descriptor.pointer);
     if (count == 0) // a seek: FreeType only asks whether the offset is inside
         return offset <= stream->size ? 0 : 1;
-    unsigned long done = 0;
-    while (done < count) {
-        const ssize_t n = ::pread(fd, buffer + done, count - done, static_cast<off_t>(offset + done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        done += static_cast<unsigned long>(n);
-    }
-    return done;
+    return reader->Read(offset, buffer, count);
 }
 
 void CloseFontFile(FT_Stream stream)
 {
-    ::close(static_cast<int>(stream->descriptor.value));
+    delete static_cast<CPagedFileReader*>(stream->descriptor.pointer);
     delete stream;
 }
 
@@ -92,7 +84,7 @@ FT_Error OpenFontFile(const char* path, int index, FT_Face* face)
     }
     auto* stream = new FT_StreamRec{};
     stream->size = static_cast<unsigned long>(st.st_size);
-    stream->descriptor.value = fd;
+    stream->descriptor.pointer = new CPagedFileReader(fd, static_cast<uint64_t>(st.st_size));
     stream->read = ReadFontFile;
     stream->close = CloseFontFile;
     FT_Open_Args args{};

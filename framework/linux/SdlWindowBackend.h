@@ -42,7 +42,20 @@ struct HWND__
     // Top-level windows only.
     SDL_Window* pSdlWindow = nullptr;
     cairo_surface_t* pBacking = nullptr;
+    // The window surface pBacking draws straight into, so that a present only
+    // tells the X server what changed; null while the backing is a buffer of
+    // its own (a hidden window whose new size waits for its showing, or a
+    // surface cairo cannot draw into) that a present copies from.
+    SDL_Surface* pBackingWindowSurface = nullptr;
+    // The window's size changed since the surface was made: SDL makes a new
+    // one, and frees this one, at the next request for it.
+    bool bWindowSurfaceStale = false;
     bool bPresentPending = false;
+    // The icon given, and the one the X server has; it goes there once the
+    // window is idle.
+    HICON hIcon = nullptr;
+    HICON hIconShown = nullptr;
+    bool bIconQueued = false;
     // What drawing may have changed since the last present, in the window's
     // coordinates: only that goes to the screen.
     CRect rcDrawn;
@@ -112,7 +125,9 @@ public:
     void InjectKey(HWND hTop, UINT vk, bool bDown, UINT nModifiers);
     void InjectText(HWND hTop, const std::string& utf8);
 
-    cairo_surface_t* BackingOf(HWND hWnd) const;
+    // The surface a window's drawing goes to: its top-level window's backing,
+    // made or brought up to date first.
+    cairo_surface_t* BackingOf(HWND hWnd);
 
 private:
     void HandleEvent(const SDL_Event& event);
@@ -135,7 +150,11 @@ private:
     HWND HitTest(HWND hWnd, CPoint ptInClient) const;
     HWND TopLevelFromSdl(uint32_t nWindowId) const;
     bool AcceptsInput(HWND hTop) const;
-    void RecreateBacking(HWND hTop);
+    // Makes the backing fit the window; true when it is new and all that the
+    // window showed is to be drawn again.
+    bool UpdateBacking(HWND hTop);
+    void DropBacking(HWND hTop);
+    void InvalidateTree(HWND hWnd);
     void InvalidateChildren(HWND hWnd, const CRect& rcClient, bool bErase);
     void SetMouseOver(HWND hWnd);
 

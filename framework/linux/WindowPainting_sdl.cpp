@@ -38,6 +38,7 @@ void CSdlWindowBackend::InvalidateChildren(HWND hWnd, const CRect& rcClient, boo
 void CSdlWindowBackend::UpdateWindow(HWND hWnd)
 {
     if (IsVisible(hWnd)) {
+        UpdateBacking(TopLevelOf(hWnd));
         PaintTree(hWnd);
         Present(TopLevelOf(hWnd));
     }
@@ -79,11 +80,128 @@ void CSdlWindowBackend::PaintTree(HWND hWnd)
             PaintTree(child);
 }
 
+namespace
+{
+// The X server's 24-bit pixels and cairo's RGB24 are the same 32-bit words,
+// 0x00RRGGBB; a surface of another layout gets a backing of its own.
+cairo_surface_t* WrapWindowSurface(SDL_Surface* surface, int w, int h)
+{
+    if (!surface || !surface->pixels || surface->format->format != SDL_PIXELFORMAT_RGB888 || surface->w != w ||
+        surface->h != h || SDL_MUSTLOCK(surface) || surface->pitch % 4 != 0 ||
+        surface->pitch < cairo_format_stride_for_width(CAIRO_FORMAT_RGB24, w))
+        return nullptr;
+    cairo_surface_t* wrapped = cairo_image_surface_create_for_data(static_cast<unsigned char*>(surface->pixels),
+                                                                   CAIRO_FORMAT_RGB24, w, h, surface->pitch);
+    if (cairo_surface_status(wrapped) != CAIRO_STATUS_SUCCESS) {
+        cairo_surface_destroy(wrapped);
+        return nullptr;
+    }
+    return wrapped;
+}
+} // namespace
+
+bool CSdlWindowBackend::UpdateBacking(HWND hTop)
+{
+    const int w = std::max(1, hTop->rect.Width());
+    const int h = std::max(1, hTop->rect.Height());
+    int cxWindow = 0, cyWindow = 0;
+    SDL_GetWindowSize(hTop->pSdlWindow, &cxWindow, &cyWindow);
+    const bool bWindowFits = cxWindow == w && cyWindow == h;
+    SDL_Surface* surface = nullptr;
+    if (!(hTop->dwStyle & WS_VISIBLE)) {
+        // As on Windows, what is drawn into a hidden window is not kept: it
+        // paints when shown. It keeps the window surface it has while that
+        // fits, but makes none: its size may still change before it shows,
+        // and each new surface is a round trip to the X server.
+        if (!hTop->pBacking || (hTop->pBackingWindowSurface && bWindowFits))
+            return false;
+    }
+    const bool bHadBacking = hTop->pBacking != nullptr;
+    if (hTop->dwStyle & WS_VISIBLE && bWindowFits) {
+        // SDL frees a surface it no longer thinks current when asked for the
+        // window's surface, and the new one may take the old one's address:
+        // a backing over a surface SDL gave up goes before asking.
+        if (hTop->bWindowSurfaceStale && hTop->pBackingWindowSurface)
+            DropBacking(hTop);
+        hTop->bWindowSurfaceStale = false;
+        surface = SDL_GetWindowSurface(hTop->pSdlWindow);
+        if (surface && surface == hTop->pBackingWindowSurface &&
+            surface->pixels == cairo_image_surface_get_data(hTop->pBacking))
+            return false;
+    }
+    if (hTop->pBackingWindowSurface)
+        DropBacking(hTop);
+    cairo_surface_t* wrapped = WrapWindowSurface(surface, w, h);
+    if (!wrapped && hTop->pBacking && cairo_image_surface_get_width(hTop->pBacking) == w &&
+        cairo_image_surface_get_height(hTop->pBacking) == h)
+        return false;
+    DropBacking(hTop);
+    if (wrapped) {
+        hTop->pBacking = wrapped;
+        hTop->pBackingWindowSurface = surface;
+    } else if (hTop->dwStyle & WS_VISIBLE) {
+        // A window surface cairo cannot draw into, or not of the window's size yet.
+        hTop->pBacking = cairo_image_surface_create(CAIRO_FORMAT_RGB24, w, h);
+    }
+    if (!bHadBacking)
+        return false;
+    // A new backing holds nothing: all that the window showed is drawn again.
+    InvalidateTree(hTop);
+    return true;
+}
+
+cairo_surface_t* CSdlWindowBackend::BackingOf(HWND hWnd)
+{
+    HWND top = TopLevelOf(hWnd);
+    if (!top || !top->pSdlWindow)
+        return nullptr;
+    UpdateBacking(top);
+    return top->pBacking;
+}
+
+void CSdlWindowBackend::DropBacking(HWND hTop)
+{
+    if (!hTop->pBacking)
+        return;
+    // A context still holding it draws nothing from now on, rather than into
+    // pixels SDL has let go of.
+    if (hTop->pBackingWindowSurface)
+        cairo_surface_finish(hTop->pBacking);
+    cairo_surface_destroy(hTop->pBacking);
+    hTop->pBacking = nullptr;
+    hTop->pBackingWindowSurface = nullptr;
+}
+
+void CSdlWindowBackend::InvalidateTree(HWND hWnd)
+{
+    Invalidate(hWnd, nullptr, true);
+    for (HWND child : hWnd->children)
+        if (child->dwStyle & WS_VISIBLE)
+            InvalidateTree(child);
+}
+
 void CSdlWindowBackend::Present(HWND hTop)
 {
     if (!hTop || !hTop->pSdlWindow || !hTop->pBacking || !(hTop->dwStyle & WS_VISIBLE))
         return;
     hTop->bPresentPending = false;
+    // A new, empty window surface is painted whole before it is presented.
+    if (UpdateBacking(hTop))
+        return;
+    if (hTop->pBackingWindowSurface) {
+        cairo_surface_flush(hTop->pBacking);
+        const CRect rcPresent =
+            CRect::Intersect(hTop->rcDrawn, CRect(0, 0, cairo_image_surface_get_width(hTop->pBacking),
+                                                  cairo_image_surface_get_height(hTop->pBacking)));
+        hTop->rcDrawn = CRect();
+        if (rcPresent.IsRectEmpty())
+            return;
+        // Only the part that changed goes to the server: a moving progress bar
+        // is a few kilobytes a step instead of the whole window.
+        SDL_Rect rc{rcPresent.left, rcPresent.top, rcPresent.Width(), rcPresent.Height()};
+        SDL_UpdateWindowSurfaceRects(hTop->pSdlWindow, &rc, 1);
+        return;
+    }
     SDL_Surface* surface = SDL_GetWindowSurface(hTop->pSdlWindow);
     if (!surface)
         return;
@@ -106,8 +224,6 @@ void CSdlWindowBackend::Present(HWND hTop)
     SDL_Rect rc{rcPresent.left, rcPresent.top, rcPresent.Width(), rcPresent.Height()};
     SDL_BlitSurface(source, &rc, surface, &rc);
     SDL_FreeSurface(source);
-    // Only the part that changed goes to the server: a moving progress bar is
-    // a few kilobytes a step instead of the whole window.
     SDL_UpdateWindowSurfaceRects(hTop->pSdlWindow, &rc, 1);
 }
 
@@ -126,6 +242,10 @@ void CSdlWindowBackend::PaintAll()
     for (const auto& [top, serial] : tops) {
         if (!IsAlive(top, serial))
             continue;
+        // Brought up to date before painting, so that a window surface made
+        // anew is painted whole in this round.
+        if (top->pSdlWindow && (top->dwStyle & WS_VISIBLE))
+            UpdateBacking(top);
         PaintTree(top);
         if (IsAlive(top, serial) && top->bPresentPending)
             Present(top);

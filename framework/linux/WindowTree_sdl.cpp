@@ -86,7 +86,6 @@ HWND CSdlWindowBackend::CreateNative(CWnd* pWnd, LPCWSTR pszClassName, DWORD dwE
         if (hParent && hParent->pSdlWindow)
             SDL_SetWindowModalFor(node->pSdlWindow, hParent->pSdlWindow);
         m_topLevels.push_back(node);
-        RecreateBacking(node);
     }
     pWnd->m_hWnd = node;
     pWnd->SetPostTarget(node, node->nSerial);
@@ -131,8 +130,7 @@ void CSdlWindowBackend::DestroyWindowNode(HWND hWnd)
         }
     } else {
         m_topLevels.erase(std::remove(m_topLevels.begin(), m_topLevels.end(), hWnd), m_topLevels.end());
-        if (hWnd->pBacking)
-            cairo_surface_destroy(hWnd->pBacking);
+        DropBacking(hWnd);
         if (hWnd->pSdlWindow)
             SDL_DestroyWindow(hWnd->pSdlWindow);
         GiveFocusBackToOwner(hWnd->pOwner);
@@ -188,24 +186,6 @@ bool CSdlWindowBackend::IsVisible(HWND hWnd) const
     return hWnd != nullptr;
 }
 
-void CSdlWindowBackend::RecreateBacking(HWND hTop)
-{
-    const int w = std::max(1, hTop->rect.Width());
-    const int h = std::max(1, hTop->rect.Height());
-    if (hTop->pBacking) {
-        if (cairo_image_surface_get_width(hTop->pBacking) == w && cairo_image_surface_get_height(hTop->pBacking) == h)
-            return;
-        cairo_surface_destroy(hTop->pBacking);
-    }
-    hTop->pBacking = cairo_image_surface_create(CAIRO_FORMAT_RGB24, w, h);
-}
-
-cairo_surface_t* CSdlWindowBackend::BackingOf(HWND hWnd) const
-{
-    HWND top = TopLevelOf(hWnd);
-    return top ? top->pBacking : nullptr;
-}
-
 void CSdlWindowBackend::Show(HWND hWnd, bool bShow)
 {
     const bool bWasVisible = (hWnd->dwStyle & WS_VISIBLE) != 0;
@@ -256,8 +236,10 @@ void CSdlWindowBackend::ApplyTopLevelRect(HWND hTop)
         SDL_SetWindowPosition(hTop->pSdlWindow, hTop->rect.left, hTop->rect.top);
     const int cxWanted = std::max<int>(1, hTop->rect.Width());
     const int cyWanted = std::max<int>(1, hTop->rect.Height());
-    if (cx != cxWanted || cy != cyWanted)
+    if (cx != cxWanted || cy != cyWanted) {
+        hTop->bWindowSurfaceStale = true;
         SDL_SetWindowSize(hTop->pSdlWindow, cxWanted, cyWanted);
+    }
 }
 
 void CSdlWindowBackend::SetPos(HWND hWnd, const CRect& rect, bool bMove, bool bSize, bool bRaise)
@@ -278,7 +260,6 @@ void CSdlWindowBackend::SetPos(HWND hWnd, const CRect& rect, bool bMove, bool bS
         // gets its place and size when it is shown.
         if (bVisible)
             ApplyTopLevelRect(hWnd);
-        RecreateBacking(hWnd);
         if (bRaise && bVisible)
             RaiseTopLevel(hWnd);
         Invalidate(hWnd, nullptr, true);

@@ -307,10 +307,10 @@ BOOL TrackMouseEvent(LPTRACKMOUSEEVENT pTrack)
     return TRUE;
 }
 
-HICON CWnd::SetIcon(HICON hIcon, BOOL)
+namespace
 {
-    if (!m_hWnd || !hIcon || !m_hWnd->IsTopLevel() || !m_hWnd->pSdlWindow)
-        return nullptr;
+void GiveIconToWindow(SDL_Window* pWindow, HICON hIcon)
+{
     cairo_surface_t* png = DecodePng(hIcon->pData, hIcon->nSize);
     if (cairo_surface_status(png) == CAIRO_STATUS_SUCCESS) {
         cairo_surface_flush(png);
@@ -318,11 +318,36 @@ HICON CWnd::SetIcon(HICON hIcon, BOOL)
             cairo_image_surface_get_data(png), cairo_image_surface_get_width(png), cairo_image_surface_get_height(png),
             32, cairo_image_surface_get_stride(png), SDL_PIXELFORMAT_ARGB8888);
         if (surface) {
-            SDL_SetWindowIcon(m_hWnd->pSdlWindow, surface);
+            SDL_SetWindowIcon(pWindow, surface);
             SDL_FreeSurface(surface);
         }
     }
     cairo_surface_destroy(png);
+}
+} // namespace
+
+HICON CWnd::SetIcon(HICON hIcon, BOOL)
+{
+    if (!m_hWnd || !hIcon || !m_hWnd->IsTopLevel() || !m_hWnd->pSdlWindow)
+        return nullptr;
+    // X keeps one picture per window where Windows keeps a big and a small
+    // one. Decoding it and handing it to the X server wait until the window
+    // has nothing else to do, so the first frame does not wait for them.
+    OnWindowThread(this, [hIcon](HWND h) {
+        h->hIcon = hIcon;
+        if (h->bIconQueued)
+            return;
+        h->bIconQueued = true;
+        CWindowSystem::Get().PostWhenIdle([h, nSerial = h->nSerial] {
+            if (!CSdlWindowBackend::Get().IsAlive(h, nSerial))
+                return;
+            h->bIconQueued = false;
+            if (h->hIcon != h->hIconShown) {
+                GiveIconToWindow(h->pSdlWindow, h->hIcon);
+                h->hIconShown = h->hIcon;
+            }
+        });
+    });
     return hIcon;
 }
 

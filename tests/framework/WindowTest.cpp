@@ -104,6 +104,30 @@ TEST_F(WindowTest, ChildrenPaintOverTheirParentAndAloneOverTheirOldPixels)
     EXPECT_EQ(dlg.m_child.GetSafeHwnd(), nullptr);
 }
 
+// A window made larger while shown is painted whole at its new size, also
+// the children of a parent that clips them (whose own repaint would not
+// bring theirs), and so is one made smaller and then larger again.
+TEST_F(WindowTest, AResizedWindowIsPaintedWholeChildrenToo)
+{
+    CTestDialog dlg;
+    RunWhenIdle([&] {
+        dlg.ModifyStyle(0, WS_CLIPCHILDREN);
+        for (const CSize size : {CSize(320, 160), CSize(120, 60), CSize(300, 150)}) {
+            dlg.SetWindowPos(nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE);
+            PumpMessages();
+            std::vector<uint32_t> px;
+            int w = 0, h = 0;
+            ASSERT_TRUE(CaptureWindowPixels(&dlg, px, w, h));
+            ASSERT_EQ(w, size.cx);
+            ASSERT_EQ(h, size.cy);
+            EXPECT_EQ(px.at(static_cast<size_t>(h - 2) * w + (w - 2)), 0xFF0000u) << size.cx;
+            EXPECT_EQ(px.at(static_cast<size_t>(15) * w + 15), 0x0000FFu) << size.cx;
+        }
+        dlg.EndDialog(1);
+    });
+    EXPECT_EQ(dlg.DoModal(), 1);
+}
+
 TEST_F(WindowTest, WorkerThreadRequestsRunOnTheWindowThread)
 {
     CTestDialog dlg;
