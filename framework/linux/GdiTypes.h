@@ -74,6 +74,10 @@ void SetCairoColour(cairo_t* cr, COLORREF colour);
 // surface's status says whether that worked. The caller destroys it.
 cairo_surface_t* DecodePng(const BYTE* pData, size_t nSize);
 
+// Gives back the pages of the large built-in pictures drawn since the last
+// call; called after each round of painting.
+void ReleaseDrawnPictures();
+
 // The font used when none has been selected.
 HFONT GetDefaultFont();
 

@@ -1,6 +1,9 @@
 #include "framework/Image.h"
 
+#include <algorithm>
 #include <cstring>
+#include <mutex>
+#include <vector>
 #include <future>
 #include <system_error>
 
@@ -142,7 +145,39 @@ void ReleaseBuiltInPages(const DECODED_IMAGE_ENTRY& entry)
     if (nLast > nFirst)
         madvise(reinterpret_cast<void*>(nFirst), nLast - nFirst, MADV_DONTNEED);
 }
+
+// A page's background is read whole once, when the page first paints; what
+// repaints later (a moving progress bar, a hovered button) reads a strip of
+// it. So a large built-in picture drawn whole or nearly gives its pages back
+// after that round of painting; a strip read for a small repaint stays, so
+// that the next one does not read it again.
+constexpr size_t RELEASE_AFTER_PAINT_FROM = 256 * 1024;
+
+std::mutex g_drawnMutex;
+std::vector<const DECODED_IMAGE_ENTRY*> g_drawnLargePictures;
+
+void NoteDrawn(const DECODED_IMAGE_ENTRY* pEntry, int cxDrawn, int cyDrawn)
+{
+    if (!pEntry ||
+        static_cast<size_t>(pEntry->nStride) * static_cast<size_t>(pEntry->nHeight) < RELEASE_AFTER_PAINT_FROM ||
+        static_cast<int64_t>(cxDrawn) * cyDrawn * 2 < static_cast<int64_t>(pEntry->nWidth) * pEntry->nHeight)
+        return;
+    std::lock_guard<std::mutex> lock(g_drawnMutex);
+    if (std::find(g_drawnLargePictures.begin(), g_drawnLargePictures.end(), pEntry) == g_drawnLargePictures.end())
+        g_drawnLargePictures.push_back(pEntry);
+}
 } // namespace
+
+void ReleaseDrawnPictures()
+{
+    std::vector<const DECODED_IMAGE_ENTRY*> drawn;
+    {
+        std::lock_guard<std::mutex> lock(g_drawnMutex);
+        drawn.swap(g_drawnLargePictures);
+    }
+    for (const DECODED_IMAGE_ENTRY* pEntry : drawn)
+        ReleaseBuiltInPages(*pEntry);
+}
 
 CImage::~CImage()
 {
@@ -194,6 +229,7 @@ BOOL CGraphics::DrawImage(const CImage* pImage, const CRect& dest, int xSrc, int
     cairo_paint(cr);
     cairo_restore(cr);
     cairo_surface_destroy(cell);
+    NoteDrawn(pImage->GetImpl()->pBuiltIn, cxSrc, cySrc);
     return TRUE;
 }
 

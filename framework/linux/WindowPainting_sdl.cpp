@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "framework/Wnd.h"
+#include "framework/linux/GdiTypes.h"
 
 void CSdlWindowBackend::Invalidate(HWND hWnd, const CRect* pRect, bool bErase)
 {
@@ -250,4 +251,5 @@ void CSdlWindowBackend::PaintAll()
         if (IsAlive(top, serial) && top->bPresentPending)
             Present(top);
     }
+    ReleaseDrawnPictures();
 }

@@ -1,5 +1,7 @@
 #include "os/posix/ProcessLauncher.h"
 
+#include "os/posix/OwnEnvironment.h"
+
 #include "os/posix/FileDescriptor.h"
 
 #include <cerrno>
@@ -58,8 +60,8 @@ void CloseAllBut(int keepA, int keepB, long maxFd)
 // descriptors on 0..2, closes every other one but the error pipe (and the
 // program's file), resets signal state, then execs argv[0], or with
 // imageFd >= 0 the open file itself. On failure reports errno through the pipe.
-[[noreturn]] void ExecChild(char* const* args, int inFd, int outFd, int errFd, int errorPipe, long maxFd,
-                            int imageFd = -1, bool isScript = false)
+[[noreturn]] void ExecChild(char* const* args, char* const* env, int inFd, int outFd, int errFd, int errorPipe,
+                            long maxFd, int imageFd = -1, bool isScript = false)
 {
     sigset_t empty;
     sigemptyset(&empty);
@@ -82,12 +84,12 @@ void CloseAllBut(int keepA, int keepB, long maxFd)
     if (code == 0) {
         CloseAllBut(pipeFd, image, maxFd);
         if (image < 0)
-            execve(args[0], args, environ);
+            execve(args[0], args, env);
         // A script's interpreter is handed /dev/fd/N and opens the file again
         // through it, so for a script the descriptor must survive the exec;
         // a binary needs no descriptor afterwards and gets none.
         else if (!isScript || fcntl(image, F_SETFD, 0) == 0)
-            fexecve(image, args, environ);
+            fexecve(image, args, env);
         code = errno;
     }
     const int report = pipeFd >= 0 ? pipeFd : errorPipe;
@@ -230,6 +232,7 @@ int StartDetached(const std::vector<std::string>& argv, int imageFd, bool isScri
     if (devNull.Get() < 0)
         return errno;
 
+    const std::vector<char*> env = EnvironmentForChildren();
     const pid_t child = fork();
     if (child < 0)
         return errno;
@@ -243,8 +246,8 @@ int StartDetached(const std::vector<std::string>& argv, int imageFd, bool isScri
             _exit(1);
         }
         if (grandchild == 0)
-            ExecChild(args.data(), devNull.Get(), devNull.Get(), devNull.Get(), writeEnd.Get(), maxFd, imageFd,
-                      isScript);
+            ExecChild(args.data(), env.data(), devNull.Get(), devNull.Get(), devNull.Get(), writeEnd.Get(), maxFd,
+                      imageFd, isScript);
         // While it watches, this child must hold none of our descriptors: a
         // file another thread is writing would refuse to be run (ETXTBSY),
         // a pipe would not see its end. The start-error pipe goes too, so
@@ -320,6 +323,7 @@ int CProcessLauncher::RunForLine(const std::vector<std::string>& argv, std::stri
     if (devNull.Get() < 0)
         return -1;
 
+    const std::vector<char*> env = EnvironmentForChildren();
     const pid_t parent = getpid();
     const pid_t child = fork();
     if (child < 0)
@@ -330,7 +334,7 @@ int CProcessLauncher::RunForLine(const std::vector<std::string>& argv, std::stri
         prctl(PR_SET_PDEATHSIG, SIGTERM);
         if (getppid() != parent)
             _exit(127);
-        ExecChild(args.data(), devNull.Get(), outWrite.Get(), devNull.Get(), errorWrite.Get(), maxFd);
+        ExecChild(args.data(), env.data(), devNull.Get(), outWrite.Get(), devNull.Get(), errorWrite.Get(), maxFd);
     }
 
     errorWrite.Close();

@@ -1,5 +1,6 @@
 #include "os/posix/PosixOsServices.h"
 #include "os/posix/Prefix.h"
+#include "os/posix/OwnEnvironment.h"
 #include "os/posix/ProcessLauncher.h"
 
 #include "base/Utf8.h"
@@ -399,4 +400,22 @@ TEST_F(OsPosixServices, ProcessWideServicesCanBeSwappedForTests)
     auto* posix = dynamic_cast<CPosixOsServices*>(&real);
     ASSERT_NE(posix, nullptr);
     EXPECT_EQ(posix->Prefix(), m_prefix.Path());
+}
+
+// What the installer sets for itself alone (a library's setting) never reaches
+// the programs it starts, while what the user set reaches them unchanged.
+TEST(OwnEnvironment, StartedProgramsGetTheUsersEnvironmentWithoutTheProcesssOwn)
+{
+    ::setenv("ZELQA_TEST_USERS_OWN", "kept", 1);
+    SetForThisProcessOnly("ZELQA_TEST_USERS_OWN", "replaced");
+    SetForThisProcessOnly("ZELQA_TEST_PROCESS_ONLY", "1");
+    EXPECT_STREQ(std::getenv("ZELQA_TEST_USERS_OWN"), "kept");
+    EXPECT_STREQ(std::getenv("ZELQA_TEST_PROCESS_ONLY"), "1");
+    std::string line;
+    ASSERT_EQ(
+        CProcessLauncher::RunForLine(
+            {"/bin/sh", "-c", "echo \"${ZELQA_TEST_PROCESS_ONLY-unset}:${ZELQA_TEST_USERS_OWN-unset}\""}, line, 1024),
+        0);
+    EXPECT_EQ(line, "unset:kept");
+    ::unsetenv("ZELQA_TEST_USERS_OWN");
 }

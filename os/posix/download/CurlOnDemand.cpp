@@ -14,10 +14,21 @@
 #include <curl/curl.h>
 #include <dlfcn.h>
 
+#include "os/posix/OwnEnvironment.h"
+
 namespace
 {
 // The library whose interface <curl/curl.h> describes.
 constexpr const char* CURL_LIBRARY = "libcurl.so.4";
+
+// libcurl's RTMP support brings GnuTLS, which sets itself up whole as it
+// loads (half a megabyte and more) for a protocol the download never speaks;
+// its TLS is OpenSSL's. This variable, there before the library loads, keeps
+// GnuTLS from it; a program GnuTLS serves initialises it itself.
+const bool g_bGnuTlsSetUpOnlyOnRequest = [] {
+    SetForThisProcessOnly("GNUTLS_NO_IMPLICIT_INIT", "1");
+    return true;
+}();
 
 struct CurlFunctions
 {
