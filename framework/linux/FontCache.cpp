@@ -1,6 +1,6 @@
 #include "framework/linux/FontCache.h"
 
-#include "base/linux/WriteAll.h"
+#include "base/linux/WholeIo.h"
 
 #include <cerrno>
 #include <charconv>
@@ -100,16 +100,7 @@ bool ReadSmallFile(const std::string& path, std::string& bytes)
     bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size <= static_cast<off_t>(kMaxFileBytes);
     if (ok) {
         bytes.resize(static_cast<size_t>(st.st_size));
-        size_t done = 0;
-        while (done < bytes.size()) {
-            const ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                break;
-            done += static_cast<size_t>(n);
-        }
-        ok = done == bytes.size();
+        ok = ReadAll(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
     }
     ::close(fd);
     return ok;

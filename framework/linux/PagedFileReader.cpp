@@ -1,10 +1,11 @@
 #include "framework/linux/PagedFileReader.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 
 #include <unistd.h>
+
+#include "base/linux/WholeIo.h"
 
 CPagedFileReader::CPagedFileReader(int fd, uint64_t nFileSize) : m_fd(fd), m_nFileSize(nFileSize)
 {
@@ -67,15 +68,7 @@ const CPagedFileReader::Page* CPagedFileReader::Fetch(uint64_t nIndex)
 
 size_t CPagedFileReader::ReadFile(uint64_t nOffset, unsigned char* pBuffer, size_t nCount)
 {
-    size_t nDone = 0;
-    while (nDone < nCount) {
-        ++m_nFileReads;
-        const ssize_t n = ::pread(m_fd, pBuffer + nDone, nCount - nDone, static_cast<off_t>(nOffset + nDone));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        nDone += static_cast<size_t>(n);
-    }
-    return nDone;
+    ++m_nFileReads;
+    const ssize_t n = ReadAll(m_fd, pBuffer, nCount, static_cast<off_t>(nOffset));
+    return n > 0 ? static_cast<size_t>(n) : 0;
 }

@@ -1,5 +1,6 @@
 #include "os/posix/BoundedRead.h"
 
+#include "base/linux/WholeIo.h"
 #include "os/posix/FileDescriptor.h"
 
 #include <cerrno>
@@ -25,20 +26,10 @@ bool ReadBoundedRegularFile(const std::string& path, size_t maxBytes, bool follo
     // renaming, but a careless one appends): read one byte past the limit to
     // notice a file that grew beyond it.
     std::string buffer(maxBytes + 1, '\0');
-    size_t done = 0;
-    while (done < buffer.size()) {
-        const ssize_t n = read(fd.Get(), buffer.data() + done, buffer.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return false;
-        if (n == 0)
-            break;
-        done += static_cast<size_t>(n);
-    }
-    if (done > maxBytes)
+    const ssize_t done = ReadAll(fd.Get(), buffer.data(), buffer.size());
+    if (done < 0 || static_cast<size_t>(done) > maxBytes)
         return false;
-    buffer.resize(done);
+    buffer.resize(static_cast<size_t>(done));
     bytes = std::move(buffer);
     return true;
 }

@@ -1,6 +1,6 @@
 #include "os/posix/RegistryStore.h"
 
-#include "base/linux/WriteAll.h"
+#include "base/linux/WholeIo.h"
 #include "os/posix/BoundedRead.h"
 #include "os/posix/FileDescriptor.h"
 #include "os/posix/Folders.h"
