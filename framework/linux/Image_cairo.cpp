@@ -135,36 +135,95 @@ CImage::CImage(std::shared_ptr<const BYTE[]> encoded, size_t nSize) : m_pImpl(st
 // reading them again if the picture comes back.
 namespace
 {
-void ReleaseBuiltInPages(const DECODED_IMAGE_ENTRY& entry)
+// Gives back the pages lying wholly inside rows [nRowFirst, nRowEnd).
+void ReleaseBuiltInRows(const DECODED_IMAGE_ENTRY& entry, int nRowFirst, int nRowEnd)
 {
     const auto nPage = static_cast<uintptr_t>(sysconf(_SC_PAGESIZE));
-    const auto nBegin = reinterpret_cast<uintptr_t>(entry.pPixels);
-    const uintptr_t nEnd = nBegin + static_cast<uintptr_t>(entry.nStride) * static_cast<uintptr_t>(entry.nHeight);
+    const auto nPixels = reinterpret_cast<uintptr_t>(entry.pPixels);
+    const auto nStride = static_cast<uintptr_t>(entry.nStride);
+    const uintptr_t nBegin = nPixels + nStride * static_cast<uintptr_t>(nRowFirst);
+    const uintptr_t nEnd = nPixels + nStride * static_cast<uintptr_t>(nRowEnd);
     const uintptr_t nFirst = (nBegin + nPage - 1) / nPage * nPage;
     const uintptr_t nLast = nEnd / nPage * nPage;
     if (nLast > nFirst)
         madvise(reinterpret_cast<void*>(nFirst), nLast - nFirst, MADV_DONTNEED);
 }
 
+void ReleaseBuiltInPages(const DECODED_IMAGE_ENTRY& entry)
+{
+    ReleaseBuiltInRows(entry, 0, entry.nHeight);
+}
+
 // A page's background is read whole once, when the page first paints; what
 // repaints later (a moving progress bar, a hovered button) reads a strip of
 // it. So a large built-in picture drawn whole or nearly gives its pages back
-// after that round of painting; a strip read for a small repaint stays, so
-// that the next one does not read it again.
+// once drawn; a strip read for a small repaint stays, so that the next one
+// does not read it again.
 constexpr size_t RELEASE_AFTER_PAINT_FROM = 256 * 1024;
+
+// Whether drawing the source cell into dest reads most of a large built-in
+// picture: only what the clip lets through is read.
+bool IsLargeReadWhole(cairo_t* cr, const DECODED_IMAGE_ENTRY* pEntry, const CRect& dest, int cxSrc, int cySrc)
+{
+    if (!pEntry || static_cast<size_t>(pEntry->nStride) * static_cast<size_t>(pEntry->nHeight) < RELEASE_AFTER_PAINT_FROM)
+        return false;
+    double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+    cairo_clip_extents(cr, &x1, &y1, &x2, &y2);
+    const CRect visible = CRect::Intersect(dest, CRect(static_cast<LONG>(x1), static_cast<LONG>(y1),
+                                                       static_cast<LONG>(x2 + 0.999), static_cast<LONG>(y2 + 0.999)));
+    if (visible.IsRectEmpty())
+        return false;
+    const double fRead = static_cast<double>(cxSrc) * cySrc * visible.Width() * visible.Height() /
+                         (static_cast<double>(dest.Width()) * dest.Height());
+    return fRead * 2 >= static_cast<double>(pEntry->nWidth) * pEntry->nHeight;
+}
 
 std::mutex g_drawnMutex;
 std::vector<const DECODED_IMAGE_ENTRY*> g_drawnLargePictures;
 
-void NoteDrawn(const DECODED_IMAGE_ENTRY* pEntry, int cxDrawn, int cyDrawn)
+// A picture drawn scaled is read whole in one paint; its pages go back
+// after the round of painting.
+void NoteDrawn(const DECODED_IMAGE_ENTRY* pEntry)
 {
-    if (!pEntry ||
-        static_cast<size_t>(pEntry->nStride) * static_cast<size_t>(pEntry->nHeight) < RELEASE_AFTER_PAINT_FROM ||
-        static_cast<int64_t>(cxDrawn) * cyDrawn * 2 < static_cast<int64_t>(pEntry->nWidth) * pEntry->nHeight)
-        return;
     std::lock_guard<std::mutex> lock(g_drawnMutex);
     if (std::find(g_drawnLargePictures.begin(), g_drawnLargePictures.end(), pEntry) == g_drawnLargePictures.end())
         g_drawnLargePictures.push_back(pEntry);
+}
+
+// Draws the source cell's pixels into dest, scaled to fit.
+void PaintCell(cairo_t* cr, cairo_surface_t* image, const CRect& dest, int xSrc, int ySrc, int cxSrc, int cySrc)
+{
+    // Drawing from a sub-surface of just the source cell, padded at its edges,
+    // keeps neighbouring cells of a strip from bleeding in when scaling.
+    cairo_surface_t* cell = cairo_surface_create_for_rectangle(image, xSrc, ySrc, cxSrc, cySrc);
+    cairo_save(cr);
+    cairo_rectangle(cr, dest.left, dest.top, dest.Width(), dest.Height());
+    cairo_clip(cr);
+    cairo_translate(cr, dest.left, dest.top);
+    cairo_scale(cr, static_cast<double>(dest.Width()) / cxSrc, static_cast<double>(dest.Height()) / cySrc);
+    cairo_set_source_surface(cr, cell, 0, 0);
+    cairo_pattern_set_extend(cairo_get_source(cr), CAIRO_EXTEND_PAD);
+    cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_BILINEAR);
+    cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
+    cairo_paint(cr);
+    cairo_restore(cr);
+    cairo_surface_destroy(cell);
+}
+
+// Copied one to one, a large built-in picture goes in bands of rows, each
+// band's pages given back before the next is read: a whole background then
+// never needs to be resident at once.
+constexpr size_t BAND_BYTES = 64 * 1024;
+
+void CopyInBands(cairo_t* cr, cairo_surface_t* image, const DECODED_IMAGE_ENTRY& entry, const CRect& dest, int xSrc,
+                 int ySrc, int cxSrc, int cySrc)
+{
+    const int nBandRows = std::max(1, static_cast<int>(BAND_BYTES / static_cast<size_t>(entry.nStride)));
+    for (int y = 0; y < cySrc; y += nBandRows) {
+        const int cy = std::min(nBandRows, cySrc - y);
+        PaintCell(cr, image, CRect(dest.left, dest.top + y, dest.right, dest.top + y + cy), xSrc, ySrc + y, cxSrc, cy);
+        ReleaseBuiltInRows(entry, ySrc, ySrc + y + cy);
+    }
 }
 } // namespace
 
@@ -213,23 +272,16 @@ BOOL CGraphics::DrawImage(const CImage* pImage, const CRect& dest, int xSrc, int
     if (CRect::Intersect(bounds, CRect(xSrc, ySrc, xSrc + cxSrc, ySrc + cySrc)) !=
         CRect(xSrc, ySrc, xSrc + cxSrc, ySrc + cySrc))
         return FALSE;
-    // Drawing from a sub-surface of just the source cell, padded at its edges,
-    // keeps neighbouring cells of a strip from bleeding in when scaling.
-    cairo_surface_t* cell = cairo_surface_create_for_rectangle(image, xSrc, ySrc, cxSrc, cySrc);
     cairo_t* cr = hDC->pCairo;
-    cairo_save(cr);
-    cairo_rectangle(cr, dest.left, dest.top, dest.Width(), dest.Height());
-    cairo_clip(cr);
-    cairo_translate(cr, dest.left, dest.top);
-    cairo_scale(cr, static_cast<double>(dest.Width()) / cxSrc, static_cast<double>(dest.Height()) / cySrc);
-    cairo_set_source_surface(cr, cell, 0, 0);
-    cairo_pattern_set_extend(cairo_get_source(cr), CAIRO_EXTEND_PAD);
-    cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_BILINEAR);
-    cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
-    cairo_paint(cr);
-    cairo_restore(cr);
-    cairo_surface_destroy(cell);
-    NoteDrawn(pImage->GetImpl()->pBuiltIn, cxSrc, cySrc);
+    const DECODED_IMAGE_ENTRY* pBuiltIn = pImage->GetImpl()->pBuiltIn;
+    if (!IsLargeReadWhole(cr, pBuiltIn, dest, cxSrc, cySrc)) {
+        PaintCell(cr, image, dest, xSrc, ySrc, cxSrc, cySrc);
+    } else if (dest.Width() == cxSrc && dest.Height() == cySrc) {
+        CopyInBands(cr, image, *pBuiltIn, dest, xSrc, ySrc, cxSrc, cySrc);
+    } else {
+        PaintCell(cr, image, dest, xSrc, ySrc, cxSrc, cySrc);
+        NoteDrawn(pBuiltIn);
+    }
     return TRUE;
 }
 

@@ -10,10 +10,12 @@
 
 #include <cstdarg>
 #include <mutex>
+#include <vector>
 
 #include <curl/curl.h>
 #include <dlfcn.h>
 
+#include "os/posix/LoaderTables.h"
 #include "os/posix/OwnEnvironment.h"
 
 namespace
@@ -59,6 +61,7 @@ const CurlFunctions& Curl()
     static std::once_flag s_once;
     std::call_once(s_once, [] {
         // Kept for the life of the process, as a linked library would be.
+        const std::vector<uintptr_t> before = LoadedObjects();
         void* pLibrary = ::dlopen(CURL_LIBRARY, RTLD_NOW | RTLD_LOCAL);
         if (!pLibrary)
             return;
@@ -72,6 +75,8 @@ const CurlFunctions& Curl()
             Bind(pLibrary, "curl_url_get", f.pUrlGet) && Bind(pLibrary, "curl_free", f.pFree);
         if (f.bLoaded)
             s_functions = f;
+        // Every symbol is bound: the loader is done with their tables.
+        ReleaseLoaderTablesSince(before);
     });
     return s_functions;
 }
