@@ -178,6 +178,12 @@ public:
     virtual DownloadResult DownloadToFile(const std::wstring& url, const std::wstring& path,
                                           IDownloadProgress* pProgress) = 0;
 
+    // Readies what DownloadToFile needs, on a thread of its own, where the
+    // platform would otherwise load it when the first download starts; returns
+    // at once. A download may start while this is under way. Where the
+    // download's support loads with the program (urlmon), there is nothing to do.
+    virtual void PrepareDownload() {}
+
     // --- Threads ---
 
     // Starts a detached thread running `body`; false when it can't be started

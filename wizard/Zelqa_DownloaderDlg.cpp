@@ -8,6 +8,7 @@
 #include "controls/PngResource.h"
 #include "framework/Imaging.h"
 #include "framework/WinApp.h"
+#include "framework/WindowSystem.h"
 #include "os/OsServices.h"
 #include "res/resource.h"
 
@@ -101,6 +102,9 @@ BOOL CZelqa_DownloaderDlg::OnInitDialog()
     SetIcon(m_hIcon, FALSE);
     SetBackground(IDB_BACKGROUND_WELCOME);
     CreateControls();
+    // What the download needs is readied once the page is up, while the user
+    // reads it, so that 安装 starts the transfer at once.
+    CWindowSystem::Get().PostWhenIdle([] { OsServices().PrepareDownload(); });
     return TRUE;
 }
 

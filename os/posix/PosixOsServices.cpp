@@ -406,6 +406,12 @@ DownloadResult CPosixOsServices::DownloadToFile(const std::wstring& url, const s
     return DownloadUrlToFile(ToUtf8(url), native, pProgress);
 }
 
+void CPosixOsServices::PrepareDownload()
+{
+    // Without a thread, the first download loads the library itself.
+    StartThread(PrepareDownloadLibrary);
+}
+
 bool CPosixOsServices::StartThread(std::function<void()> body)
 {
     if (!body)

@@ -58,6 +58,7 @@ public:
 
     DownloadResult DownloadToFile(const std::wstring& url, const std::wstring& path,
                                   IDownloadProgress* pProgress) override;
+    void PrepareDownload() override;
     bool StartThread(std::function<void()> body) override;
 
     bool RegEnsureKey(const std::wstring& key) override;

@@ -215,6 +215,18 @@ TEST_F(DownloadTest, NormalDownloadIsExactAndReportsRisingProgress)
     EXPECT_EQ(reports.back().m_nProgressMax, nSize);
 }
 
+// The library readied on one thread while a download starts on another: the
+// download waits for it and is whole.
+TEST_F(DownloadTest, ADownloadStartedWhileTheLibraryIsReadiedIsWhole)
+{
+    StartHost("normal");
+    std::thread preparing(PrepareDownloadLibrary);
+    const DownloadResult result = Fetch();
+    preparing.join();
+    ASSERT_EQ(result, DownloadResult::Ok);
+    EXPECT_TRUE(ReadFile(m_target) == m_strPayload);
+}
+
 TEST_F(DownloadTest, ErrorStatusFailsAndLeavesNoFile)
 {
     for (const char* pszMode : {"404", "500"}) {

@@ -60,6 +60,11 @@ std::string BuildExtraCaFile()
 #endif
 }
 
+void PrepareDownloadLibrary()
+{
+    InitCurlOnce();
+}
+
 DownloadResult DownloadUrlToFile(const std::string& strUrl, const std::string& strFilePath,
                                  IDownloadProgress* pProgress, const DownloadOptions& options)
 {

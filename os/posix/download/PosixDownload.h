@@ -23,6 +23,11 @@ struct DownloadOptions
     std::string m_strExtraCaFile = BuildExtraCaFile();
 };
 
+// Loads libcurl and the libraries behind it and sets them up (tens of
+// milliseconds), which the first download otherwise does itself. Safe beside
+// a download that starts meanwhile: that one waits for the loading.
+void PrepareDownloadLibrary();
+
 // Downloads an https URL into the file at strFilePath (UTF-8), following
 // redirects and honouring the usual proxy environment variables, keeping the
 // contract of IOsServices::DownloadToFile. pProgress may be null.
