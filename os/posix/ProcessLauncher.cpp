@@ -10,10 +10,14 @@
 #include <ctime>
 #include <fcntl.h>
 #include <poll.h>
+#include <pthread.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <sys/prctl.h>
 #include <unistd.h>
+
+#include <system_error>
+#include <thread>
 
 namespace
 {
@@ -60,16 +64,19 @@ void CloseAllBut(int keepA, int keepB, long maxFd)
 // descriptors on 0..2, closes every other one but the error pipe (and the
 // program's file), resets signal state, then execs argv[0], or with
 // imageFd >= 0 the open file itself. On failure reports errno through the pipe.
+// Also run in a child that shares our memory (vfork), with every signal
+// blocked: the handlers go back to the defaults before any signal can arrive,
+// so none of ours runs in it.
 [[noreturn]] void ExecChild(char* const* args, char* const* env, int inFd, int outFd, int errFd, int errorPipe,
                             long maxFd, int imageFd = -1, bool isScript = false)
 {
-    sigset_t empty;
-    sigemptyset(&empty);
-    sigprocmask(SIG_SETMASK, &empty, nullptr);
     struct sigaction dfl = {};
     dfl.sa_handler = SIG_DFL;
     for (int sig = 1; sig < NSIG; ++sig)
         sigaction(sig, &dfl, nullptr);
+    sigset_t empty;
+    sigemptyset(&empty);
+    sigprocmask(SIG_SETMASK, &empty, nullptr);
 
     // Lift everything above 2 first so the dup2 calls below cannot clobber it.
     const int pipeFd = fcntl(errorPipe, F_DUPFD_CLOEXEC, 3);
@@ -98,11 +105,11 @@ void CloseAllBut(int keepA, int keepB, long maxFd)
     _exit(127);
 }
 
-// What the watching child reports when the program still runs at the end.
+// What WatchProgram answers when the program still runs at the end.
 constexpr int STILL_RUNNING = -1;
 
-// In the intermediate child: waits up to `limitMs` for the program `pid` to
-// end. Its wait status, or STILL_RUNNING. Async-signal-safe.
+// Waits up to `limitMs` for our child `pid` to end: its wait status, or
+// STILL_RUNNING.
 int WatchProgram(pid_t pid, long limitMs)
 {
     timespec start{};
@@ -144,12 +151,6 @@ int WaitStatus(pid_t pid)
         done = waitpid(pid, &status, 0);
     while (done < 0 && errno == EINTR);
     return done < 0 ? -1 : status;
-}
-
-int WaitFor(pid_t pid)
-{
-    const int status = WaitStatus(pid);
-    return status != -1 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 } // namespace
@@ -204,12 +205,43 @@ std::string CProcessLauncher::FindProgram(const std::string& program)
 namespace
 {
 
+// Blocks every signal of the calling thread for its lifetime: a child that
+// shares our memory must never run one of our handlers.
+class CAllSignalsBlocked
+{
+public:
+    CAllSignalsBlocked()
+    {
+        sigset_t all;
+        sigfillset(&all);
+        pthread_sigmask(SIG_SETMASK, &all, &m_previous);
+    }
+    ~CAllSignalsBlocked() { pthread_sigmask(SIG_SETMASK, &m_previous, nullptr); }
+    CAllSignalsBlocked(const CAllSignalsBlocked&) = delete;
+    CAllSignalsBlocked& operator=(const CAllSignalsBlocked&) = delete;
+
+private:
+    sigset_t m_previous{};
+};
+
+// A program left running is waited for on a thread of its own, so that it
+// never lingers as our zombie; if we exit first, init adopts it. Without a
+// thread to be had, it is reaped when we exit.
+void ReapWhenItEnds(pid_t pid)
+{
+    try {
+        std::thread([pid] { WaitStatus(pid); }).detach();
+    } catch (const std::system_error&) {
+    }
+}
+
 // The detached start behind SpawnDetached, SpawnDetachedImage and
-// SpawnWatched. A child in a session of its own forks the program and, with
-// watchMs > 0, waits that long for it, telling us through a pipe how it
-// ended (`verdict`: a wait status, or STILL_RUNNING); then the child exits
-// and init adopts a program still running. Returns 0 once the program runs,
-// else the errno of the failed start.
+// SpawnWatched. The program is started with vfork, in a session of its own:
+// copying our address space for a program that replaces it at once took
+// milliseconds. This thread waits until the child has exec'd or failed to,
+// and then, with watchMs > 0, up to that long for it to end (`verdict`: a
+// wait status, or STILL_RUNNING). Returns 0 once the program runs, else the
+// errno of the failed start.
 int StartDetached(const std::vector<std::string>& argv, int imageFd, bool isScript, long watchMs, int& verdict)
 {
     verdict = STILL_RUNNING;
@@ -223,54 +255,35 @@ int StartDetached(const std::vector<std::string>& argv, int imageFd, bool isScri
         return errno;
     CFileDescriptor readEnd(fds[0]);
     CFileDescriptor writeEnd(fds[1]);
-    int statusFds[2];
-    if (pipe2(statusFds, O_CLOEXEC) != 0)
-        return errno;
-    CFileDescriptor statusRead(statusFds[0]);
-    CFileDescriptor statusWrite(statusFds[1]);
     CFileDescriptor devNull(open("/dev/null", O_RDWR | O_CLOEXEC));
     if (devNull.Get() < 0)
         return errno;
 
     const std::vector<char*> env = EnvironmentForChildren();
-    const pid_t child = fork();
-    if (child < 0)
-        return errno;
-    if (child == 0) {
-        setsid();
-        const pid_t grandchild = fork();
-        if (grandchild < 0) {
-            const int code = errno;
-            ssize_t ignored = write(writeEnd.Get(), &code, sizeof code);
-            (void)ignored;
-            _exit(1);
-        }
-        if (grandchild == 0)
+    pid_t child = -1;
+    int forkError = 0;
+    {
+        CAllSignalsBlocked blocked;
+        child = vfork();
+        if (child == 0) {
+            setsid();
             ExecChild(args.data(), env.data(), devNull.Get(), devNull.Get(), devNull.Get(), writeEnd.Get(), maxFd,
                       imageFd, isScript);
-        // While it watches, this child must hold none of our descriptors: a
-        // file another thread is writing would refuse to be run (ETXTBSY),
-        // a pipe would not see its end. The start-error pipe goes too, so
-        // that we learn of the exec at once.
-        CloseAllBut(statusWrite.Get(), -1, maxFd);
-        const int status = watchMs > 0 ? WatchProgram(grandchild, watchMs) : STILL_RUNNING;
-        ssize_t ignored = write(statusWrite.Get(), &status, sizeof status);
-        (void)ignored;
-        _exit(0);
+        }
+        forkError = child < 0 ? errno : 0;
     }
+    if (child < 0)
+        return forkError;
     writeEnd.Close();
-    statusWrite.Close();
     const int code = ReadStartError(readEnd.Get());
-    int status = STILL_RUNNING;
-    ssize_t n = 0;
-    do
-        n = read(statusRead.Get(), &status, sizeof status);
-    while (n < 0 && errno == EINTR);
-    // A watcher gone without a word (killed) leaves the outcome unknown; the
-    // program did start.
-    verdict = n == static_cast<ssize_t>(sizeof status) ? status : STILL_RUNNING;
-    WaitFor(child);
-    return code;
+    if (code != 0) {
+        WaitStatus(child);
+        return code;
+    }
+    verdict = watchMs > 0 ? WatchProgram(child, watchMs) : STILL_RUNNING;
+    if (verdict == STILL_RUNNING)
+        ReapWhenItEnds(child);
+    return 0;
 }
 
 } // namespace

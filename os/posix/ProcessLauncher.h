@@ -22,10 +22,10 @@ public:
     static std::string FindProgram(const std::string& program);
 
     // Starts argv (argv[0] an absolute path) in a session of its own, with
-    // standard input and output on /dev/null and no other descriptor of ours,
-    // as a grandchild that init adopts, so it runs on after we exit and never
-    // lingers as our zombie. Returns 0 once the program runs, else the errno
-    // of the failed start.
+    // standard input and output on /dev/null and no other descriptor of ours.
+    // It runs on after we exit (init adopts it), and a thread of ours waits
+    // for its end meanwhile, so it never lingers as our zombie. Returns 0
+    // once the program runs, else the errno of the failed start.
     static int SpawnDetached(const std::vector<std::string>& argv);
 
     // As SpawnDetached, but runs the program in the open file `imageFd`

@@ -9,6 +9,7 @@
 #include "TestFolder.h"
 
 #include <cerrno>
+#include <csignal>
 #include <chrono>
 #include <cstdlib>
 #include <fcntl.h>
@@ -122,7 +123,7 @@ TEST_F(OsPosixServices, ProgramsStartDetachedAndOutliveTheCall)
 {
     // As the download leaves it: 0755, ours, in a folder only we may write.
     const std::string marker = m_data / "marker";
-    WriteScript(m_data / "setup.exe", "sleep 1\necho \"$PPID $(cut -d' ' -f6 /proc/$$/stat)\" > '" + marker +
+    WriteScript(m_data / "setup.exe", "sleep 1\necho \"$$ $(cut -d' ' -f6 /proc/$$/stat)\" > '" + marker +
                                           ".tmp'\nmv '" + marker + ".tmp' '" + marker + "'\n");
 
     const auto started = std::chrono::steady_clock::now();
@@ -132,11 +133,15 @@ TEST_F(OsPosixServices, ProgramsStartDetachedAndOutliveTheCall)
 
     ASSERT_TRUE(CTestFolder::WaitForFile(marker, 10));
     std::istringstream fields(CTestFolder::ReadFile(marker));
-    pid_t parent = 0;
+    pid_t program = 0;
     pid_t session = 0;
-    fields >> parent >> session;
-    EXPECT_NE(parent, getpid());
+    fields >> program >> session;
     EXPECT_NE(session, getsid(0));
+    // Once it has ended it is gone, not left behind as our zombie.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (::kill(program, 0) == 0 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_NE(::kill(program, 0), 0) << "program " << program << " still there";
 }
 
 TEST_F(OsPosixServices, NothingIsMadeExecutable)
