@@ -2,11 +2,16 @@
 // windows as rectangles inside them, their places, sizes and visibility.
 #include "framework/linux/SdlWindowBackend.h"
 
+#include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include <algorithm>
 #include <unordered_map>
 
+#include <sys/stat.h>
+
+#include "base/linux/OwnEnvironment.h"
 #include "framework/Wnd.h"
 #include "framework/linux/GdiTypes.h"
 #include "framework/linux/XErrorFilter.h"
@@ -14,6 +19,31 @@
 namespace
 {
 std::unordered_map<HWND, uint64_t> g_live; // UI thread only
+
+// The user's session bus: named in the environment, or the socket the
+// session keeps in its runtime folder.
+bool HasSessionBus()
+{
+    if (std::getenv("DBUS_SESSION_BUS_ADDRESS"))
+        return true;
+    const char* pszRuntime = std::getenv("XDG_RUNTIME_DIR");
+    struct stat st
+    {
+    };
+    return pszRuntime && *pszRuntime && ::stat((std::string(pszRuntime) + "/bus").c_str(), &st) == 0 &&
+           S_ISSOCK(st.st_mode);
+}
+
+// SDL reaches input methods over the session bus. Where there is none, the
+// D-Bus library would start one: a launcher looked up through PATH, run with
+// our rights (an administrator's), leaving a daemon behind. An address that
+// connects nowhere keeps it from that. Set before main, while the process has
+// one thread; the programs we start get the environment without it.
+const bool g_bNoSessionBusLaunched = [] {
+    if (!HasSessionBus())
+        SetForThisProcessOnly("DBUS_SESSION_BUS_ADDRESS", "disabled:");
+    return true;
+}();
 } // namespace
 
 IWindowBackend& PlatformWindowBackend()

@@ -1,6 +1,6 @@
 #include "os/posix/ProcessLauncher.h"
 
-#include "os/posix/OwnEnvironment.h"
+#include "base/linux/OwnEnvironment.h"
 
 #include "os/posix/FileDescriptor.h"
 

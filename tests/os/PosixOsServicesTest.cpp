@@ -1,6 +1,6 @@
 #include "os/posix/PosixOsServices.h"
 #include "os/posix/Prefix.h"
-#include "os/posix/OwnEnvironment.h"
+#include "base/linux/OwnEnvironment.h"
 #include "os/posix/ProcessLauncher.h"
 
 #include "base/Utf8.h"

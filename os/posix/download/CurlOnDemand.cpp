@@ -16,7 +16,7 @@
 #include <dlfcn.h>
 
 #include "os/posix/LoaderTables.h"
-#include "os/posix/OwnEnvironment.h"
+#include "base/linux/OwnEnvironment.h"
 
 namespace
 {

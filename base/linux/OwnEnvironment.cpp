@@ -1,4 +1,4 @@
-#include "os/posix/OwnEnvironment.h"
+#include "base/linux/OwnEnvironment.h"
 
 #include <cstdlib>
 #include <cstring>
