@@ -178,10 +178,11 @@ public:
     virtual DownloadResult DownloadToFile(const std::wstring& url, const std::wstring& path,
                                           IDownloadProgress* pProgress) = 0;
 
-    // Readies what DownloadToFile needs, on a thread of its own, where the
-    // platform would otherwise load it when the first download starts; returns
-    // at once. A download may start while this is under way. Where the
-    // download's support loads with the program (urlmon), there is nothing to do.
+    // Loads what DownloadToFile needs, where the platform would otherwise load
+    // it when the first download starts (tens of milliseconds), for a moment
+    // the window is idle. On the calling thread: one of its own could still be
+    // loading when the process exits. Safe beside a download under way. Where
+    // the download's support loads with the program (urlmon), nothing to do.
     virtual void PrepareDownload() {}
 
     // --- Threads ---

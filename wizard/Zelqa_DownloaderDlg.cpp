@@ -102,8 +102,8 @@ BOOL CZelqa_DownloaderDlg::OnInitDialog()
     SetIcon(m_hIcon, FALSE);
     SetBackground(IDB_BACKGROUND_WELCOME);
     CreateControls();
-    // What the download needs is readied once the page is up, while the user
-    // reads it, so that 安装 starts the transfer at once.
+    // What the download needs is loaded once the page is up and idle, while
+    // the user reads it, so that 安装 starts the transfer at once.
     CWindowSystem::Get().PostWhenIdle([] { OsServices().PrepareDownload(); });
     return TRUE;
 }

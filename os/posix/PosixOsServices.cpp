@@ -408,8 +408,7 @@ DownloadResult CPosixOsServices::DownloadToFile(const std::wstring& url, const s
 
 void CPosixOsServices::PrepareDownload()
 {
-    // Without a thread, the first download loads the library itself.
-    StartThread(PrepareDownloadLibrary);
+    PrepareDownloadLibrary();
 }
 
 bool CPosixOsServices::StartThread(std::function<void()> body)
