@@ -90,6 +90,14 @@ window_sized() {
   [ "$ww" -eq "$1" ] && [ "$wh" -eq "$2" ]
 }
 
+# install_probe: probe_x, probe_y, the left end of Install on the screen when
+# the window is centred on it (as it opens), in the Install colour 718AB9 at
+# every start; the point first-frame measurements look at.
+install_probe() {
+  probe_x=$(((screen_w - $(S 600)) / 2 + $(S 226)))
+  probe_y=$(((screen_h - $(S 400)) / 2 + $(S 230)))
+}
+
 # Pointer input at design coordinates of the installer window.
 at() { xdotool mousemove $((wx + $(S "$1"))) $((wy + $(S "$2"))); }
 click_at() { at "$1" "$2"; xdotool click 1; }

@@ -17,10 +17,9 @@ for name in dbus-launch dbus-daemon xdg-open sh; do
   printf '#!/bin/sh\necho "%s $*" >> %s/started.txt\n' "$name" "$work" >"$planted/$name"
   chmod +x "$planted/$name"
 done
-x=$(((screen_w - $(S 600)) / 2 + $(S 226)))
-y=$(((screen_h - $(S 400)) / 2 + $(S 230)))
+install_probe
 env -u DBUS_SESSION_BUS_ADDRESS XDG_RUNTIME_DIR="$work/runtime" PATH="$planted:$PATH" \
-  timeout 20 "$build/zelqa-first-frame" "$x" "$y" 718AB9 "$build/zelqa-setup" >/dev/null ||
+  timeout 20 "$build/zelqa-first-frame" "$probe_x" "$probe_y" 718AB9 "$build/zelqa-setup" >/dev/null ||
   fail "no first frame"
 # Anything it started had a moment to run.
 sleep 1

@@ -11,11 +11,9 @@ e2e_own_network "$0" "$@"
 installer_test_setup "$1" "$2" 96
 runs=${3:-20}
 start_xvfb "$dpi"
-# The left end of Install, in the window centred on the screen.
-x=$(((screen_w - $(S 600)) / 2 + $(S 226)))
-y=$(((screen_h - $(S 400)) / 2 + $(S 230)))
+install_probe
 for run in $(seq "$runs"); do
-  timeout 20 "$build/zelqa-first-frame" "$x" "$y" 718AB9 "$build/zelqa-setup" >/dev/null ||
+  timeout 20 "$build/zelqa-first-frame" "$probe_x" "$probe_y" 718AB9 "$build/zelqa-setup" >/dev/null ||
     fail "run $run: the installer did not end after SIGTERM at its first frame"
 done
 echo "stop-signal-e2e: passed, $runs runs"
